@@ -1,0 +1,101 @@
+#include "Iso8601.h"
+
+#include <QTimeZone>
+
+namespace nimbra::iso8601 {
+namespace {
+
+bool digits(QStringView text, qsizetype from, qsizetype count, int& out) {
+    if (from + count > text.size())
+        return false;
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const QChar c = text[i];
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    out = value;
+    return true;
+}
+
+// Reads "YYYY-MM-DDTHH:MM" and, when present, ":SS"; returns the index after what it read.
+std::optional<qsizetype> readDateTime(QStringView t, QDate& date, QTime& time, bool secondsRequired) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    if (!digits(t, 0, 4, y) || t.size() < 16 || t[4] != u'-' || !digits(t, 5, 2, mo) || t[7] != u'-' ||
+        !digits(t, 8, 2, d) || t[10] != u'T' || !digits(t, 11, 2, h) || t[13] != u':' ||
+        !digits(t, 14, 2, mi))
+        return std::nullopt;
+    qsizetype at = 16;
+    if (at < t.size() && t[at] == u':') {
+        if (!digits(t, at + 1, 2, s))
+            return std::nullopt;
+        at += 3;
+    } else if (secondsRequired) {
+        return std::nullopt;
+    }
+    date = QDate(y, mo, d);
+    time = QTime(h, mi, s);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return at;
+}
+
+} // namespace
+
+std::optional<QDateTime> parse(QStringView text) {
+    QDate date;
+    QTime time;
+    const auto end = readDateTime(text, date, time, true);
+    if (!end || *end != 19 || text.size() != 20 || text[19] != u'Z')
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QString format(const QDateTime& date) {
+    const QDateTime utc = date.toUTC();
+    const QDateTime whole = utc.addMSecs(-(utc.time().msec()));
+    return whole.toString(Qt::ISODate);
+}
+
+std::optional<QDateTime> parseInternet(QStringView text) {
+    QDate date;
+    QTime time;
+    const auto end = readDateTime(text, date, time, false);
+    if (!end)
+        return std::nullopt;
+    qsizetype at = *end;
+    int msec = 0;
+    if (at < text.size() && text[at] == u'.') {
+        qsizetype start = ++at;
+        while (at < text.size() && text[at].isDigit())
+            ++at;
+        if (at == start)
+            return std::nullopt;
+        int firstThree = 0;
+        digits(text.mid(start, std::min<qsizetype>(3, at - start)).toString().leftJustified(3, u'0'), 0, 3,
+               firstThree);
+        msec = firstThree;
+    }
+    if (at >= text.size())
+        return std::nullopt;
+    int offsetSeconds = 0;
+    if (text[at] == u'Z' && at + 1 == text.size()) {
+        offsetSeconds = 0;
+    } else if (text[at] == u'+' || text[at] == u'-') {
+        int oh = 0, om = 0;
+        const QStringView rest = text.mid(at + 1);
+        const bool colon =
+            rest.size() == 5 && rest[2] == u':' && digits(rest, 0, 2, oh) && digits(rest, 3, 2, om);
+        const bool compact = rest.size() == 4 && digits(rest, 0, 2, oh) && digits(rest, 2, 2, om);
+        if ((!colon && !compact) || oh > 23 || om > 59)
+            return std::nullopt;
+        offsetSeconds = (oh * 3600 + om * 60) * (text[at] == u'-' ? -1 : 1);
+    } else {
+        return std::nullopt;
+    }
+    QDateTime local(date, time.addMSecs(msec), Qt::UTC);
+    return local.addSecs(-offsetSeconds);
+}
+
+} // namespace nimbra::iso8601

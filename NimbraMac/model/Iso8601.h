@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace nimbra::iso8601 {
+
+// Strict form used by the snapshot: "YYYY-MM-DDTHH:MM:SSZ" (UTC, whole seconds).
+std::optional<QDateTime> parse(QStringView text);
+// Writes a UTC instant to whole seconds with a "Z" suffix.
+QString format(const QDateTime& date);
+
+// What provider documents send: the strict form, optionally with fractional seconds and with "Z" or a
+// "+HH:MM"/"-HH:MM" offset. Returns a UTC instant.
+std::optional<QDateTime> parseInternet(QStringView text);
+
+} // namespace nimbra::iso8601

@@ -1,0 +1,51 @@
+#include "ProviderForecast.h"
+
+#include "UUIDText.h"
+
+namespace nimbra {
+
+QString ProviderForecast::id() const {
+    return rawValue(provider) + u'-' + uuidText(locationID);
+}
+
+ForecastFreshness ProviderForecast::freshness(const QDateTime& now) const {
+    if (errorMessage)
+        return ForecastFreshness::failed;
+    return expiresAt < now ? ForecastFreshness::stale : ForecastFreshness::fresh;
+}
+
+QJsonObject ProviderForecast::toJson() const {
+    QJsonObject o{
+        {"provider", rawValue(provider)},
+        {"locationID", uuidText(locationID)},
+        {"issuedAt", json::dateText(issuedAt)},
+        {"expiresAt", json::dateText(expiresAt)},
+        {"attribution", attribution},
+        {"hourly", json::array(hourly, [](const WeatherSample& s) { return s.toJson(); })},
+        {"daily", json::array(daily, [](const DailyForecast& d) { return d.toJson(); })},
+        {"alerts", json::array(alerts, [](const WeatherAlert& a) { return a.toJson(); })},
+    };
+    if (current)
+        o.insert(QStringLiteral("current"), current->toJson());
+    json::putOptional(o, QStringLiteral("errorMessage"), errorMessage);
+    return o;
+}
+
+ProviderForecast ProviderForecast::fromJson(const QJsonValue& value) {
+    const QJsonObject o = json::asObject(value, u"ProviderForecast");
+    const auto current = json::optional(o, u"current");
+    return {
+        readEnum<WeatherProviderKind>(o, u"provider"),
+        json::readUUID(o, u"locationID"),
+        json::readDate(o, u"issuedAt"),
+        json::readDate(o, u"expiresAt"),
+        json::readString(o, u"attribution"),
+        current ? std::optional(WeatherSample::fromJson(*current)) : std::nullopt,
+        json::readArray<WeatherSample>(o, u"hourly", WeatherSample::fromJson),
+        json::readArray<DailyForecast>(o, u"daily", DailyForecast::fromJson),
+        json::readArray<WeatherAlert>(o, u"alerts", WeatherAlert::fromJson),
+        json::readOptionalString(o, u"errorMessage"),
+    };
+}
+
+} // namespace nimbra
