@@ -1,0 +1,336 @@
+#include "ConsensusEngine.h"
+
+#include "MostFrequentCondition.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nimbra {
+namespace {
+
+constexpr qsizetype kHourlyCount = 12;
+constexpr qsizetype kDailyCount = 10;
+// Samples closer than this to a base hour take part in that hour's blend.
+constexpr qint64 kHourMatchMSecs = 1800 * 1000;
+
+void appendIfPresent(QList<double>& values, const std::optional<double>& value) {
+    if (value)
+        values.append(*value);
+}
+
+// The forecast with the most entries in `list`; on equal counts the earliest one.
+template <typename Entries> qsizetype timeBase(const QList<ProviderForecast>& forecasts, Entries list) {
+    qsizetype base = 0;
+    for (qsizetype i = 1; i < forecasts.size(); ++i) {
+        if (list(forecasts[i]).size() > list(forecasts[base]).size())
+            base = i;
+    }
+    return base;
+}
+
+// Every hourly sample's instant, looked up once per build instead of once per base hour.
+struct HourlyIndex {
+    QList<const WeatherSample*> samples;
+    QList<qint64> msecs;
+
+    explicit HourlyIndex(const QList<ProviderForecast>& forecasts) {
+        for (const ProviderForecast& f : forecasts) {
+            for (const WeatherSample& s : f.hourly) {
+                if (!s.date.isValid())
+                    continue;
+                samples.append(&s);
+                msecs.append(s.date.toMSecsSinceEpoch());
+            }
+        }
+    }
+};
+
+WeatherSample blendHour(const WeatherSample& base, const HourlyIndex& index) {
+    const qint64 at = base.date.isValid() ? base.date.toMSecsSinceEpoch() : 0;
+    QList<double> temperatures, apparent, humidity, wind, probability, intensity;
+    QList<WeatherCondition> conditions;
+    for (qsizetype i = 0; base.date.isValid() && i < index.samples.size(); ++i) {
+        if (std::abs(index.msecs[i] - at) >= kHourMatchMSecs)
+            continue;
+        const WeatherSample& m = *index.samples[i];
+        temperatures.append(m.temperatureC);
+        appendIfPresent(apparent, m.apparentTemperatureC);
+        appendIfPresent(humidity, m.humidity);
+        appendIfPresent(wind, m.windKph);
+        appendIfPresent(probability, m.precipitationProbability);
+        appendIfPresent(intensity, m.precipitationIntensityMmPerHour);
+        conditions.append(m.condition);
+    }
+    WeatherSample out = base;
+    if (conditions.isEmpty()) {
+        out.precipitationProbability = base.precipitationProbability.value_or(0.0);
+        return out;
+    }
+    out.temperatureC = ConsensusEngine::median(temperatures).value_or(base.temperatureC);
+    out.apparentTemperatureC = ConsensusEngine::median(apparent);
+    out.humidity = ConsensusEngine::median(humidity);
+    out.windKph = ConsensusEngine::median(wind);
+    out.condition = mostFrequentCondition(conditions);
+    out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
+                                       .value_or(base.precipitationProbability.value_or(0.0));
+    out.precipitationIntensityMmPerHour = ConsensusEngine::median(intensity);
+    return out;
+}
+
+// Every daily entry's local calendar day, converted once per build.
+struct DailyIndex {
+    QList<const DailyForecast*> days;
+    QList<QDate> localDates;
+
+    DailyIndex(const QList<ProviderForecast>& forecasts, const LocalCalendar& calendar) {
+        for (const ProviderForecast& f : forecasts) {
+            for (const DailyForecast& d : f.daily) {
+                if (!d.date.isValid())
+                    continue;
+                days.append(&d);
+                localDates.append(calendar.toLocal(d.date).date());
+            }
+        }
+    }
+};
+
+DailyForecast blendDay(const DailyForecast& base, const QDate& localDate, const DailyIndex& index) {
+    QList<double> highs, lows, probability;
+    QList<QDateTime> sunrises, sunsets;
+    QList<WeatherCondition> conditions;
+    for (qsizetype i = 0; localDate.isValid() && i < index.days.size(); ++i) {
+        if (index.localDates[i] != localDate)
+            continue;
+        const DailyForecast& m = *index.days[i];
+        highs.append(m.highC);
+        lows.append(m.lowC);
+        appendIfPresent(probability, m.precipitationProbability);
+        if (m.sunrise)
+            sunrises.append(*m.sunrise);
+        if (m.sunset)
+            sunsets.append(*m.sunset);
+        conditions.append(m.condition);
+    }
+    if (conditions.isEmpty())
+        return base;
+    DailyForecast out = base;
+    // Highs and lows are blended independently; the blended low is not forced below the blended high.
+    out.highC = ConsensusEngine::median(highs).value_or(base.highC);
+    out.lowC = ConsensusEngine::median(lows).value_or(base.lowC);
+    out.condition = mostFrequentCondition(conditions);
+    out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
+                                       .value_or(base.precipitationProbability.value_or(0.0));
+    if (const auto sunrise = ConsensusEngine::medianDate(sunrises))
+        out.sunrise = sunrise;
+    if (const auto sunset = ConsensusEngine::medianDate(sunsets))
+        out.sunset = sunset;
+    return out;
+}
+
+bool isUsable(const ProviderForecast& f) {
+    // An empty error message is still an error.
+    return f.current.has_value() && !f.errorMessage.has_value();
+}
+
+} // namespace
+
+ConsensusForecast ConsensusEngine::build(const WeatherLocation& location,
+                                         const QList<ProviderForecast>& forecasts,
+                                         const AccuracyScores& accuracyScores, const QDateTime& now,
+                                         const LocalCalendar& calendar, const Clock& clock) {
+    QList<ProviderForecast> fresh, usable;
+    for (const ProviderForecast& f : forecasts) {
+        if (!isUsable(f))
+            continue;
+        usable.append(f);
+        if (f.expiresAt >= now)
+            fresh.append(f);
+    }
+    const bool isFresh = !fresh.isEmpty();
+    // With nothing fresh the expired forecasts stand in, and the consensus says it is stale.
+    const QList<ProviderForecast>& used = isFresh ? fresh : usable;
+
+    ConsensusForecast out;
+    out.location = location;
+    if (used.isEmpty()) {
+        out.generatedAt = clock.now();
+        out.nextPrecipitationSummary = noForecastSummary();
+        out.attributionLine = noSourceAttribution();
+        out.state = ConsensusState::unavailable;
+        return out;
+    }
+
+    QList<WeatherSample> currentSamples;
+    QStringList attributions;
+    for (const ProviderForecast& f : used) {
+        currentSamples.append(*f.current);
+        attributions.append(f.attribution);
+        out.alerts.append(f.alerts);
+    }
+    out.current = blendedCurrent(used, accuracyScores, now, calendar);
+    out.spread = spread(currentSamples);
+    out.providerCount = int(used.size());
+    out.confidence = confidence(out.providerCount, out.spread, isFresh);
+    out.hourly = blendedHourly(used);
+    out.daily = blendedDaily(used, calendar);
+    out.alerts = sortAlertsBySeverity(std::move(out.alerts));
+    out.attributionLine = uniqued(attributions).join(QStringLiteral(" | "));
+    out.state = state(out.providerCount, isFresh);
+    out.nextPrecipitationSummary = nextPrecipitationSummary(*out.current, out.hourly);
+    out.generatedAt = clock.now();
+    return out;
+}
+
+WeatherSample ConsensusEngine::blendedCurrent(const QList<ProviderForecast>& forecasts,
+                                              const AccuracyScores& accuracyScores, const QDateTime& now,
+                                              const LocalCalendar& calendar) {
+    QList<WeightedValue> weightedTemperatures, weightedWinds;
+    QList<double> temperatures, apparent, humidity, wind, probability, intensity;
+    QList<WeatherCondition> conditions;
+    for (const ProviderForecast& f : forecasts) {
+        if (!f.current)
+            continue;
+        const WeatherSample& s = *f.current;
+        const double weight = providerWeight(f.provider, accuracyScores);
+        weightedTemperatures.append({s.temperatureC, weight});
+        temperatures.append(s.temperatureC);
+        appendIfPresent(apparent, s.apparentTemperatureC);
+        appendIfPresent(humidity, s.humidity);
+        if (s.windKph) {
+            weightedWinds.append({*s.windKph, weight});
+            wind.append(*s.windKph);
+        }
+        conditions.append(s.condition);
+        appendIfPresent(probability, s.precipitationProbability);
+        appendIfPresent(intensity, s.precipitationIntensityMmPerHour);
+    }
+
+    WeatherSample out;
+    out.date = now;
+    out.temperatureC = weightedMean(weightedTemperatures).value_or(median(temperatures).value_or(0.0));
+    out.apparentTemperatureC = median(apparent);
+    out.humidity = median(humidity);
+    out.windKph = weightedMean(weightedWinds);
+    if (!out.windKph)
+        out.windKph = median(wind);
+    out.condition = mostFrequentCondition(conditions);
+    out.precipitationProbability = precipitationBlend(probability);
+    if (!out.precipitationProbability)
+        out.precipitationProbability =
+            precipitationProbabilityNearNow(forecasts, now, calendar).value_or(0.0);
+    out.precipitationIntensityMmPerHour = median(intensity);
+    return out;
+}
+
+QList<WeatherSample> ConsensusEngine::blendedHourly(const QList<ProviderForecast>& forecasts) {
+    if (forecasts.isEmpty())
+        return {};
+    const auto& base =
+        forecasts[timeBase(
+                      forecasts, [](const ProviderForecast& f) -> const auto& { return f.hourly; })]
+            .hourly;
+    const HourlyIndex index(forecasts);
+    QList<WeatherSample> out;
+    out.reserve(std::min(base.size(), kHourlyCount));
+    for (qsizetype i = 0; i < std::min(base.size(), kHourlyCount); ++i) {
+        WeatherSample hour = blendHour(base[i], index);
+        // An hour without any usable temperature cannot be shown or saved; leave it out.
+        if (std::isfinite(hour.temperatureC))
+            out.append(std::move(hour));
+    }
+    return out;
+}
+
+WeatherSample ConsensusEngine::blendedHour(const WeatherSample& base,
+                                           const QList<ProviderForecast>& forecasts) {
+    return blendHour(base, HourlyIndex(forecasts));
+}
+
+QList<DailyForecast> ConsensusEngine::blendedDaily(const QList<ProviderForecast>& forecasts,
+                                                   const LocalCalendar& calendar) {
+    if (forecasts.isEmpty())
+        return {};
+    const auto& base =
+        forecasts[timeBase(
+                      forecasts, [](const ProviderForecast& f) -> const auto& { return f.daily; })]
+            .daily;
+    const DailyIndex index(forecasts, calendar);
+    QList<DailyForecast> out;
+    out.reserve(std::min(base.size(), kDailyCount));
+    for (qsizetype i = 0; i < std::min(base.size(), kDailyCount); ++i) {
+        const QDate localDate = base[i].date.isValid() ? calendar.toLocal(base[i].date).date() : QDate();
+        DailyForecast day = blendDay(base[i], localDate, index);
+        // A day without usable highs or lows cannot be shown or saved; leave it out.
+        if (std::isfinite(day.highC) && std::isfinite(day.lowC))
+            out.append(std::move(day));
+    }
+    return out;
+}
+
+DailyForecast ConsensusEngine::blendedDay(const DailyForecast& base, const QList<ProviderForecast>& forecasts,
+                                          const LocalCalendar& calendar) {
+    const QDate localDate = base.date.isValid() ? calendar.toLocal(base.date).date() : QDate();
+    return blendDay(base, localDate, DailyIndex(forecasts, calendar));
+}
+
+std::optional<QDateTime> ConsensusEngine::medianDate(const QList<QDateTime>& dates) {
+    QList<double> msecs;
+    for (const QDateTime& d : dates) {
+        if (d.isValid())
+            msecs.append(double(d.toMSecsSinceEpoch()));
+    }
+    const auto middle = median(msecs);
+    if (!middle)
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(std::llround(*middle), Qt::UTC);
+}
+
+std::optional<double>
+ConsensusEngine::precipitationProbabilityNearNow(const QList<ProviderForecast>& forecasts,
+                                                 const QDateTime& now, const LocalCalendar& calendar) {
+    if (!now.isValid())
+        return std::nullopt;
+    QDateTime hourStart = calendar.startOfHour(now);
+    if (!hourStart.isValid())
+        hourStart = now;
+    const qint64 from = hourStart.toMSecsSinceEpoch();
+    const qint64 at = now.toMSecsSinceEpoch();
+    QList<double> collected;
+    for (const ProviderForecast& f : forecasts) {
+        const WeatherSample* nearest = nullptr;
+        qint64 nearestDistance = 0;
+        for (const WeatherSample& s : f.hourly) {
+            if (!s.date.isValid())
+                continue;
+            const qint64 ms = s.date.toMSecsSinceEpoch();
+            if (ms < from)
+                continue;
+            const qint64 distance = std::abs(ms - at);
+            // Strictly nearer only: on a tie the earlier sample in the list stays.
+            if (!nearest || distance < nearestDistance) {
+                nearest = &s;
+                nearestDistance = distance;
+            }
+        }
+        if (nearest)
+            appendIfPresent(collected, nearest->precipitationProbability);
+    }
+    return precipitationBlend(collected);
+}
+
+QStringList ConsensusEngine::uniqued(const QStringList& texts) {
+    QStringList out;
+    for (const QString& t : texts) {
+        if (!out.contains(t))
+            out.append(t);
+    }
+    return out;
+}
+
+QList<WeatherAlert> ConsensusEngine::sortAlertsBySeverity(QList<WeatherAlert> alerts) {
+    std::stable_sort(alerts.begin(), alerts.end(),
+                     [](const WeatherAlert& a, const WeatherAlert& b) { return b.severity < a.severity; });
+    return alerts;
+}
+
+} // namespace nimbra

@@ -1,0 +1,101 @@
+// The one-line sentence about the next few hours that every consensus carries.
+#include "ConsensusEngine.h"
+
+#include "MostFrequentCondition.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nimbra {
+namespace {
+
+constexpr qsizetype kWindowHours = 6;
+
+// The highest finite value the samples hold for a field; none when no sample has one.
+template <typename Field> std::optional<double> highest(const QList<WeatherSample>& window, Field field) {
+    std::optional<double> top;
+    for (const WeatherSample& s : window) {
+        const std::optional<double> v = field(s);
+        if (v && std::isfinite(*v) && (!top || *v > *top))
+            top = v;
+    }
+    return top;
+}
+
+} // namespace
+
+QString ConsensusEngine::nextPrecipitationSummary(const WeatherSample& current,
+                                                  const QList<WeatherSample>& hourly) {
+    const QList<WeatherSample> window = hourly.first(std::min(hourly.size(), kWindowHours));
+    if (window.isEmpty())
+        return QStringLiteral("Refresh to fetch the next few hours.");
+    QStringList phrases{conditionPhrase(current.condition, window), rainChancePhrase(window)};
+    if (const auto wind = windPhrase(window))
+        phrases.append(*wind);
+    if (const auto trend = temperatureTrendPhrase(window))
+        phrases.append(*trend);
+    return phrases.join(QStringLiteral(", ")) + u'.';
+}
+
+QString ConsensusEngine::conditionPhrase(WeatherCondition current, const QList<WeatherSample>& window) {
+    QList<WeatherCondition> coming;
+    for (const WeatherSample& s : window)
+        coming.append(s.condition);
+    const WeatherCondition dominant = mostFrequentCondition(coming);
+    if (dominant == WeatherCondition::unknown || dominant == current)
+        return conditions::title(current);
+    switch (dominant) {
+    case WeatherCondition::sleet:
+        return QStringLiteral("Sleet developing");
+    case WeatherCondition::snow:
+        return QStringLiteral("Snow developing");
+    case WeatherCondition::thunderstorm:
+        return QStringLiteral("Storms possible");
+    case WeatherCondition::drizzle:
+    case WeatherCondition::rain:
+    case WeatherCondition::heavyRain:
+        return QStringLiteral("Rain developing");
+    case WeatherCondition::fog:
+        return QStringLiteral("Fog developing");
+    default:
+        return QStringLiteral("Turning ") + conditions::title(dominant).toLower();
+    }
+}
+
+QString ConsensusEngine::rainChancePhrase(const QList<WeatherSample>& window) {
+    const auto p = highest(window, [](const WeatherSample& s) { return s.precipitationProbability; });
+    if (!p || *p < 0.2)
+        return QStringLiteral("dry");
+    if (*p < 0.4)
+        return QStringLiteral("low rain risk");
+    if (*p < 0.65)
+        return QStringLiteral("showers possible");
+    return QStringLiteral("rain likely");
+}
+
+std::optional<QString> ConsensusEngine::windPhrase(const QList<WeatherSample>& window) {
+    const auto w = highest(window, [](const WeatherSample& s) { return s.windKph; });
+    if (!w)
+        return std::nullopt;
+    if (*w < 12)
+        return QStringLiteral("light winds");
+    if (*w < 28)
+        return QStringLiteral("breezy");
+    return QStringLiteral("windy");
+}
+
+std::optional<QString> ConsensusEngine::temperatureTrendPhrase(const QList<WeatherSample>& window) {
+    if (window.isEmpty())
+        return std::nullopt;
+    // Only the two ends of the window count.
+    const double change = window.last().temperatureC - window.first().temperatureC;
+    if (!std::isfinite(change))
+        return std::nullopt;
+    if (change >= 2.0)
+        return QStringLiteral("warming later");
+    if (change <= -2.0)
+        return QStringLiteral("cooling later");
+    return std::nullopt;
+}
+
+} // namespace nimbra

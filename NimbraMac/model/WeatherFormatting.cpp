@@ -1,0 +1,172 @@
+#include "WeatherFormatting.h"
+
+#include <unicode/locid.h>
+#include <unicode/reldatefmt.h>
+
+#include <cmath>
+#include <memory>
+
+namespace nimbra::WeatherFormatting {
+namespace {
+
+const QString kPlaceholder = QStringLiteral("--");
+
+QString percentText(double fraction) {
+    return wholeNumberText(fraction * 100);
+}
+
+icu::Locale icuLocale(const QLocale& locale) {
+    // Qt calls the POSIX locale "C"; ICU knows it as en_US_POSIX.
+    if (locale.language() == QLocale::C)
+        return icu::Locale("en_US_POSIX");
+    return icu::Locale(locale.name().toLatin1().constData());
+}
+
+struct RelativeOffset {
+    double amount;
+    URelativeDateTimeUnit unit;
+};
+
+// The largest calendar unit in which `from` lies at least one whole step before `to`, as a past offset.
+RelativeOffset pastOffset(const QDateTime& from, const QDateTime& to) {
+    const QDate a = from.date(), b = to.date();
+    int years = b.year() - a.year();
+    while (years > 0 && from.addYears(years) > to)
+        --years;
+    if (years > 0)
+        return {-double(years), UDAT_REL_UNIT_YEAR};
+    int months = (b.year() - a.year()) * 12 + b.month() - a.month();
+    while (months > 0 && from.addMonths(months) > to)
+        --months;
+    if (months > 0)
+        return {-double(months), UDAT_REL_UNIT_MONTH};
+    qint64 days = a.daysTo(b);
+    while (days > 0 && from.addDays(days) > to)
+        --days;
+    if (days >= 7)
+        return {-double(days / 7), UDAT_REL_UNIT_WEEK};
+    if (days > 0)
+        return {-double(days), UDAT_REL_UNIT_DAY};
+    const qint64 seconds = from.secsTo(to);
+    if (seconds >= 3600)
+        return {-double(seconds / 3600), UDAT_REL_UNIT_HOUR};
+    if (seconds >= 60)
+        return {-double(seconds / 60), UDAT_REL_UNIT_MINUTE};
+    // A negative zero makes ICU read the offset as past ("0 sec. ago") rather than future ("in 0 sec.").
+    return {seconds > 0 ? -double(seconds) : -0.0, UDAT_REL_UNIT_SECOND};
+}
+
+std::optional<QString> relativeText(const RelativeOffset& offset, const QLocale& locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::RelativeDateTimeFormatter formatter(icuLocale(locale), nullptr, UDAT_STYLE_SHORT,
+                                             UDISPCTX_CAPITALIZATION_NONE, status);
+    icu::UnicodeString text;
+    formatter.formatNumeric(offset.amount, offset.unit, text, status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+} // namespace
+
+std::optional<qint64> roundedWholeNumber(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // std::round rounds halves away from zero; the bounds are -2^63 (inclusive) and 2^63 (exclusive).
+    const double rounded = std::round(value);
+    if (rounded < -0x1p63 || rounded >= 0x1p63)
+        return std::nullopt;
+    return std::llround(value);
+}
+
+QString wholeNumberText(double value) {
+    const auto whole = roundedWholeNumber(value);
+    return whole ? QString::number(*whole) : kPlaceholder;
+}
+
+QString freshness(const QDateTime& date, const QDateTime& now, const LocalCalendar& calendar) {
+    const QString prefix = QStringLiteral("Updated ");
+    if (!date.isValid() || !now.isValid())
+        return prefix + kPlaceholder;
+    // A date in the future (a clock set differently elsewhere) reads as now.
+    const QDateTime shown = date > now ? now : date;
+    const RelativeOffset offset = pastOffset(calendar.toLocal(shown), calendar.toLocal(now));
+    return prefix + relativeText(offset, calendar.locale()).value_or(kPlaceholder);
+}
+
+QString temperature(double celsius, TemperatureUnit unit) {
+    const double value = unit == TemperatureUnit::celsius ? celsius : celsius * 9 / 5 + 32;
+    return wholeNumberText(value) + QChar(0x00B0);
+}
+
+QString temperatureWithUnit(double celsius, TemperatureUnit unit) {
+    return temperature(celsius, unit) + temperatureUnits::abbreviation(unit);
+}
+
+QString wind(double kph, WindSpeedUnit unit) {
+    const double value = unit == WindSpeedUnit::kilometersPerHour ? kph : kph * 0.621371;
+    return wholeNumberText(value) + u' ' + windSpeedUnits::abbreviation(unit);
+}
+
+QString precipitationProbability(std::optional<double> probability) {
+    return (probability ? percentText(*probability) : kPlaceholder) + u'%';
+}
+
+QString hourLabel(const QDateTime& date, const LocalCalendar& calendar) {
+    if (!date.isValid())
+        return kPlaceholder;
+    QDateTime start = calendar.startOfHour(date);
+    if (!start.isValid())
+        start = date;
+    // "Ap" writes the locale's own AM/PM marker ("PM" in English); the minutes are always 00.
+    return calendar.locale().toString(calendar.toLocal(start).time(), u"h:00 Ap");
+}
+
+QString compactTime(const QDateTime& date, const LocalCalendar& calendar) {
+    if (!date.isValid())
+        return kPlaceholder;
+    return calendar.locale().toString(calendar.toLocal(date).time(), QLocale::ShortFormat);
+}
+
+QString compactMenuTitle(const ConsensusForecast* forecast, const WeatherSettings& settings) {
+    if (!forecast || !forecast->current)
+        return QStringLiteral("Weather --") + QChar(0x00B0);
+    QStringList parts{temperature(forecast->current->temperatureC, settings.temperatureUnit)};
+    if (settings.showConditionInMenuBar)
+        parts.append(conditions::title(forecast->current->condition));
+    if (settings.showConfidenceInMenuBar)
+        parts.append(percentText(forecast->confidence) + u'%');
+    return parts.join(u' ');
+}
+
+QString compactMenuTitle(const std::optional<ConsensusForecast>& forecast, const WeatherSettings& settings) {
+    return compactMenuTitle(forecast ? &*forecast : nullptr, settings);
+}
+
+QString confidence(double value) {
+    return percentText(value) + QStringLiteral("% confidence");
+}
+
+QString dataQualitySentence(const ConsensusForecast& forecast) {
+    QString prefix;
+    switch (forecast.state) {
+    case ConsensusState::unavailable:
+        return QStringLiteral("No live forecast");
+    case ConsensusState::ready:
+        prefix = QStringLiteral("Live \u2022 ");
+        break;
+    case ConsensusState::partial:
+        prefix = QStringLiteral("Partial \u2022 ");
+        break;
+    case ConsensusState::stale:
+        prefix = QStringLiteral("Stale \u2022 ");
+        break;
+    }
+    const QString sources = forecast.providerCount == 1
+                                ? QStringLiteral("1 source")
+                                : QString::number(forecast.providerCount) + QStringLiteral(" sources");
+    return prefix + sources + QStringLiteral(" \u2022 ") + percentText(forecast.confidence) +
+           QStringLiteral("% sure");
+}
+
+} // namespace nimbra::WeatherFormatting

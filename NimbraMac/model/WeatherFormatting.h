@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ConsensusForecast.h"
+#include "LocalCalendar.h"
+#include "TemperatureUnit.h"
+#include "WeatherSettings.h"
+#include "WindSpeedUnit.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace nimbra::WeatherFormatting {
+
+// The short texts every screen shows for the model's metric values, so the menu bar, the popover and the
+// widgets agree. Numbers are rounded to whole numbers with halves away from zero; a value that is not finite
+// (or too large for a 64-bit integer) is written as the placeholder "--" instead.
+
+// The whole number nearest to `value`, halves away from zero; none for a non-finite or out-of-range value.
+std::optional<qint64> roundedWholeNumber(double value);
+// The rounded value in plain digits (no grouping, no "-0"), or "--".
+QString wholeNumberText(double value);
+
+// "Updated " and how long before `now` the date was, in the calendar's locale. A date after `now` reads as
+// `now` itself.
+QString freshness(const QDateTime& date, const QDateTime& now,
+                  const LocalCalendar& calendar = LocalCalendar::system());
+// Whole degrees and "°" (no unit letter).
+QString temperature(double celsius, TemperatureUnit unit);
+// As temperature() plus "C" or "F".
+QString temperatureWithUnit(double celsius, TemperatureUnit unit);
+// Whole speed, a blank and "km/h" or "mph".
+QString wind(double kph, WindSpeedUnit unit);
+// Whole percent and "%", or "--%" for an absent value.
+QString precipitationProbability(std::optional<double> probability);
+// The start of the local hour holding the date, such as "3:00 PM" in an English locale.
+QString hourLabel(const QDateTime& date, const LocalCalendar& calendar = LocalCalendar::system());
+// The locale's short time of day, in the calendar's time zone.
+QString compactTime(const QDateTime& date, const LocalCalendar& calendar = LocalCalendar::system());
+// The status item's title: "Weather --°" without current conditions, else the temperature, optionally the
+// condition and the confidence ("72° Partly Cloudy 83%").
+QString compactMenuTitle(const ConsensusForecast* forecast, const WeatherSettings& settings);
+QString compactMenuTitle(const std::optional<ConsensusForecast>& forecast, const WeatherSettings& settings);
+// Whole percent and "% confidence".
+QString confidence(double value);
+// One line about the consensus' quality, such as "Live • 3 sources • 83% sure".
+QString dataQualitySentence(const ConsensusForecast& forecast);
+
+} // namespace nimbra::WeatherFormatting
