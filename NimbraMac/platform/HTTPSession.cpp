@@ -1,0 +1,154 @@
+#include "HTTPSession.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+#include <QCoro/QCoroNetworkReply>
+
+#include <memory>
+
+namespace nimbra {
+
+namespace {
+
+// Set on a reply that we aborted on purpose, so that its OperationCanceledError is read as a cancellation and
+// not as the transfer time-out, which Qt reports with the same code.
+constexpr char kCancelledProperty[] = "nimbraCancelled";
+
+struct DeleteLater {
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
+};
+
+void abortOnPurpose(QNetworkReply* reply) {
+    reply->setProperty(kCancelledProperty, true);
+    reply->abort();
+}
+
+HTTPResponse cancelledResponse() {
+    HTTPResponse response;
+    response.transportError = QStringLiteral("cancelled");
+    response.cancelled = true;
+    return response;
+}
+
+// Fixed texts: errorString() embeds the request URL, which can carry an API key in its query.
+QString transportErrorText(QNetworkReply::NetworkError error) {
+    switch (error) {
+    case QNetworkReply::OperationCanceledError:
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("The request timed out.");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("A server with the specified hostname could not be found.");
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Could not connect to the server.");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("The network connection was lost.");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral(
+            "An SSL error has occurred and a secure connection to the server cannot be made.");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::BackgroundRequestNotAllowedError:
+        return QStringLiteral("The Internet connection appears to be offline.");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("The request was redirected too many times or to an unsafe address.");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::UnknownProxyError:
+        return QStringLiteral("The proxy server could not be reached.");
+    default:
+        return QStringLiteral("The network connection failed.");
+    }
+}
+
+// Errors in these ranges are Qt's names for HTTP statuses (4xx and 5xx): the answer itself is complete.
+bool isHTTPStatusError(QNetworkReply::NetworkError error) {
+    const int code = static_cast<int>(error);
+    return (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
+}
+
+HTTPResponse responseFrom(QNetworkReply& reply) {
+    HTTPResponse response;
+    if (reply.property(kCancelledProperty).toBool())
+        return cancelledResponse();
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const auto error = reply.error();
+    if (!status.isValid() || (error != QNetworkReply::NoError && !isHTTPStatusError(error))) {
+        response.transportError = transportErrorText(error);
+        return response;
+    }
+    response.statusCode = status.toInt();
+    response.headers = reply.rawHeaderPairs();
+    response.body = reply.readAll();
+    return response;
+}
+
+// Static so the frame never refers to the session: a reply may finish while the session is being destroyed.
+QCoro::Task<HTTPResponse> awaitReply(QNetworkReply* rawReply, CancellationToken cancel) {
+    const std::unique_ptr<QNetworkReply, DeleteLater> reply(rawReply);
+    QMetaObject::Connection onCancel;
+    if (cancel)
+        onCancel = QObject::connect(cancel.get(), &Cancellation::cancelled, rawReply,
+                                    [rawReply] { abortOnPurpose(rawReply); });
+    if (!reply->isFinished())
+        co_await reply.get();
+    QObject::disconnect(onCancel);
+    co_return responseFrom(*reply);
+}
+
+QCoro::Task<HTTPResponse> readyResponse(HTTPResponse response) {
+    co_return response;
+}
+
+void prepare(QNetworkRequest& request, std::chrono::milliseconds timeout) {
+    // Every request ends eventually: Qt's own default is no time-out at all.
+    if (timeout <= std::chrono::milliseconds::zero() || timeout > HTTPSession::defaultTimeout)
+        timeout = HTTPSession::defaultTimeout;
+    request.setTransferTimeout(static_cast<int>(timeout.count()));
+}
+
+} // namespace
+
+QByteArray HTTPResponse::header(const QByteArray& name) const {
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+HTTPSession::HTTPSession(QObject* parent) : QObject(parent), m_manager(new QNetworkAccessManager(this)) {}
+
+HTTPSession::~HTTPSession() {
+    abortAll();
+}
+
+QCoro::Task<HTTPResponse> HTTPSession::get(QNetworkRequest request, CancellationToken cancel,
+                                           std::chrono::milliseconds timeout) {
+    if (cancel && cancel->isCancelled())
+        return readyResponse(cancelledResponse());
+    prepare(request, timeout);
+    return awaitReply(m_manager->get(request), std::move(cancel));
+}
+
+QCoro::Task<HTTPResponse> HTTPSession::post(QNetworkRequest request, QByteArray body,
+                                            CancellationToken cancel, std::chrono::milliseconds timeout) {
+    if (cancel && cancel->isCancelled())
+        return readyResponse(cancelledResponse());
+    prepare(request, timeout);
+    return awaitReply(m_manager->post(request, body), std::move(cancel));
+}
+
+void HTTPSession::abortAll() {
+    const auto replies = m_manager->findChildren<QNetworkReply*>(Qt::FindDirectChildrenOnly);
+    for (QNetworkReply* reply : replies) {
+        if (!reply->isFinished())
+            abortOnPurpose(reply);
+    }
+}
+
+} // namespace nimbra

@@ -1,0 +1,17 @@
+#include "FailedForecast.h"
+
+namespace nimbra {
+
+ProviderForecast failedForecast(WeatherProviderKind provider, const WeatherLocation& location,
+                                const QDateTime& now, QString attribution, QString errorMessage) {
+    ProviderForecast forecast;
+    forecast.provider = provider;
+    forecast.locationID = location.id;
+    forecast.issuedAt = now;
+    forecast.expiresAt = now;
+    forecast.attribution = std::move(attribution);
+    forecast.errorMessage = std::move(errorMessage);
+    return forecast;
+}
+
+} // namespace nimbra

@@ -1,0 +1,178 @@
+#include "FailedForecast.h"
+#include "FixtureWeatherClient.h"
+#include "PlaceholderWeatherClient.h"
+#include "ProviderTextMapping.h"
+#include "TestSupport.h"
+#include "UUIDText.h"
+#include "WeatherFixtures.h"
+#include "WeatherProviderHTTPError.h"
+
+#include <QTest>
+
+using namespace nimbra;
+using nimbra::testing::runTask;
+using OptionalText = std::optional<QString>;
+
+namespace {
+
+const QDateTime kNow(QDate(2025, 6, 1), QTime(10, 20), Qt::UTC);
+
+WeatherLocation place() {
+    WeatherLocation location;
+    location.id = *parseUUID(u"5B1E9C3A-2D4F-4A6B-8C7D-9E0F1A2B3C4D");
+    location.name = QStringLiteral("Bergen");
+    location.latitude = 60.39;
+    location.longitude = 5.32;
+    return location;
+}
+
+} // namespace
+
+class ProviderHelpersTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void conditionFromText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<WeatherCondition>("condition");
+        QTest::newRow("thunder") << "Thunderstorms" << WeatherCondition::thunderstorm;
+        QTest::newRow("snow before shower") << "Light Snow Showers" << WeatherCondition::snow;
+        QTest::newRow("snow before rain") << "rain and snow" << WeatherCondition::snow;
+        QTest::newRow("heavy rain") << "Heavy rain" << WeatherCondition::heavyRain;
+        QTest::newRow("icon heavy-rain") << "heavy-rain-night" << WeatherCondition::heavyRain;
+        QTest::newRow("drizzle") << "Patchy light drizzle" << WeatherCondition::drizzle;
+        QTest::newRow("hail is sleet") << "Hail" << WeatherCondition::sleet;
+        QTest::newRow("haze is fog") << "Haze" << WeatherCondition::fog;
+        QTest::newRow("overcast") << "Overcast" << WeatherCondition::cloudy;
+        QTest::newRow("sunny") << "Sunny" << WeatherCondition::clear;
+        QTest::newRow("mostly sunny") << "mostly sunny" << WeatherCondition::clear;
+        QTest::newRow("mostly cloudy") << "Mostly cloudy" << WeatherCondition::partlyCloudy;
+        QTest::newRow("wind before partly") << "partly cloudy with wind" << WeatherCondition::windy;
+        QTest::newRow("full Unicode lower-casing")
+            << QStringLiteral("SNÖ AND SNOW") << WeatherCondition::snow;
+        QTest::newRow("unknown word") << "Blizzard" << WeatherCondition::unknown;
+        QTest::newRow("empty") << "" << WeatherCondition::unknown;
+    }
+    void conditionFromText() {
+        QFETCH(QString, text);
+        QFETCH(WeatherCondition, condition);
+        QCOMPARE(nimbra::conditionFromText(text), condition);
+    }
+
+    void conditionFromTwoTexts_data() {
+        QTest::addColumn<OptionalText>("icon");
+        QTest::addColumn<OptionalText>("text");
+        QTest::addColumn<WeatherCondition>("condition");
+        QTest::newRow("icon's partly") << OptionalText("partly-cloudy-day")
+                                       << OptionalText("Partially cloudy") << WeatherCondition::partlyCloudy;
+        QTest::newRow("partially is not partly")
+            << OptionalText() << OptionalText("Partially cloudy") << WeatherCondition::cloudy;
+        QTest::newRow("icon alone") << OptionalText("rain") << OptionalText() << WeatherCondition::rain;
+        // Joined with a blank: the words must not run together into "heavy rain".
+        QTest::newRow("joined with a blank")
+            << OptionalText("heavy") << OptionalText("rain") << WeatherCondition::heavyRain;
+        QTest::newRow("neither") << OptionalText() << OptionalText() << WeatherCondition::unknown;
+    }
+    void conditionFromTwoTexts() {
+        QFETCH(OptionalText, icon);
+        QFETCH(OptionalText, text);
+        QFETCH(WeatherCondition, condition);
+        QCOMPARE(conditionFromTexts(icon, text), condition);
+    }
+
+    void severityFromText_data() {
+        QTest::addColumn<OptionalText>("text");
+        QTest::addColumn<WeatherAlertSeverity>("severity");
+        QTest::newRow("extreme") << OptionalText("Extreme") << WeatherAlertSeverity::extreme;
+        QTest::newRow("severe") << OptionalText("Severe Weather Statement") << WeatherAlertSeverity::severe;
+        QTest::newRow("extreme wins") << OptionalText("severe to extreme") << WeatherAlertSeverity::extreme;
+        QTest::newRow("minor") << OptionalText("Minor") << WeatherAlertSeverity::minor;
+        QTest::newRow("moderate") << OptionalText("Moderate") << WeatherAlertSeverity::moderate;
+        QTest::newRow("unknown") << OptionalText("unknown") << WeatherAlertSeverity::moderate;
+        QTest::newRow("absent") << OptionalText() << WeatherAlertSeverity::moderate;
+    }
+    void severityFromText() {
+        QFETCH(OptionalText, text);
+        QFETCH(WeatherAlertSeverity, severity);
+        QCOMPARE(nimbra::severityFromText(text), severity);
+    }
+
+    void httpErrorsAndTheirMessages_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<OptionalText>("message");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("message") << 401 << QByteArray(R"({"cod":401, "message": "Invalid API key"})")
+                                 << OptionalText("Invalid API key")
+                                 << "Provider returned HTTP 401: Invalid API key";
+        QTest::newRow("kept untrimmed")
+            << 404 << QByteArray(R"({"message":" Not found "})") << OptionalText(" Not found ")
+            << "Provider returned HTTP 404:  Not found ";
+        QTest::newRow("empty message")
+            << 404 << QByteArray(R"({"message":""})") << OptionalText("") << "Provider returned HTTP 404.";
+        QTest::newRow("number") << 500 << QByteArray(R"({"message":5})") << OptionalText()
+                                << "Provider returned HTTP 500.";
+        QTest::newRow("array") << 503 << QByteArray(R"(["message"])") << OptionalText()
+                               << "Provider returned HTTP 503.";
+        QTest::newRow("empty object")
+            << 429 << QByteArray("{}") << OptionalText() << "Provider returned HTTP 429.";
+        QTest::newRow("nested") << 400 << QByteArray(R"({"error":{"message":"API key is invalid."}})")
+                                << OptionalText() << "Provider returned HTTP 400.";
+        QTest::newRow("not JSON") << 403 << QByteArray("<html>Forbidden</html>") << OptionalText()
+                                  << "Provider returned HTTP 403.";
+    }
+    void httpErrorsAndTheirMessages() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(OptionalText, message);
+        QFETCH(QString, description);
+        QCOMPARE(providerErrorMessage(body), message);
+        HTTPResponse response;
+        response.statusCode = status;
+        response.body = body;
+        QCOMPARE(WeatherProviderHTTPError::fromResponse(response),
+                 (WeatherProviderHTTPError{status, message}));
+        QCOMPARE(responseFailure(response), description);
+    }
+
+    void responseFailureOfTransportErrorsAndSuccess() {
+        HTTPResponse lost;
+        lost.transportError = QStringLiteral("The network connection was lost.");
+        QCOMPARE(responseFailure(lost), lost.transportError);
+        HTTPResponse ok;
+        ok.statusCode = 200;
+        ok.body = R"({"message":"ignored on success"})";
+        QCOMPARE(responseFailure(ok), std::nullopt);
+    }
+
+    void placeholderForecastCarriesTheReasonAndIsExpired() {
+        const auto clock = std::make_shared<ManualClock>(kNow);
+        PlaceholderWeatherClient client(WeatherProviderKind::openWeather, "OpenWeather API key is missing.",
+                                        clock);
+        const auto forecast = runTask(client.forecast(place(), {}));
+        QVERIFY(forecast);
+        QCOMPARE(*forecast, failedForecast(WeatherProviderKind::openWeather, place(), kNow, "OpenWeather",
+                                           "OpenWeather API key is missing."));
+        QCOMPARE(forecast->locationID, place().id);
+        QCOMPARE(forecast->issuedAt, kNow);
+        QCOMPARE(forecast->expiresAt, kNow);
+        QVERIFY(!forecast->current && forecast->hourly.isEmpty() && forecast->daily.isEmpty() &&
+                forecast->alerts.isEmpty());
+        QVERIFY(forecast->expiresAt <= clock->now()); // already expired when returned
+    }
+
+    void fixtureClientAnswersWithTheSampleForecast() {
+        const auto clock = std::make_shared<ManualClock>(kNow);
+        const LocalCalendar calendar(QTimeZone("Europe/Oslo"), QLocale(QLocale::NorwegianBokmal));
+        FixtureWeatherClient client(WeatherProviderKind::metNorway, clock, calendar);
+        const auto forecast = runTask(client.forecast(place(), {}));
+        QVERIFY(forecast);
+        QCOMPARE(*forecast,
+                 WeatherFixtures::forecast(WeatherProviderKind::metNorway, place(), kNow, calendar));
+        QCOMPARE(forecast->errorMessage, std::nullopt);
+        QCOMPARE(client.provider(), WeatherProviderKind::metNorway);
+    }
+};
+
+QTEST_GUILESS_MAIN(ProviderHelpersTest)
+#include "tst_provider_helpers.moc"
