@@ -1,0 +1,92 @@
+#include "UbiquitousKeyValueStore.h"
+
+#include "AppGroupContainer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace nimbra {
+
+std::shared_ptr<UbiquitousKeyValueStore> UbiquitousKeyValueStore::makeDefault() {
+    return std::make_shared<UbiquitousKeyValueStoreFile>(UbiquitousKeyValueStoreFile::defaultFilePath());
+}
+
+UbiquitousKeyValueStoreFile::UbiquitousKeyValueStoreFile(QString filePath)
+    : m_filePath(std::move(filePath)) {}
+
+QString UbiquitousKeyValueStoreFile::defaultFilePath() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        return {};
+    return QDir(base).filePath(
+        QStringLiteral("Nimbra/Sync/%1.json").arg(AppGroupContainer::groupIdentifier()));
+}
+
+const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
+    if (m_entries)
+        return *m_entries;
+    auto& entries = m_entries.emplace();
+    QFile file(m_filePath);
+    if (m_filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return entries;
+    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!it->isString())
+            continue;
+        const auto decoded = QByteArray::fromBase64Encoding(it->toString().toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            entries.insert(it.key(), *decoded);
+    }
+    return entries;
+}
+
+std::optional<QByteArray> UbiquitousKeyValueStoreFile::data(const QString& key) const {
+    const auto it = entries().constFind(key);
+    if (it == entries().constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString& key) {
+    if (m_filePath.isEmpty() || createFolder(QFileInfo(m_filePath).absolutePath()))
+        return false;
+    QHash<QString, QByteArray> updated = entries();
+    updated.insert(key, value);
+    QJsonObject object;
+    for (auto it = updated.cbegin(); it != updated.cend(); ++it)
+        object.insert(it.key(), QString::fromLatin1(it->toBase64()));
+
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // The entries carry the user's places: readable by the user alone.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    if (!file.commit())
+        return false;
+    m_entries = std::move(updated);
+    return true;
+}
+
+std::optional<QByteArray> UbiquitousKeyValueStoreInMemory::data(const QString& key) const {
+    const auto it = m_entries.constFind(key);
+    if (it == m_entries.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+bool UbiquitousKeyValueStoreInMemory::setData(const QByteArray& value, const QString& key) {
+    if (m_sizeLimit && value.size() > *m_sizeLimit)
+        return false;
+    m_entries.insert(key, value);
+    ++m_writeCount;
+    return true;
+}
+
+} // namespace nimbra

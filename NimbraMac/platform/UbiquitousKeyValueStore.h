@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace nimbra {
+
+// A per-user key-value store that follows the user to their other machines. A write may be refused without
+// notice and a synchronisation request may be ignored: callers rely only on reading back what was stored.
+class UbiquitousKeyValueStore {
+public:
+    virtual ~UbiquitousKeyValueStore() = default;
+
+    virtual std::optional<QByteArray> data(const QString& key) const = 0;
+    // Returns false when the store refused the value.
+    virtual bool setData(const QByteArray& value, const QString& key) = 0;
+    // Asks the store to exchange its values with the other machines soon.
+    virtual bool synchronize() = 0;
+
+    // The file store at its per-user location.
+    static std::shared_ptr<UbiquitousKeyValueStore> makeDefault();
+};
+
+// The entries as one JSON file (key → base64 of the value), rewritten atomically on each write. It lives in a
+// folder the user may sync between machines with a tool of their choice; nothing here talks to a network. The
+// file is read once, on first use; this program is its only writer.
+class UbiquitousKeyValueStoreFile final : public UbiquitousKeyValueStore {
+public:
+    explicit UbiquitousKeyValueStoreFile(QString filePath);
+
+    // $XDG_DATA_HOME/Nimbra/Sync/<group identifier>.json; empty when there is no per-user data folder.
+    static QString defaultFilePath();
+
+    const QString& filePath() const { return m_filePath; }
+
+    std::optional<QByteArray> data(const QString& key) const override;
+    bool setData(const QByteArray& value, const QString& key) override;
+    bool synchronize() override { return true; }
+
+private:
+    const QHash<QString, QByteArray>& entries() const;
+
+    QString m_filePath;
+    mutable std::optional<QHash<QString, QByteArray>> m_entries;
+};
+
+// Entries in memory, for tests. A size limit makes larger writes be refused, as a synced store may do.
+class UbiquitousKeyValueStoreInMemory final : public UbiquitousKeyValueStore {
+public:
+    explicit UbiquitousKeyValueStoreInMemory(std::optional<qsizetype> sizeLimit = std::nullopt)
+        : m_sizeLimit(sizeLimit) {}
+
+    std::optional<QByteArray> data(const QString& key) const override;
+    bool setData(const QByteArray& value, const QString& key) override;
+    bool synchronize() override {
+        ++m_synchronizeCount;
+        return true;
+    }
+
+    int writeCount() const { return m_writeCount; }
+    int synchronizeCount() const { return m_synchronizeCount; }
+
+private:
+    QHash<QString, QByteArray> m_entries;
+    std::optional<qsizetype> m_sizeLimit;
+    int m_writeCount = 0;
+    int m_synchronizeCount = 0;
+};
+
+} // namespace nimbra

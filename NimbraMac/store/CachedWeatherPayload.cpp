@@ -1,0 +1,155 @@
+#include "CachedWeatherPayload.h"
+
+#include "JsonCodec.h"
+#include "UUIDText.h"
+
+#include <algorithm>
+
+namespace nimbra {
+namespace {
+
+// Keys are written in a fixed order so that an unchanged state gives unchanged bytes.
+template <typename Key, typename Value, typename KeyText, typename Encode>
+QJsonArray flatArray(const QHash<Key, Value>& dictionary, KeyText keyText, Encode encode) {
+    QList<std::pair<QString, const Value*>> pairs;
+    pairs.reserve(dictionary.size());
+    for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it)
+        pairs.append({keyText(it.key()), &it.value()});
+    std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QJsonArray out;
+    for (const auto& [key, value] : pairs) {
+        out.append(key);
+        out.append(encode(*value));
+    }
+    return out;
+}
+
+class Salvage {
+public:
+    explicit Salvage(QStringList* dropped) : m_dropped(dropped) {}
+
+    void drop(const QString& what, const QString& why) {
+        if (m_dropped)
+            m_dropped->append(QStringLiteral("%1: %2").arg(what, why));
+    }
+
+    // Reads a flat key/value array entry by entry. A malformed pair is dropped; a value that is not an array
+    // of pairs at all drops the whole dictionary. When a key occurs twice, the later pair wins.
+    template <typename Key, typename Value, typename ReadKey, typename ReadValue>
+    QHash<Key, Value> dictionary(const QJsonObject& root, QStringView name, ReadKey readKey,
+                                 ReadValue readValue) {
+        QHash<Key, Value> out;
+        const auto present = json::optional(root, name);
+        if (!present)
+            return out;
+        if (!present->isArray()) {
+            drop(name.toString(), QStringLiteral("not an array"));
+            return out;
+        }
+        const QJsonArray array = present->toArray();
+        if (array.size() % 2 != 0) {
+            drop(name.toString(), QStringLiteral("odd number of elements"));
+            return out;
+        }
+        out.reserve(array.size() / 2);
+        for (qsizetype i = 0; i < array.size(); i += 2) {
+            const QJsonValue keyValue = array.at(i);
+            try {
+                const Key key = readKey(keyValue, name);
+                out.insert(key, readValue(array.at(i + 1)));
+            } catch (const DecodingError& e) {
+                drop(QStringLiteral("%1[%2]").arg(name).arg(keyValue.isString() ? keyValue.toString()
+                                                                                : QString::number(i / 2)),
+                     e.message());
+            }
+        }
+        return out;
+    }
+
+private:
+    QStringList* m_dropped;
+};
+
+QUuid readUUIDKey(const QJsonValue& value, QStringView what) {
+    return json::asUUID(value, what);
+}
+
+WeatherProviderKind readProviderKey(const QJsonValue& value, QStringView what) {
+    return enumFromJson<WeatherProviderKind>(value, what);
+}
+
+QList<ProviderForecast> readProviderForecastList(const QJsonValue& value) {
+    const QJsonArray array = json::asArray(value, u"providerForecasts");
+    QList<ProviderForecast> out;
+    out.reserve(array.size());
+    for (const QJsonValue& element : array)
+        out.append(ProviderForecast::fromJson(element));
+    return out;
+}
+
+} // namespace
+
+QJsonObject CachedWeatherPayload::toJson() const {
+    QJsonObject o{
+        {"locations", json::array(locations, [](const WeatherLocation& l) { return l.toJson(); })},
+        {"settings", settings.toJson()},
+        {"forecasts", flatArray(forecasts, uuidText, [](const ConsensusForecast& f) { return f.toJson(); })},
+        {"providerForecasts", flatArray(providerForecasts, uuidText,
+                                        [](const QList<ProviderForecast>& list) {
+                                            return json::array(
+                                                list, [](const ProviderForecast& f) { return f.toJson(); });
+                                        })},
+        {"accuracyScores", flatArray(
+                               accuracyScores, [](WeatherProviderKind k) { return rawValue(k); },
+                               [](const ProviderAccuracyScore& s) { return s.toJson(); })},
+    };
+    if (selectedForecast)
+        o.insert(QStringLiteral("selectedForecast"), selectedForecast->toJson());
+    return o;
+}
+
+CachedWeatherPayload CachedWeatherPayload::fromJson(const QJsonValue& value, QStringList* dropped) {
+    const QJsonObject o = json::asObject(value, u"CachedWeatherPayload");
+    Salvage salvage(dropped);
+    CachedWeatherPayload payload;
+
+    if (const auto list = json::optional(o, u"locations")) {
+        for (const QJsonValue& element : json::asArray(*list, u"locations"))
+            payload.locations.append(WeatherLocation::fromJson(element));
+    }
+    if (const auto settings = json::optional(o, u"settings"))
+        payload.settings = WeatherSettings::fromJson(*settings);
+
+    if (const auto selected = json::optional(o, u"selectedForecast")) {
+        try {
+            payload.selectedForecast = ConsensusForecast::fromJson(*selected);
+        } catch (const DecodingError& e) {
+            salvage.drop(QStringLiteral("selectedForecast"), e.message());
+        }
+    }
+    payload.forecasts = salvage.dictionary<QUuid, ConsensusForecast>(o, u"forecasts", readUUIDKey,
+                                                                     ConsensusForecast::fromJson);
+    payload.providerForecasts = salvage.dictionary<QUuid, QList<ProviderForecast>>(
+        o, u"providerForecasts", readUUIDKey, readProviderForecastList);
+    payload.accuracyScores = salvage.dictionary<WeatherProviderKind, ProviderAccuracyScore>(
+        o, u"accuracyScores", readProviderKey, ProviderAccuracyScore::fromJson);
+    return payload;
+}
+
+Coded<CachedWeatherPayload> CachedWeatherPayload::decode(const QByteArray& bytes, QStringList* dropped) {
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return {std::nullopt, QStringLiteral("Invalid JSON at offset %1: %2")
+                                  .arg(parseError.offset)
+                                  .arg(parseError.errorString())};
+    if (!document.isObject())
+        return {std::nullopt, QStringLiteral("The document is not a JSON object")};
+    try {
+        return {fromJson(document.object(), dropped), {}};
+    } catch (const DecodingError& e) {
+        return {std::nullopt, e.message()};
+    }
+}
+
+} // namespace nimbra

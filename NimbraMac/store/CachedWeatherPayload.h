@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ConsensusForecast.h"
+#include "JsonCodec.h"
+#include "ProviderAccuracyScore.h"
+#include "ProviderForecast.h"
+#include "ProviderWeighting.h"
+#include "WeatherLocation.h"
+#include "WeatherSettings.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+
+namespace nimbra {
+
+using ForecastsByLocation = QHash<QUuid, ConsensusForecast>;
+using ProviderForecastsByLocation = QHash<QUuid, QList<ProviderForecast>>;
+
+// The whole persistent state: what the snapshot file and the synced mirror hold, and what the widget host
+// reads.
+struct CachedWeatherPayload {
+    QList<WeatherLocation> locations;
+    WeatherSettings settings;
+    std::optional<ConsensusForecast> selectedForecast;
+    ForecastsByLocation forecasts;
+    ProviderForecastsByLocation providerForecasts;
+    AccuracyScores accuracyScores;
+
+    bool operator==(const CachedWeatherPayload&) const = default;
+
+    // One object; the three dictionaries as flat arrays of alternating key and value. Throws EncodingError
+    // when a number is not finite: JSON has no form for it, and writing null would make the file unreadable.
+    QJsonObject toJson() const;
+
+    // Reads the top level tolerantly (a missing key or null gives the default). The places and the settings
+    // are the user's own data: when they are malformed the whole document fails (DecodingError). Forecasts
+    // and scores can be fetched again, so a malformed entry of them is dropped alone and described in
+    // `dropped`.
+    static CachedWeatherPayload fromJson(const QJsonValue& value, QStringList* dropped = nullptr);
+
+    // The snapshot in the bytes of a file or a mirror entry, or why there is none.
+    static Coded<CachedWeatherPayload> decode(const QByteArray& bytes, QStringList* dropped = nullptr);
+    // Compact JSON bytes, or why the snapshot cannot be written.
+    Coded<QByteArray> encoded() const { return encodeDocument(*this); }
+};
+
+} // namespace nimbra

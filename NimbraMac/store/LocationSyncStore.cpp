@@ -1,0 +1,87 @@
+#include "LocationSyncStore.h"
+
+#include <QCollator>
+#include <QHash>
+
+#include <algorithm>
+
+namespace nimbra {
+namespace {
+
+// The order of names in a file browser: case ignored, digit runs compared by value. Qt bypasses ICU for the C
+// locale and then ignores numeric mode, so that locale borrows English rules.
+QCollator nameCollator(const QLocale& locale) {
+    const bool plain = locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage;
+    QCollator collator(plain ? QLocale(QLocale::English, QLocale::UnitedStates) : locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    return collator;
+}
+
+} // namespace
+
+LocationSyncStore::LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store)
+    : m_store(std::move(store)) {}
+
+std::optional<CachedWeatherPayload> LocationSyncStore::load() const {
+    if (!m_store)
+        return std::nullopt;
+    const auto bytes = m_store->data(payloadKey);
+    if (!bytes)
+        return std::nullopt;
+    return CachedWeatherPayload::decode(*bytes).value;
+}
+
+void LocationSyncStore::save(const CachedWeatherPayload& payload) const {
+    if (!m_store)
+        return;
+    if (const auto bytes = payload.encoded())
+        saveEncoded(*bytes);
+}
+
+void LocationSyncStore::saveEncoded(const QByteArray& bytes) const {
+    if (!m_store)
+        return;
+    m_store->setData(bytes, payloadKey);
+    m_store->synchronize();
+}
+
+CachedWeatherPayload LocationSyncStore::merge(const CachedWeatherPayload& local,
+                                              const std::optional<CachedWeatherPayload>& remote,
+                                              const QLocale& locale) {
+    if (!remote)
+        return local;
+    CachedWeatherPayload merged = local;
+
+    QList<WeatherLocation>& places = merged.locations;
+    QHash<QUuid, qsizetype> indexByID;
+    for (qsizetype i = 0; i < places.size(); ++i)
+        indexByID.insert(places[i].id, i);
+    for (const WeatherLocation& theirs : remote->locations) {
+        if (theirs.isCurrentLocation)
+            continue;
+        const auto held = indexByID.constFind(theirs.id);
+        if (held == indexByID.constEnd()) {
+            indexByID.insert(theirs.id, places.size());
+            places.append(theirs);
+            continue;
+        }
+        WeatherLocation& ours = places[*held];
+        // This machine's current-location entry stays, whatever claims its id.
+        if (!ours.isCurrentLocation && theirs.updatedAt > ours.updatedAt)
+            ours = theirs;
+    }
+
+    const QCollator collator = nameCollator(locale);
+    std::stable_sort(places.begin(), places.end(), [&](const WeatherLocation& a, const WeatherLocation& b) {
+        if (a.isCurrentLocation != b.isCurrentLocation)
+            return a.isCurrentLocation;
+        return collator.compare(a.name, b.name) < 0;
+    });
+
+    if (!merged.settings.menuBarLocationID)
+        merged.settings.menuBarLocationID = remote->settings.menuBarLocationID;
+    return merged;
+}
+
+} // namespace nimbra

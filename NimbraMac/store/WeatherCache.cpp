@@ -1,0 +1,130 @@
+#include "WeatherCache.h"
+
+#include "AppGroupContainer.h"
+#include "Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace nimbra {
+
+QString WeatherCache::appGroupIdentifier() {
+    return AppGroupContainer::groupIdentifier();
+}
+
+QString WeatherCache::defaultDirectoryPath() {
+    return AppGroupContainer().filePath(folderName);
+}
+
+QString WeatherCache::defaultFilePath() {
+    const QString folder = defaultDirectoryPath();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(fileName);
+}
+
+WeatherCache::WeatherCache(std::optional<QString> filePath)
+    : m_filePath(filePath ? *filePath : defaultFilePath()) {
+    qCInfo(cacheLog, "Weather cache initialized appGroup=%s legacyDefaults=false fileMode=%s file=%s",
+           qUtf8Printable(appGroupIdentifier()), filePath ? "true" : "false", qUtf8Printable(m_filePath));
+}
+
+WeatherCacheReading WeatherCache::read() const {
+    WeatherCacheReading reading;
+    QFile file(m_filePath);
+    if (m_filePath.isEmpty() || !file.exists()) {
+        qCInfo(cacheLog, "Weather cache found no payload");
+        return reading;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.problem = file.errorString();
+    } else {
+        const QByteArray bytes = file.readAll();
+        reading.byteCount = bytes.size();
+        auto decoded = CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
+        if (decoded) {
+            reading.status = WeatherCacheReading::Status::loaded;
+            reading.payload = std::move(*decoded.value);
+            for (const QString& entry : std::as_const(reading.droppedEntries))
+                qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
+            qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
+                   static_cast<long long>(bytes.size()),
+                   static_cast<long long>(reading.payload.forecasts.size()));
+            return reading;
+        }
+        reading.problem = decoded.error;
+        reading.droppedEntries.clear();
+    }
+    reading.status = WeatherCacheReading::Status::unreadable;
+    qCInfo(cacheLog, "Weather cache could not read file %s: %s", qUtf8Printable(m_filePath),
+           qUtf8Printable(reading.problem));
+    qCInfo(cacheLog, "Weather cache found no payload");
+    return reading;
+}
+
+std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& payload,
+                                                    QByteArray* written) const {
+    const auto bytes = payload.encoded();
+    if (!bytes)
+        return WeatherCacheError{
+            WeatherCacheError::Code::encodingFailed,
+            QStringLiteral("The weather snapshot could not be encoded: %1").arg(bytes.error)};
+    if (auto error = write(*bytes))
+        return error;
+    qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
+           static_cast<long long>(bytes->size()), static_cast<long long>(payload.forecasts.size()));
+    if (written)
+        *written = *bytes;
+    return std::nullopt;
+}
+
+std::optional<WeatherCacheError> WeatherCache::write(const QByteArray& bytes) const {
+    if (m_filePath.isEmpty())
+        return WeatherCacheError{
+            WeatherCacheError::Code::folderUnavailable,
+            QStringLiteral("No per-user data folder is available for the weather snapshot.")};
+    // QSaveFile reports only "Unknown error" for a missing folder, so it is made first.
+    if (const auto problem = createFolder(QFileInfo(m_filePath).absolutePath()))
+        return WeatherCacheError{WeatherCacheError::Code::folderUnavailable, *problem};
+
+    const auto failed = [this](const QString& reason) {
+        return WeatherCacheError{
+            WeatherCacheError::Code::writeFailed,
+            QStringLiteral("Could not save the weather snapshot to %1: %2").arg(m_filePath, reason)};
+    };
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    // The snapshot holds the user's places and position: readable by the user alone.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return failed(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failed(reason);
+    }
+    if (!file.commit())
+        return failed(file.errorString());
+    return std::nullopt;
+}
+
+Coded<QString> WeatherCache::setAsideUnreadableFile(const QDateTime& now) const {
+    if (!QFileInfo::exists(m_filePath))
+        return {QString(), {}};
+    const QString stamp = now.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target = QStringLiteral("%1.unreadable-%2").arg(m_filePath, stamp);
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QStringLiteral("%1.unreadable-%2-%3").arg(m_filePath, stamp).arg(n);
+    QFile file(m_filePath);
+    if (!file.rename(target)) {
+        const QString reason = file.errorString();
+        qCInfo(cacheLog, "Weather cache could not set aside unreadable file %s: %s",
+               qUtf8Printable(m_filePath), qUtf8Printable(reason));
+        return {std::nullopt, reason};
+    }
+    qCInfo(cacheLog, "Weather cache set aside unreadable file %s as %s", qUtf8Printable(m_filePath),
+           qUtf8Printable(target));
+    return {target, {}};
+}
+
+} // namespace nimbra

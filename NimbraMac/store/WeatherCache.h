@@ -1,0 +1,82 @@
+#pragma once
+
+#include "CachedWeatherPayload.h"
+
+#include "JsonCodec.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace nimbra {
+
+struct WeatherCacheError {
+    enum class Code {
+        // A value of the snapshot has no JSON form (a number that is not finite).
+        encodingFailed,
+        // The folder of the file is missing and cannot be created, or the system names no data folder.
+        folderUnavailable,
+        writeFailed,
+    };
+    Code code = Code::writeFailed;
+    // The text shown to the user.
+    QString description;
+};
+
+// What reading the snapshot file found.
+struct WeatherCacheReading {
+    enum class Status {
+        // No file, or no file path: a first launch.
+        absent,
+        loaded,
+        // A file is there but cannot be read or decoded. It must not be replaced before it is set aside.
+        unreadable,
+    };
+    Status status = Status::absent;
+    CachedWeatherPayload payload;
+    qsizetype byteCount = 0;
+    // Forecast entries that were malformed and left out (the rest of the file loaded).
+    QStringList droppedEntries;
+    // Why an unreadable file could not be used.
+    QString problem;
+};
+
+// Reads and writes the snapshot as one JSON file. The application writes it; the widget host only reads it.
+// Writes are atomic, so a reader sees the old or the new snapshot and never a partial one.
+class WeatherCache {
+public:
+    static QString appGroupIdentifier();
+    static inline const QString folderName = QStringLiteral("Nimbra");
+    static inline const QString fileName = QStringLiteral("weather-widget-cache-v3.json");
+
+    // The "Nimbra" folder of the shared container; empty when the system names no per-user data folder.
+    static QString defaultDirectoryPath();
+    static QString defaultFilePath();
+
+    // With no path, the default file.
+    explicit WeatherCache(std::optional<QString> filePath = std::nullopt);
+
+    const QString& filePath() const { return m_filePath; }
+
+    // The snapshot, or the empty one when there is nothing usable to read. Never changes the file.
+    CachedWeatherPayload load() const { return read().payload; }
+    WeatherCacheReading read() const;
+
+    // Encodes and writes. On any failure the previous file stays as it was. `written` receives the bytes on
+    // success, so the synced mirror can store them without encoding again.
+    std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload,
+                                          QByteArray* written = nullptr) const;
+
+    // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user. Gives the
+    // new path (empty when the file is gone already), or why the file could not be moved.
+    Coded<QString> setAsideUnreadableFile(const QDateTime& now) const;
+
+private:
+    std::optional<WeatherCacheError> write(const QByteArray& bytes) const;
+
+    QString m_filePath;
+};
+
+} // namespace nimbra

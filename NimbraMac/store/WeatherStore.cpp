@@ -1,0 +1,428 @@
+#include "WeatherStore.h"
+
+#include "Log.h"
+
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+
+#include <cmath>
+
+namespace nimbra {
+namespace {
+
+struct SamplePlace {
+    const char16_t* name;
+    const char16_t* subtitle;
+    double latitude;
+    double longitude;
+};
+
+constexpr SamplePlace samplePlaces[] = {
+    {u"London", u"United Kingdom", 51.5072, -0.1276},
+    {u"Nairobi", u"Kenya", -1.2921, 36.8219},
+    {u"New York", u"New York, United States", 40.7128, -74.006},
+};
+
+bool near(const WeatherLocation& l, double latitude, double longitude) {
+    constexpr double tolerance = 0.0001;
+    return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
+}
+
+// A current-location entry that an earlier version filled with a sample city instead of a real fix.
+bool holdsSampleCoordinate(const WeatherLocation& l) {
+    const bool placeholderName = l.name == u"Current Location";
+    return (placeholderName && near(l, 40.7128, -74.006)) ||
+           ((placeholderName || l.name == u"Nairobi") && near(l, -1.2921, 36.8219));
+}
+
+QSet<QUuid> idsOf(const QList<WeatherLocation>& locations) {
+    QSet<QUuid> ids;
+    for (const WeatherLocation& l : locations)
+        ids.insert(l.id);
+    return ids;
+}
+
+template <typename Dictionary> void keepOnly(Dictionary& dictionary, const QSet<QUuid>& ids) {
+    dictionary.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
+}
+
+} // namespace
+
+WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
+                           std::shared_ptr<CurrentLocationService> currentLocationService,
+                           std::shared_ptr<WeatherProviderCredentialStore> credentialStore,
+                           WeatherStoreEnvironment environment, QObject* parent)
+    : QObject(parent), m_cache(std::move(cache)), m_syncStore(std::move(syncStore)),
+      m_currentLocationService(std::move(currentLocationService)),
+      m_credentialStore(std::move(credentialStore)), m_environment(std::move(environment)) {
+    const WeatherCacheReading reading = m_cache->read();
+    m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
+
+    // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
+    std::optional<CachedWeatherPayload> remote;
+    if (reading.payload.settings.useICloudSync)
+        remote = m_syncStore->load();
+    const CachedWeatherPayload tidied =
+        tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
+
+    m_locations = nimbra::normalizedLocations(tidied.locations, now());
+    const QSet<QUuid> validIDs = idsOf(m_locations);
+
+    m_settings = tidied.settings;
+    m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
+    if (!m_settings.menuBarLocationID || !validIDs.contains(*m_settings.menuBarLocationID))
+        m_settings.menuBarLocationID = m_locations.first().id;
+
+    m_forecasts = tidied.forecasts;
+    m_providerForecasts = tidied.providerForecasts;
+    keepOnly(m_forecasts, validIDs);
+    keepOnly(m_providerForecasts, validIDs);
+    m_accuracyScores = tidied.accuracyScores;
+    m_providerCredentials = m_credentialStore->load();
+
+    if (m_forecasts.isEmpty()) {
+        const WeatherLocation& first = m_locations.first();
+        m_forecasts.insert(first.id, placeholderForecast(first));
+        m_providerForecasts.insert(first.id, {});
+    }
+    persist();
+}
+
+WeatherStore::~WeatherStore() = default;
+
+void WeatherStore::setSettings(const WeatherSettings& settings) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    Q_EMIT objectWillChange();
+    m_settings = settings;
+}
+
+std::optional<WeatherLocation> WeatherStore::currentLocation() const {
+    for (const WeatherLocation& l : m_locations) {
+        if (l.isCurrentLocation)
+            return l;
+    }
+    return std::nullopt;
+}
+
+std::optional<WeatherLocation> WeatherStore::selectedLocation() const {
+    if (m_settings.menuBarLocationID) {
+        for (const WeatherLocation& l : m_locations) {
+            if (l.id == *m_settings.menuBarLocationID)
+                return l;
+        }
+    }
+    if (m_locations.isEmpty())
+        return std::nullopt;
+    return m_locations.first();
+}
+
+std::optional<ConsensusForecast> WeatherStore::selectedForecast() const {
+    const auto selected = selectedLocation();
+    if (!selected)
+        return std::nullopt;
+    const auto it = m_forecasts.constFind(selected->id);
+    if (it == m_forecasts.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+QList<WeatherLocation> WeatherStore::savedLocations() const {
+    QList<WeatherLocation> saved;
+    for (const WeatherLocation& l : m_locations) {
+        if (!l.isCurrentLocation)
+            saved.append(l);
+    }
+    return saved;
+}
+
+CachedWeatherPayload WeatherStore::snapshot() const {
+    return {m_locations, m_settings, selectedForecast(), m_forecasts, m_providerForecasts, m_accuracyScores};
+}
+
+void WeatherStore::persist() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot())
+        return;
+    QByteArray written;
+    if (const auto error = m_cache->save(snapshot(), &written)) {
+        setLastError(error->description);
+        return;
+    }
+    if (m_settings.useICloudSync)
+        m_syncStore->saveEncoded(written);
+    reloadWidgetTimelines(*m_environment.widgetCenter);
+    // The delayed reload holds the widget centre, not the store, which may be gone by then.
+    QTimer::singleShot(m_environment.widgetReloadDelay,
+                       [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+}
+
+bool WeatherStore::setAsideUnreadableSnapshot() {
+    const auto moved = m_cache->setAsideUnreadableFile(now());
+    if (!moved) {
+        setLastError(
+            QStringLiteral("The saved weather data could not be read and could not be set aside (%1). "
+                           "It was left untouched.")
+                .arg(moved.error));
+        return false;
+    }
+    m_unreadableSnapshotPending = false;
+    return true;
+}
+
+void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {
+    if (m_forecasts.contains(location.id) || !isListed(location.id))
+        return;
+    storeForecast(location.id, placeholderForecast(location));
+    storeProviderForecasts(location.id, {});
+    persist();
+}
+
+ConsensusForecast WeatherStore::placeholderForecast(const WeatherLocation& location) const {
+    ConsensusForecast forecast;
+    forecast.location = location;
+    forecast.generatedAt = now();
+    forecast.providerCount = 0;
+    forecast.confidence = 0;
+    forecast.nextPrecipitationSummary = QStringLiteral("Refresh to fetch live weather");
+    forecast.attributionLine = QStringLiteral("No live weather loaded yet");
+    forecast.state = ConsensusState::unavailable;
+    return forecast;
+}
+
+void WeatherStore::reloadWidgetTimelines(WidgetCenter& center) {
+    center.reloadAllTimelines();
+    for (const QString& kind : widgetKinds)
+        center.reloadTimelines(kind);
+}
+
+bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
+    if (location.isCurrentLocation)
+        return false;
+    for (const SamplePlace& sample : samplePlaces) {
+        if (location.name == QStringView(sample.name) && location.subtitle == QStringView(sample.subtitle) &&
+            near(location, sample.latitude, sample.longitude))
+            return true;
+    }
+    return false;
+}
+
+CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
+    const QSet<QUuid> incomingIDs = idsOf(payload.locations);
+    QList<WeatherLocation> kept;
+    for (const WeatherLocation& l : std::as_const(payload.locations)) {
+        if (isSampleLocation(l))
+            continue;
+        if (l.isCurrentLocation && holdsSampleCoordinate(l))
+            kept.append(unresolvedCurrentLocation(l.id, now()));
+        else
+            kept.append(l);
+    }
+
+    const DeduplicatedLocations merged = nimbra::deduplicatedLocations(kept);
+    payload.locations = merged.locations;
+    for (const auto& [dropped, keptID] : merged.replacements) {
+        if (payload.settings.menuBarLocationID == dropped)
+            payload.settings.menuBarLocationID = keptID;
+        if (!payload.forecasts.contains(keptID) && payload.forecasts.contains(dropped)) {
+            ConsensusForecast forecast = payload.forecasts.value(dropped);
+            const auto keptLocation = std::find_if(payload.locations.cbegin(), payload.locations.cend(),
+                                                   [&](const WeatherLocation& l) { return l.id == keptID; });
+            forecast.location = *keptLocation;
+            payload.forecasts.insert(keptID, forecast);
+        }
+        if (!payload.providerForecasts.contains(keptID) && payload.providerForecasts.contains(dropped)) {
+            QList<ProviderForecast> list = payload.providerForecasts.value(dropped);
+            for (ProviderForecast& f : list)
+                f.locationID = keptID;
+            payload.providerForecasts.insert(keptID, list);
+        }
+    }
+
+    const QSet<QUuid> remaining = idsOf(payload.locations);
+    for (const QUuid& id : incomingIDs) {
+        if (!remaining.contains(id)) {
+            payload.forecasts.remove(id);
+            payload.providerForecasts.remove(id);
+        }
+    }
+    return payload;
+}
+
+bool WeatherStore::isListed(const QUuid& id) const {
+    return std::any_of(m_locations.cbegin(), m_locations.cend(),
+                       [&](const WeatherLocation& l) { return l.id == id; });
+}
+
+void WeatherStore::setLastError(std::optional<QString> text) {
+    if (m_lastError == text)
+        return;
+    Q_EMIT objectWillChange();
+    m_lastError = std::move(text);
+}
+
+void WeatherStore::setRefreshing(bool on) {
+    if (m_isRefreshing == on)
+        return;
+    Q_EMIT objectWillChange();
+    m_isRefreshing = on;
+}
+
+void WeatherStore::setResolvingCurrentLocation(bool on) {
+    if (m_isResolvingCurrentLocation == on)
+        return;
+    Q_EMIT objectWillChange();
+    m_isResolvingCurrentLocation = on;
+}
+
+void WeatherStore::setCurrentLocationStatus(const QString& text) {
+    if (m_currentLocationStatus == text)
+        return;
+    Q_EMIT objectWillChange();
+    m_currentLocationStatus = text;
+}
+
+void WeatherStore::setSelection(std::optional<QUuid> id) {
+    Q_EMIT objectWillChange();
+    m_settings.menuBarLocationID = id;
+}
+
+void WeatherStore::storeForecast(const QUuid& id, const ConsensusForecast& forecast) {
+    if (!isListed(id))
+        return;
+    Q_EMIT objectWillChange();
+    m_forecasts.insert(id, forecast);
+}
+
+void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderForecast>& forecasts) {
+    if (!isListed(id))
+        return;
+    Q_EMIT objectWillChange();
+    m_providerForecasts.insert(id, forecasts);
+}
+
+void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const DeduplicatedLocations& merges) {
+    Q_EMIT objectWillChange();
+    m_locations = list;
+    const QSet<QUuid> ids = idsOf(m_locations);
+    keepOnly(m_forecasts, ids);
+    keepOnly(m_providerForecasts, ids);
+    const auto& selection = m_settings.menuBarLocationID;
+    if (selection && !ids.contains(*selection)) {
+        const QUuid replacement = merges.keptID(*selection);
+        if (ids.contains(replacement))
+            m_settings.menuBarLocationID = replacement;
+        else if (m_locations.isEmpty())
+            m_settings.menuBarLocationID.reset();
+        else
+            m_settings.menuBarLocationID = m_locations.first().id;
+    }
+}
+
+void WeatherStore::adoptNormalizedLocations(const QList<WeatherLocation>& list) {
+    adoptLocations(nimbra::normalizedLocations(list, now()), nimbra::deduplicatedLocations(list));
+}
+
+QList<WeatherLocation> WeatherStore::normalizedLocations(const QList<WeatherLocation>& locations) const {
+    return nimbra::normalizedLocations(locations, now());
+}
+
+DeduplicatedLocations WeatherStore::deduplicatedLocations(const QList<WeatherLocation>& locations) const {
+    return nimbra::deduplicatedLocations(locations);
+}
+
+bool WeatherStore::containsDuplicateLocation(const WeatherLocation& location) const {
+    return std::any_of(m_locations.cbegin(), m_locations.cend(),
+                       [&](const WeatherLocation& l) { return isDuplicateLocation(l, location); });
+}
+
+void WeatherStore::addLocation(const WeatherLocation& location) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    WeatherLocation added = location;
+    added.isCurrentLocation = false;
+    added.updatedAt = now();
+    for (const WeatherLocation& existing : std::as_const(m_locations)) {
+        if (isDuplicateLocation(existing, added)) {
+            select(existing);
+            return;
+        }
+    }
+    // Forecasts are keyed by id: two entries must never share one.
+    if (isListed(added.id))
+        added.id = QUuid::createUuid();
+    adoptNormalizedLocations(m_locations + QList{added});
+    select(added);
+    persist();
+}
+
+void WeatherStore::select(const WeatherLocation& location) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (!isListed(location.id))
+        return;
+    setSelection(location.id);
+    persist();
+    ensureForecastEntry(location);
+}
+
+void WeatherStore::deleteSavedLocations(const IndexSet& offsets) {
+    const QList<WeatherLocation> saved = savedLocations();
+    IndexSet listOffsets;
+    for (const int offset : offsetsWithin(offsets, saved.size())) {
+        for (qsizetype i = 0; i < m_locations.size(); ++i) {
+            if (m_locations[i].id == saved[offset].id) {
+                listOffsets.insert(int(i));
+                break;
+            }
+        }
+    }
+    deleteLocations(listOffsets);
+}
+
+void WeatherStore::deleteLocations(const IndexSet& offsets) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    QList<WeatherLocation> remaining;
+    bool removed = false;
+    const IndexSet valid = offsetsWithin(offsets, m_locations.size());
+    for (qsizetype i = 0; i < m_locations.size(); ++i) {
+        if (valid.count(int(i)) && !m_locations[i].isCurrentLocation)
+            removed = true;
+        else
+            remaining.append(m_locations[i]);
+    }
+    if (!removed)
+        return;
+    adoptLocations(remaining);
+    persist();
+}
+
+void WeatherStore::moveLocations(const IndexSet& offsets, int destination) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    IndexSet movable;
+    for (const int offset : offsetsWithin(offsets, m_locations.size())) {
+        if (!m_locations[offset].isCurrentLocation)
+            movable.insert(offset);
+    }
+    if (movable.empty())
+        return;
+    // Nothing moves in front of the current-location entry or past the end.
+    const int to = std::clamp(destination, 1, int(m_locations.size()));
+    adoptNormalizedLocations(movedElements(m_locations, movable, to));
+    persist();
+}
+
+void WeatherStore::moveSavedLocations(const IndexSet& offsets, int destination) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    const QList<WeatherLocation> saved = savedLocations();
+    const IndexSet movable = offsetsWithin(offsets, saved.size());
+    if (movable.empty())
+        return;
+    const QList<WeatherLocation> moved =
+        movedElements(saved, movable, std::clamp(destination, 0, int(saved.size())));
+    if (const auto current = currentLocation())
+        adoptLocations(QList{*current} + moved);
+    else
+        adoptNormalizedLocations(moved);
+    persist();
+}
+
+} // namespace nimbra

@@ -1,0 +1,114 @@
+#include "LocationSyncStore.h"
+#include "StoreTestData.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+QStringList namesOf(const QList<WeatherLocation>& locations) {
+    QStringList names;
+    for (const WeatherLocation& l : locations)
+        names.append(l.name);
+    return names;
+}
+
+CachedWeatherPayload withPlaces(const QList<WeatherLocation>& places) {
+    CachedWeatherPayload payload;
+    payload.locations = places;
+    return payload;
+}
+
+} // namespace
+
+class LocationSyncTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void mergeUnitesPlaces_data() {
+        QTest::addColumn<QList<WeatherLocation>>("remote");
+        QTest::addColumn<QStringList>("names");
+
+        const WeatherLocation berlin = place(3, QStringLiteral("Berlin"), 52.5, 13.4);
+        WeatherLocation renamed = berlin;
+        renamed.name = QStringLiteral("Berlin Mitte");
+        WeatherLocation renamedLater = renamed;
+        renamedLater.updatedAt = kNoon.addSecs(60);
+        WeatherLocation hereElsewhere = currentPlace(1, QStringLiteral("Oslo"), 59.9, 10.7);
+        hereElsewhere.updatedAt = kNoon.addDays(1);
+
+        QTest::newRow("sorted by name, case ignored, numbers by value")
+            << QList{place(5, "Zone 2", 2, 2), place(4, "aachen", 50.8, 6.1)}
+            << QStringList{"Leeds", "aachen", "Berlin", "Zone 2", "Zone 10"};
+        QTest::newRow("equal date keeps local")
+            << QList{renamed} << QStringList{"Leeds", "Berlin", "Zone 10"};
+        QTest::newRow("later remote date wins")
+            << QList{renamedLater} << QStringList{"Leeds", "Berlin Mitte", "Zone 10"};
+        QTest::newRow("another machine's current location is not imported")
+            << QList{currentPlace(9, "Atlanta", 33.7, -84.4), hereElsewhere}
+            << QStringList{"Leeds", "Berlin", "Zone 10"};
+    }
+
+    void mergeUnitesPlaces() {
+        QFETCH(QList<WeatherLocation>, remote);
+        const CachedWeatherPayload local =
+            withPlaces({currentPlace(1), place(2, "Zone 10", 1, 1), place(3, "Berlin", 52.5, 13.4)});
+        QCOMPARE(namesOf(LocationSyncStore::merge(local, std::nullopt).locations),
+                 (QStringList{"Leeds", "Zone 10", "Berlin"}));
+        QTEST(namesOf(LocationSyncStore::merge(local, withPlaces(remote), QLocale::c()).locations), "names");
+    }
+
+    void mergeTakesOnlyPlacesAndAMissingSelection() {
+        CachedWeatherPayload local = payloadWith(2);
+        CachedWeatherPayload remote = payloadWith(3);
+        remote.settings.temperatureUnit = TemperatureUnit::celsius;
+        remote.settings.menuBarLocationID = idFor(3);
+        remote.forecasts.clear();
+
+        CachedWeatherPayload merged = LocationSyncStore::merge(local, remote);
+        QCOMPARE(merged.locations.size(), 3);
+        merged.locations = local.locations;
+        QCOMPARE(merged, local);
+
+        local.settings.menuBarLocationID.reset();
+        QCOMPARE(LocationSyncStore::merge(local, remote).settings.menuBarLocationID, std::optional(idFor(3)));
+    }
+
+    void mirrorStoresTheSnapshotBytes() {
+        auto memory = std::make_shared<UbiquitousKeyValueStoreInMemory>();
+        const LocationSyncStore sync(memory);
+        QVERIFY(!sync.load());
+        sync.save(payloadWith(2));
+        QCOMPARE(sync.load(), std::optional(payloadWith(2)));
+
+        CachedWeatherPayload broken = payloadWith(2);
+        broken.locations[1].latitude = std::numeric_limits<double>::infinity();
+        sync.save(broken);
+        QCOMPARE(memory->writeCount(), 1);
+        QCOMPARE(memory->synchronizeCount(), 1);
+
+        memory->setData("[1, 2]", LocationSyncStore::payloadKey);
+        QVERIFY(!sync.load());
+    }
+
+    void fileStoreKeepsEntriesPrivateAcrossInstances() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Nimbra/Sync/store.json"));
+        QVERIFY(UbiquitousKeyValueStoreFile(path).setData(QByteArray("\x00{}", 3), QStringLiteral("a")));
+        QVERIFY(UbiquitousKeyValueStoreFile(path).setData("second", QStringLiteral("b")));
+        const UbiquitousKeyValueStoreFile reopened(path);
+        QCOMPARE(reopened.data(QStringLiteral("a")), std::optional(QByteArray("\x00{}", 3)));
+        QCOMPARE(reopened.data(QStringLiteral("b")), std::optional(QByteArray("second")));
+        QCOMPARE(int(QFile::permissions(path)) & 0x7077,
+                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+};
+
+QTEST_GUILESS_MAIN(LocationSyncTest)
+#include "tst_location_sync.moc"

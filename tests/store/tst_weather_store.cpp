@@ -1,0 +1,359 @@
+#include "AppGroupContainer.h"
+#include "InMemoryKeychain.h"
+#include "StoreTestData.h"
+#include "UserDefaults.h"
+#include "WeatherStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+class FakeCurrentLocationService final : public CurrentLocationService {
+public:
+    QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid) override {
+        co_return CurrentLocationResult{std::nullopt, QStringLiteral("Location services are turned off.")};
+    }
+};
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QStringList namesOf(const QList<WeatherLocation>& locations) {
+    QStringList names;
+    for (const WeatherLocation& l : locations)
+        names.append(l.name);
+    return names;
+}
+
+// One current-location entry leads the list, and every forecast key and the selection name a listed place.
+bool invariantsHold(const WeatherStore& store) {
+    QSet<QUuid> ids;
+    for (const auto& l : store.locations())
+        ids.insert(l.id);
+    const auto keys = store.forecasts().keys() + store.providerForecasts().keys();
+    const auto& list = store.locations();
+    return !list.isEmpty() && list.first().isCurrentLocation &&
+           std::count_if(list.cbegin(), list.cend(), [](const auto& l) { return l.isCurrentLocation; }) ==
+               1 &&
+           std::all_of(keys.cbegin(), keys.cend(), [&](const QUuid& id) { return ids.contains(id); }) &&
+           ids.contains(store.settings().menuBarLocationID.value_or(QUuid()));
+}
+
+constexpr int reloadsPerPersist = 4;
+
+} // namespace
+
+class WeatherStoreTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_file;
+    std::shared_ptr<UbiquitousKeyValueStoreInMemory> m_mirror;
+    std::shared_ptr<InMemoryKeychain> m_keychain;
+    std::shared_ptr<WidgetCenterRecorder> m_widgets;
+
+    std::unique_ptr<WeatherStore> makeStore() {
+        auto credentials = std::make_shared<WeatherProviderCredentialStore>(
+            std::make_shared<InMemoryUserDefaults>(), m_keychain);
+        const WeatherStoreEnvironment environment{std::make_shared<ManualClock>(kNoon.addDays(1)), m_widgets,
+                                                  std::chrono::milliseconds(60)};
+        return std::make_unique<WeatherStore>(
+            std::make_shared<WeatherCache>(m_file), std::make_shared<LocationSyncStore>(m_mirror),
+            std::make_shared<FakeCurrentLocationService>(), credentials, environment);
+    }
+
+    void savePayload(const CachedWeatherPayload& payload) { writeFile(m_file, *payload.encoded()); }
+
+    QStringList unreadableCopies() const {
+        return QFileInfo(m_file).dir().entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_file = AppGroupContainer(m_dir->filePath(QStringLiteral("group")))
+                     .filePath(QStringLiteral("Nimbra/weather-widget-cache-v3.json"));
+        m_mirror = std::make_shared<UbiquitousKeyValueStoreInMemory>();
+        m_keychain = std::make_shared<InMemoryKeychain>();
+        m_widgets = std::make_shared<WidgetCenterRecorder>();
+    }
+
+    void firstLaunchStartsWithTheUnresolvedCurrentLocation() {
+        const auto store = makeStore();
+        QCOMPARE(store->locations().size(), 1);
+        const WeatherLocation current = store->locations().first();
+        QCOMPARE(current.name, QStringLiteral("Current Location"));
+        QVERIFY(current.isCurrentLocation && current.latitude == 0 && current.longitude == 0);
+        QCOMPARE(store->settings().menuBarLocationID, std::optional(current.id));
+        QCOMPARE(store->selectedForecast(), store->placeholderForecast(current));
+        QVERIFY(store->providerForecasts().contains(current.id) && !store->lastError());
+        QCOMPARE(WeatherCache(m_file).load().locations, store->locations());
+        QCOMPARE(LocationSyncStore(m_mirror).load()->locations, store->locations());
+        QCOMPARE(m_widgets->kinds(),
+                 (QStringList{"*", "NimbraCurrentWidget", "NimbraHourlyWidget", "NimbraTenDayWidget"}));
+    }
+
+    void launchFromAGoodFileKeepsItsStateAndRepairsIt() {
+        CachedWeatherPayload saved = payloadWith(3);
+        saved.settings.enabledProviders.clear();
+        saved.forecasts.insert(idFor(77), consensusFor(place(77, QStringLiteral("Gone"), 1, 1)));
+        savePayload(saved);
+        WeatherProviderCredentials keys;
+        keys.setAPIKey(QStringLiteral("ow-key"), WeatherProviderKind::openWeather);
+        WeatherProviderCredentialStore(std::make_shared<InMemoryUserDefaults>(), m_keychain).save(keys);
+
+        const auto store = makeStore();
+        QCOMPARE(store->locations(), saved.locations);
+        QCOMPARE(store->settings().enabledProviders, ProviderSet{WeatherProviderKind::openMeteo});
+        QCOMPARE(store->selectedForecast(), saved.forecasts.value(idFor(2)));
+        QCOMPARE(store->forecasts().size(), 3);
+        QCOMPARE(store->accuracyScores(), saved.accuracyScores);
+        QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QVERIFY(invariantsHold(*store) && unreadableCopies().isEmpty());
+    }
+
+    void unreadableFileIsSetAsideBeforeTheFirstSave() {
+        QJsonObject o = payloadWith(2).toJson();
+        o.insert(QStringLiteral("settings"), QJsonObject{{"refreshIntervalMinutes", "often"}});
+        const QByteArray bytes = QJsonDocument(o).toJson();
+        writeFile(m_file, bytes);
+        const auto store = makeStore();
+
+        QCOMPARE(unreadableCopies(), QStringList{"weather-widget-cache-v3.json.unreadable-20250311T120000Z"});
+        QCOMPARE(readFile(QFileInfo(m_file).dir().filePath(unreadableCopies().first())), bytes);
+        QCOMPARE(WeatherCache(m_file).read().status, WeatherCacheReading::Status::loaded);
+        QVERIFY(!store->lastError());
+        store->persist();
+        QCOMPARE(unreadableCopies().size(), 1);
+    }
+
+    void mirrorIsMergedOnlyWhenSyncIsOn_data() {
+        QTest::addColumn<bool>("sync");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("on") << true << QStringList{"Leeds", "Oslo", "Place 2"};
+        QTest::newRow("off") << false << QStringList{"Leeds", "Place 2"};
+    }
+
+    void mirrorIsMergedOnlyWhenSyncIsOn() {
+        QFETCH(bool, sync);
+        CachedWeatherPayload local = payloadWith(2);
+        local.settings.useICloudSync = sync;
+        savePayload(local);
+        CachedWeatherPayload remote;
+        remote.locations = {currentPlace(50, QStringLiteral("Atlanta"), 33.7, -84.4),
+                            place(51, QStringLiteral("Oslo"), 59.9, 10.7)};
+        LocationSyncStore(m_mirror).save(remote);
+
+        const auto store = makeStore();
+        QTEST(namesOf(store->locations()), "names");
+        QCOMPARE(m_mirror->writeCount(), sync ? 2 : 1);
+        QVERIFY(invariantsHold(*store));
+    }
+
+    void startupTidyDropsSamplesAndMergesDuplicates() {
+        CachedWeatherPayload saved;
+        const WeatherLocation oldCurrent = place(1, QStringLiteral("Current Location"), 40.71285, -74.00605,
+                                                 QStringLiteral("New York"), true);
+        const WeatherLocation london = place(2, "London", 51.5072, -0.1276, "United Kingdom");
+        const WeatherLocation paris = place(4, "Paris", 48.85, 2.35, "France");
+        const WeatherLocation parisLater =
+            place(5, "Paris", 48.851, 2.351, "Île-de-France, France", false, kNoon);
+        saved.locations = {oldCurrent, london, place(3, "London", 51.5080, -0.1276, "United Kingdom"), paris,
+                           parisLater};
+        saved.forecasts = {{london.id, consensusFor(london)}, {paris.id, consensusFor(paris)}};
+        saved.providerForecasts.insert(paris.id,
+                                       {providerForecast(paris.id, WeatherProviderKind::metNorway)});
+        saved.settings.menuBarLocationID = paris.id;
+        savePayload(saved);
+
+        const auto store = makeStore();
+        QCOMPARE(store->locations().at(0).id, oldCurrent.id);
+        QVERIFY(store->locations().at(0).latitude == 0 && store->locations().at(0).longitude == 0);
+        QCOMPARE(store->locations().at(1).id, idFor(3));
+        QCOMPARE(store->locations().at(2), parisLater);
+        QCOMPARE(store->selectedForecast()->location, parisLater);
+        QCOMPARE(store->providerForecasts().value(parisLater.id).first().locationID, parisLater.id);
+        QVERIFY(invariantsHold(*store));
+    }
+
+    void savedPlaceAtTheCurrentLocationGoesWithItsForecasts() {
+        CachedWeatherPayload saved = payloadWith(2);
+        const WeatherLocation nearby = place(3, QStringLiteral("Headingley"), 53.805, -1.555);
+        saved.locations.append(nearby);
+        saved.forecasts.insert(nearby.id, consensusFor(nearby));
+        saved.settings.menuBarLocationID = nearby.id;
+        savePayload(saved);
+
+        const auto store = makeStore();
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2"}));
+        QCOMPARE(store->selectedLocation()->id, idFor(1));
+        QVERIFY(invariantsHold(*store));
+    }
+
+    void persistReloadsWidgetsAtOnceAndAgainLater() {
+        const auto store = makeStore();
+        QTRY_COMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
+        m_widgets->clear();
+        store->persist();
+        QTest::qWait(30);
+        store->persist();
+        QCOMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
+        QTRY_COMPARE(m_widgets->requests().size(), 4 * reloadsPerPersist);
+        QTest::qWait(150);
+        QCOMPARE(m_widgets->requests().size(), 4 * reloadsPerPersist);
+        const auto& r = m_widgets->requests();
+        QVERIFY(r[0].at.msecsTo(r[2 * reloadsPerPersist].at) >= 55);
+        QVERIFY(r[reloadsPerPersist].at.msecsTo(r[3 * reloadsPerPersist].at) >= 55);
+    }
+
+    void uncreatableContainerBecomesLastErrorWithoutReloads() {
+        writeFile(m_dir->filePath(QStringLiteral("group")), "a file where the container should be");
+        const auto store = makeStore();
+        QVERIFY(store->lastError() && store->lastError()->contains(QStringLiteral("group")));
+        QTest::qWait(100);
+        QVERIFY(m_widgets->requests().isEmpty());
+        QCOMPARE(m_mirror->writeCount(), 0);
+    }
+
+    void addLocationAddsOrSelectsTheDuplicate_data() {
+        QTest::addColumn<WeatherLocation>("candidate");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("same name and subtitle far away") << place(40, "Place 2", -30, 100) << 1;
+        QTest::newRow("another name within 0.01 degree") << place(40, "Nearby", 11.009, 21.009) << 1;
+        QTest::newRow("near the current location") << place(40, "Leeds centre", 53.801, -1.549) << 0;
+        QTest::newRow("just over 0.01 degree away") << place(40, "Nearby", 11.011, 21) << 2;
+        QTest::newRow("claims to be current, reuses a listed id")
+            << place(2, "York", 53.96, -1.08, "England", true) << 2;
+    }
+
+    void addLocationAddsOrSelectsTheDuplicate() {
+        QFETCH(WeatherLocation, candidate);
+        QFETCH(int, selected);
+        CachedWeatherPayload saved = payloadWith(2);
+        saved.settings.menuBarLocationID = idFor(1);
+        savePayload(saved);
+        const auto store = makeStore();
+        QSignalSpy willChange(store.get(), &WeatherStore::objectWillChange);
+
+        store->addLocation(candidate);
+        QCOMPARE(store->locations().size(), selected == 2 ? 3 : 2);
+        const WeatherLocation chosen = store->locations().at(selected);
+        QCOMPARE(store->selectedLocation(), chosen);
+        QVERIFY(!willChange.isEmpty() && invariantsHold(*store));
+        if (selected == 2) {
+            QVERIFY(!chosen.isCurrentLocation && chosen.id != idFor(2));
+            QCOMPARE(store->selectedForecast(), store->placeholderForecast(chosen));
+        }
+        QCOMPARE(WeatherCache(m_file).load().locations, store->locations());
+    }
+
+    void deleteAndMoveKeepTheListWhole_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QList<int>>("offsets");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QStringList>("names");
+        const QStringList all{"Leeds", "Place 2", "Place 3", "Place 4"};
+        QTest::newRow("delete the selected saved place")
+            << "deleteSaved" << QList{0, 9, -1} << 0 << QStringList{"Leeds", "Place 3", "Place 4"};
+        QTest::newRow("delete the current entry") << "delete" << QList{0, 4} << 0 << all;
+        QTest::newRow("move to the front stops behind the current entry")
+            << "move" << QList{3} << 0 << QStringList{"Leeds", "Place 4", "Place 2", "Place 3"};
+        QTest::newRow("move past the end is clamped")
+            << "move" << QList{1, 0, 8} << 99 << QStringList{"Leeds", "Place 3", "Place 4", "Place 2"};
+        QTest::newRow("move saved, bad offsets ignored")
+            << "moveSaved" << QList{0, 7, -3} << 50 << QStringList{"Leeds", "Place 3", "Place 4", "Place 2"};
+        QTest::newRow("move saved with no valid offset") << "moveSaved" << QList{3} << 0 << all;
+    }
+
+    void deleteAndMoveKeepTheListWhole() {
+        QFETCH(QString, operation);
+        QFETCH(QList<int>, offsets);
+        QFETCH(int, destination);
+        QFETCH(QStringList, names);
+        savePayload(payloadWith(4));
+        const auto store = makeStore();
+        m_widgets->clear();
+
+        const IndexSet set(offsets.cbegin(), offsets.cend());
+        if (operation == u"deleteSaved")
+            store->deleteSavedLocations(set);
+        else if (operation == u"delete")
+            store->deleteLocations(set);
+        else if (operation == u"move")
+            store->moveLocations(set, destination);
+        else
+            store->moveSavedLocations(set, destination);
+
+        QCOMPARE(namesOf(store->locations()), names);
+        const bool changed = names.size() != 4 || names[1] != u"Place 2";
+        QCOMPARE(!m_widgets->requests().isEmpty(), changed);
+        QVERIFY(invariantsHold(*store));
+        QCOMPARE(store->forecasts().size(), store->locations().size());
+        QCOMPARE(WeatherCache(m_file).load().locations, store->locations());
+    }
+
+    void normalisationMergesDuplicatesAndLeadsWithOneCurrentEntry_data() {
+        QTest::addColumn<QList<WeatherLocation>>("input");
+        QTest::addColumn<QList<QUuid>>("ids");
+        const auto later = kNoon.addSecs(60);
+        QTest::newRow("empty") << QList<WeatherLocation>{} << QList<QUuid>{QUuid()};
+        QTest::newRow("current entry moves first, a second one is dropped")
+            << QList{place(2, "A", 1, 1), currentPlace(1), currentPlace(3, "York", 54, -1)}
+            << QList{idFor(1), idFor(2)};
+        QTest::newRow("saved duplicate of the current entry dropped")
+            << QList{place(2, "Leeds", 53.805, -1.555, "Yorkshire", false, later), currentPlace(1)}
+            << QList{idFor(1)};
+        QTest::newRow("equal dates keep the earlier")
+            << QList{currentPlace(1), place(2, "A", 1, 1, "X"), place(3, "B", 1.005, 1, "Y")}
+            << QList{idFor(1), idFor(2)};
+        QTest::newRow("longer subtitle, same date, replaces in place")
+            << QList{currentPlace(1), place(2, "A", 1, 1, "X"), place(4, "C", 5, 5),
+                     place(3, "B", 1.005, 1, "XY")}
+            << QList{idFor(1), idFor(3), idFor(4)};
+        QTest::newRow("canonically equal names")
+            << QList{currentPlace(1), place(2, QStringLiteral("Mal\u00F6"), 1, 1),
+                     place(3, QStringLiteral("Malo\u0308"), 9, 9)}
+            << QList{idFor(1), idFor(2)};
+    }
+
+    void normalisationMergesDuplicatesAndLeadsWithOneCurrentEntry() {
+        QFETCH(QList<WeatherLocation>, input);
+        QFETCH(QList<QUuid>, ids);
+        const QList<WeatherLocation> out = normalizedLocations(input, kNoon);
+        QCOMPARE(out.size(), ids.size());
+        for (qsizetype i = 0; i < out.size(); ++i) {
+            QCOMPARE(out[i].isCurrentLocation, i == 0);
+            QVERIFY(ids[i].isNull() || out[i].id == ids[i]);
+        }
+    }
+
+    void deduplicationRedirectsEarlierReplacements() {
+        const auto later = kNoon.addSecs(60);
+        const auto merged =
+            deduplicatedLocations({place(2, "A", 1, 1), place(3, "B", 1.005, 1, "S", false, later),
+                                   place(4, "C", 1.009, 1, "S", false, later.addSecs(1))});
+        QCOMPARE(merged.locations.size(), 1);
+        QCOMPARE(merged.keptID(idFor(2)), idFor(4));
+        QCOMPARE(merged.keptID(idFor(3)), idFor(4));
+    }
+};
+
+QTEST_GUILESS_MAIN(WeatherStoreTest)
+#include "tst_weather_store.moc"
