@@ -1,0 +1,301 @@
+#include "SymbolImage.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QTransform>
+
+#include <cmath>
+#include <functional>
+
+namespace nimbra {
+
+namespace {
+
+// Glyphs are drawn in a unit square (y downwards) scaled to the box.
+struct Glyph {
+    QPainterPath fill;   // filled areas
+    QPainterPath stroke; // centre lines stroked with round caps and joins
+    QPainterPath faint;  // filled areas of the secondary layer
+    double strokeScale = 1.0;
+};
+
+// Qt's path booleans flatten curves with a tolerance in path units, so they run in a finely scaled space.
+QPainterPath scaled(const QPainterPath& p, double factor) {
+    return QTransform::fromScale(factor, factor).map(p);
+}
+QPainterPath subtracted(const QPainterPath& a, const QPainterPath& b) {
+    return scaled(scaled(a, 1000).subtracted(scaled(b, 1000)), 0.001);
+}
+QPainterPath united(const QPainterPath& a, const QPainterPath& b) {
+    return scaled(scaled(a, 1000).united(scaled(b, 1000)), 0.001);
+}
+QPainterPath strokeOf(const QPainterPath& centreLine, double width) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width * 1000);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return scaled(stroker.createStroke(scaled(centreLine, 1000)), 0.001);
+}
+
+double strokeWidth(FontWeight weight) {
+    switch (weight) {
+    case FontWeight::regular:
+        return 0.075;
+    case FontWeight::medium:
+        return 0.085;
+    case FontWeight::semibold:
+        return 0.095;
+    case FontWeight::bold:
+        return 0.11;
+    }
+    return 0.095;
+}
+
+QPointF polar(QPointF centre, double radius, double degrees) {
+    const double r = degrees * M_PI / 180.0;
+    return {centre.x() + radius * std::cos(r), centre.y() - radius * std::sin(r)};
+}
+
+QPainterPath dropPath(QPointF apex, double radius, double centreY) {
+    const double cx = apex.x();
+    QPainterPath p;
+    p.moveTo(apex);
+    p.cubicTo(QPointF(cx + radius * 0.25, apex.y() + (centreY - apex.y()) * 0.3),
+              QPointF(cx + radius, centreY - radius * 0.75), QPointF(cx + radius, centreY));
+    p.arcTo(QRectF(cx - radius, centreY - radius, 2 * radius, 2 * radius), 0, -180);
+    p.cubicTo(QPointF(cx - radius, centreY - radius * 0.75),
+              QPointF(cx - radius * 0.25, apex.y() + (centreY - apex.y()) * 0.3), apex);
+    p.closeSubpath();
+    return p;
+}
+
+// A horizontal stroke that ends in a curl turning up (or down) around a circle of the given radius.
+void addWindStroke(QPainterPath& p, double y, double x0, double x1, double radius, bool curlUp) {
+    p.moveTo(x0, y);
+    p.lineTo(x1, y);
+    const QRectF circle(x1 - radius, curlUp ? y - 2 * radius : y, 2 * radius, 2 * radius);
+    if (curlUp)
+        p.arcTo(circle, 270, 250);
+    else
+        p.arcTo(circle, 90, -250);
+}
+
+Glyph wind() {
+    Glyph g;
+    addWindStroke(g.stroke, 0.32, 0.08, 0.58, 0.11, true);
+    addWindStroke(g.stroke, 0.52, 0.08, 0.76, 0.11, true);
+    addWindStroke(g.stroke, 0.72, 0.08, 0.50, 0.10, false);
+    return g;
+}
+
+Glyph humidity() {
+    Glyph g;
+    const QPainterPath drop = dropPath(QPointF(0.5, 0.05), 0.33, 0.63);
+    QPainterPath waves;
+    for (const double y : {0.58, 0.74}) {
+        waves.moveTo(0.27, y);
+        waves.cubicTo(QPointF(0.36, y - 0.07), QPointF(0.42, y - 0.07), QPointF(0.5, y));
+        waves.cubicTo(QPointF(0.58, y + 0.07), QPointF(0.64, y + 0.07), QPointF(0.73, y));
+    }
+    g.fill = subtracted(drop, strokeOf(waves, 0.07));
+    return g;
+}
+
+Glyph sunEvent(bool rising) {
+    Glyph g;
+    const QPointF centre(0.5, 0.80);
+    const double r = 0.19;
+    QPainterPath disc;
+    disc.moveTo(centre.x() + r, centre.y());
+    disc.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), 0, 180);
+    disc.closeSubpath();
+    g.fill = disc;
+    g.stroke.moveTo(0.06, 0.90);
+    g.stroke.lineTo(0.94, 0.90);
+    for (const double a : {165.0, 125.0, 55.0, 15.0}) {
+        g.stroke.moveTo(polar(centre, 0.27, a));
+        g.stroke.lineTo(polar(centre, 0.36, a));
+    }
+    // The arrow above the sun points up for sunrise and down for sunset.
+    const double tip = rising ? 0.06 : 0.44;
+    const double tail = rising ? 0.44 : 0.06;
+    const double head = rising ? 0.12 : -0.12;
+    g.stroke.moveTo(0.5, tail);
+    g.stroke.lineTo(0.5, tip);
+    g.stroke.moveTo(0.5 - 0.11, tip + head);
+    g.stroke.lineTo(0.5, tip);
+    g.stroke.lineTo(0.5 + 0.11, tip + head);
+    return g;
+}
+
+void addThermometer(Glyph& g, double cx, double scale) {
+    const double stemW = 0.20 * scale;
+    const double bulbR = 0.17 * scale;
+    const double bulbY = 0.94 - bulbR - 0.02;
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(cx - stemW / 2, 0.06, stemW, bulbY - 0.06), stemW / 2, stemW / 2);
+    QPainterPath bulb;
+    bulb.addEllipse(QPointF(cx, bulbY), bulbR, bulbR);
+    g.stroke.addPath(united(outline, bulb));
+    QPainterPath mercury;
+    mercury.addEllipse(QPointF(cx, bulbY), bulbR * 0.55, bulbR * 0.55);
+    const double columnW = stemW * 0.36;
+    mercury.addRoundedRect(QRectF(cx - columnW / 2, 0.40, columnW, bulbY - 0.40), columnW / 2, columnW / 2);
+    g.fill.addPath(scaled(scaled(mercury, 1000).simplified(), 0.001));
+}
+
+Glyph thermometerMedium() {
+    Glyph g;
+    addThermometer(g, 0.42, 1.0);
+    for (const double y : {0.20, 0.32, 0.44}) {
+        g.stroke.moveTo(0.64, y);
+        g.stroke.lineTo(0.76, y);
+    }
+    return g;
+}
+
+Glyph thermometerSun() {
+    Glyph g;
+    addThermometer(g, 0.30, 0.92);
+    const QPointF sun(0.72, 0.34);
+    QPainterPath disc;
+    disc.addEllipse(sun, 0.11, 0.11);
+    g.faint.addPath(disc);
+    QPainterPath rays;
+    for (int i = 0; i < 8; ++i) {
+        rays.moveTo(polar(sun, 0.17, i * 45.0));
+        rays.lineTo(polar(sun, 0.24, i * 45.0));
+    }
+    g.faint.addPath(strokeOf(rays, 0.06));
+    return g;
+}
+
+Glyph chevronDown() {
+    Glyph g;
+    g.stroke.moveTo(0.16, 0.34);
+    g.stroke.lineTo(0.5, 0.68);
+    g.stroke.lineTo(0.84, 0.34);
+    g.strokeScale = 1.45;
+    return g;
+}
+
+Glyph snowflake() {
+    Glyph g;
+    const QPointF c(0.5, 0.5);
+    for (const double a : {90.0, 30.0, 150.0}) {
+        for (const double dir : {a, a + 180.0}) {
+            g.stroke.moveTo(c);
+            const QPointF end = polar(c, 0.44, dir);
+            g.stroke.lineTo(end);
+            const QPointF fork = polar(c, 0.27, dir);
+            g.stroke.moveTo(polar(fork, 0.13, dir + 45));
+            g.stroke.lineTo(fork);
+            g.stroke.lineTo(polar(fork, 0.13, dir - 45));
+        }
+    }
+    g.strokeScale = 0.9;
+    return g;
+}
+
+Glyph questionmark() {
+    Glyph g;
+    g.stroke.moveTo(polar(QPointF(0.5, 0.31), 0.2, 160));
+    g.stroke.arcTo(QRectF(0.3, 0.11, 0.4, 0.4), 160, -200);
+    g.stroke.cubicTo(QPointF(0.62, 0.52), QPointF(0.5, 0.52), QPointF(0.5, 0.66));
+    g.fill.addEllipse(QPointF(0.5, 0.86), 0.075, 0.075);
+    g.strokeScale = 1.35;
+    return g;
+}
+
+using GlyphFactory = std::function<Glyph()>;
+
+const QList<std::pair<QString, GlyphFactory>>& glyphTable() {
+    static const QList<std::pair<QString, GlyphFactory>> table = {
+        {QStringLiteral("drop.fill"),
+         [] {
+             Glyph g;
+             g.fill = dropPath(QPointF(0.5, 0.05), 0.32, 0.64);
+             return g;
+         }},
+        {QStringLiteral("wind"), wind},
+        {QStringLiteral("humidity.fill"), humidity},
+        {QStringLiteral("sunrise.fill"), [] { return sunEvent(true); }},
+        {QStringLiteral("sunset.fill"), [] { return sunEvent(false); }},
+        {QStringLiteral("thermometer.medium"), thermometerMedium},
+        {QStringLiteral("thermometer.sun"), thermometerSun},
+        {QStringLiteral("chevron.down"), chevronDown},
+        {QStringLiteral("snowflake"), snowflake},
+        {QStringLiteral("questionmark"), questionmark},
+    };
+    return table;
+}
+
+const Glyph* glyph(const QString& name) {
+    static const QHash<QString, Glyph> glyphs = [] {
+        QHash<QString, Glyph> out;
+        for (const auto& [n, make] : glyphTable())
+            out.insert(n, make());
+        return out;
+    }();
+    const auto it = glyphs.constFind(name);
+    return it == glyphs.constEnd() ? nullptr : &*it;
+}
+
+} // namespace
+
+const QStringList& SymbolImage::names() {
+    static const QStringList list = [] {
+        QStringList out;
+        for (const auto& entry : glyphTable())
+            out.append(entry.first);
+        return out;
+    }();
+    return list;
+}
+
+bool SymbolImage::isKnown(const QString& name) {
+    return glyph(name) != nullptr;
+}
+
+bool SymbolImage::draw(QPainter& painter, const QString& name, const QRectF& box, const QColor& tint,
+                       FontWeight weight) {
+    const Glyph* g = glyph(name);
+    if (!g || box.isEmpty())
+        return false;
+    const double edge = qMin(box.width(), box.height());
+    const QPointF origin(box.center().x() - edge / 2, box.center().y() - edge / 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(origin);
+    painter.scale(edge, edge);
+    if (!g->faint.isEmpty()) {
+        QColor faint = tint;
+        faint.setAlphaF(tint.alphaF() * 0.55f);
+        painter.fillPath(g->faint, faint);
+    }
+    if (!g->fill.isEmpty())
+        painter.fillPath(g->fill, tint);
+    if (!g->stroke.isEmpty()) {
+        QPen pen(tint, strokeWidth(weight) * g->strokeScale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        painter.strokePath(g->stroke, pen);
+    }
+    painter.restore();
+    return true;
+}
+
+QImage SymbolImage::image(const QString& name, int edge, const QColor& tint, FontWeight weight,
+                          qreal devicePixelRatio) {
+    if (!isKnown(name) || edge <= 0)
+        return {};
+    const int pixels = qCeil(edge * devicePixelRatio);
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter, name, QRectF(0, 0, edge, edge), tint, weight);
+    return image;
+}
+
+} // namespace nimbra

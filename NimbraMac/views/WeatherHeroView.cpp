@@ -1,0 +1,125 @@
+#include "WeatherHeroView.h"
+
+#include "FitLabel.h"
+#include "ViewTheme.h"
+#include "WeatherConditionIcon.h"
+#include "WeatherContextMetricStrip.h"
+#include "WrapLabel.h"
+
+#include <QBoxLayout>
+#include <QFontMetricsF>
+
+namespace nimbra {
+
+namespace {
+
+// Aligns the baselines of two labels that sit on the bottom of one row.
+void alignBaselines(QHBoxLayout* row, FitLabel* a, FitLabel* b) {
+    const QFontMetricsF ma(theme::font(a->style().font));
+    const QFontMetricsF mb(theme::font(b->style().font));
+    const int descentA = qRound(a->sizeHint().height() - ma.ascent());
+    const int descentB = qRound(b->sizeHint().height() - mb.ascent());
+    FitLabel* raised = descentA < descentB ? a : b;
+    const int lift = qAbs(descentA - descentB);
+    row->setAlignment(a, Qt::AlignBottom);
+    row->setAlignment(b, Qt::AlignBottom);
+    if (lift > 0) {
+        // The label with the smaller descent would sit low: keep its baseline with the other's.
+        raised->setFixedHeight(raised->sizeHint().height() + lift);
+        raised->setAlignment((raised->alignment() & ~Qt::AlignVertical_Mask) | Qt::AlignTop);
+    }
+}
+
+} // namespace
+
+WeatherHeroView::WeatherHeroView(const HeroViewModel& model, QWidget* parent)
+    : CardWidget(parent), m_model(model) {
+    build();
+}
+
+WeatherHeroView::WeatherHeroView(const std::optional<ConsensusForecast>& forecast,
+                                 const WeatherSettings& settings, WeatherHeroPresentation presentation,
+                                 const QDateTime& now, const LocalCalendar& calendar, QWidget* parent)
+    : WeatherHeroView(buildHeroViewModel(forecast, settings, presentation, now, calendar), parent) {}
+
+void WeatherHeroView::build() {
+    const HeroViewModel& vm = m_model;
+    WeatherConditionIcon::markAsIconSurface(this);
+    auto* column = new QVBoxLayout(this);
+    column->setSpacing(spacing);
+    column->setContentsMargins(padding, padding, padding, padding);
+
+    // Row 1: the place and its region.
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(8);
+    auto* title = new FitLabel(vm.title, vm.titleStyle, HeroViewModel::titleMinimumScale);
+    titleRow->addWidget(title);
+    if (vm.region) {
+        auto* region = new FitLabel(*vm.region, vm.regionStyle, HeroViewModel::regionMinimumScale);
+        titleRow->addWidget(region);
+        alignBaselines(titleRow, title, region);
+    }
+    titleRow->addStretch(1);
+    column->addLayout(titleRow);
+
+    // Row 2: icon and temperature, then condition and feels-like, each centred.
+    auto* conditions = new QVBoxLayout;
+    conditions->setSpacing(8);
+    conditions->setContentsMargins(0, int(vm.metrics.conditionsTopPadding), 0, 0);
+    auto* iconRow = new QHBoxLayout;
+    iconRow->setSpacing(13);
+    iconRow->addStretch(1);
+    m_icon = new WeatherConditionIcon(vm.iconCondition, vm.metrics.iconSize);
+    m_icon->setFrameSize(vm.metrics.iconFrame, vm.metrics.iconFrame);
+    iconRow->addWidget(m_icon, 0, Qt::AlignVCenter);
+    m_temperature = new FitLabel(vm.temperature, vm.temperatureStyle, HeroViewModel::temperatureMinimumScale);
+    iconRow->addWidget(m_temperature, 0, Qt::AlignVCenter);
+    iconRow->addStretch(1);
+    conditions->addLayout(iconRow);
+
+    auto* conditionRow = new QHBoxLayout;
+    conditionRow->setSpacing(7);
+    conditionRow->addStretch(1);
+    conditionRow->addWidget(
+        new FitLabel(vm.conditionTitle, vm.conditionStyle, HeroViewModel::conditionMinimumScale), 0,
+        Qt::AlignVCenter);
+    if (vm.feelsLike) {
+        conditionRow->addWidget(new DotView(3.5, vm.feelsLikeDot), 0, Qt::AlignVCenter);
+        conditionRow->addWidget(new FitLabel(*vm.feelsLike, vm.feelsLikeStyle), 0, Qt::AlignVCenter);
+    }
+    conditionRow->addStretch(1);
+    conditions->addLayout(conditionRow);
+    column->addLayout(conditions);
+
+    // Row 3: the context figures.
+    if (!vm.metricItems.isEmpty()) {
+        m_strip = new WeatherContextMetricStrip(vm.metricItems);
+        column->addWidget(m_strip);
+    }
+
+    // Row 4: the summary sentence and the data-quality line.
+    auto* summaryBlock = new QVBoxLayout;
+    summaryBlock->setSpacing(6);
+    summaryBlock->setContentsMargins(0, 2, 0, 0);
+    auto* summary = new WrapLabel(vm.summary, vm.summaryStyle);
+    summary->setAlignment(Qt::AlignHCenter);
+    summaryBlock->addWidget(summary);
+    if (vm.statusLine) {
+        auto* statusRow = new QHBoxLayout;
+        auto* dot = new DotView(5, vm.statusDot);
+        dot->setGlow(vm.statusGlow, 3);
+        // The glow's room counts against the 6 px between dot and text.
+        statusRow->setSpacing(qMax(0, 6 - int(dot->glowRadius())));
+        statusRow->addStretch(1);
+        statusRow->addWidget(dot, 0, Qt::AlignVCenter);
+        auto* status = new WrapLabel(*vm.statusLine, vm.statusStyle);
+        status->setAlignment(Qt::AlignHCenter);
+        status->setMaximumLineCount(HeroViewModel::statusMaximumLines, HeroViewModel::statusMinimumScale);
+        statusRow->addWidget(status, 0, Qt::AlignVCenter);
+        statusRow->addStretch(1);
+        summaryBlock->addLayout(statusRow);
+    }
+    column->addLayout(summaryBlock);
+}
+
+} // namespace nimbra
