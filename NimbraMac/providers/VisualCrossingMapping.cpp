@@ -1,0 +1,101 @@
+#include "VisualCrossingMapping.h"
+
+#include "ProviderTextMapping.h"
+#include "ProviderUnits.h"
+
+namespace nimbra::visualcrossing {
+namespace {
+
+// An empty text says as little as a missing one; a blank alert title helps nobody.
+std::optional<QString> nonEmpty(const std::optional<QString>& text) {
+    return text && !text->trimmed().isEmpty() ? text : std::nullopt;
+}
+
+std::optional<QDateTime> instant(std::optional<double> seconds) {
+    return seconds ? units::instantFromUnixSeconds(*seconds) : std::nullopt;
+}
+
+} // namespace
+
+QString attribution() {
+    return QStringLiteral("Weather data by Visual Crossing");
+}
+
+std::optional<WeatherSample> sample(const VisualCrossingPoint& point) {
+    const auto date = units::instantFromUnixSeconds(point.datetimeEpoch);
+    const auto temperature = units::finite(point.temp);
+    if (!date || !temperature)
+        return std::nullopt;
+    return WeatherSample{
+        *date,
+        *temperature,
+        units::finite(point.feelslike),
+        units::fractionFromPercent(point.humidity),
+        units::finite(point.windspeed),
+        conditionFromTexts(point.icon, point.conditions),
+        units::fractionFromPercent(point.precipprob),
+        units::finite(point.precip),
+    };
+}
+
+std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day) {
+    const auto date = units::instantFromUnixSeconds(day.datetimeEpoch);
+    const auto high = units::finite(day.tempmax);
+    const auto low = units::finite(day.tempmin);
+    if (!date || !high || !low)
+        return std::nullopt;
+    return DailyForecast{
+        *date,
+        *high,
+        *low,
+        conditionFromTexts(day.icon, day.conditions),
+        units::fractionFromPercent(day.precipprob),
+        std::nullopt,
+        std::nullopt,
+    };
+}
+
+WeatherAlert alert(const VisualCrossingAlert& alert, const QDateTime& now) {
+    const auto headline = nonEmpty(alert.headline);
+    return {
+        QUuid::createUuid(),
+        WeatherProviderKind::visualCrossing,
+        nonEmpty(alert.event).value_or(headline.value_or(QStringLiteral("Weather alert"))),
+        nonEmpty(alert.description).value_or(headline.value_or(QString())),
+        severityFromText(alert.severity),
+        instant(alert.onsetEpoch).value_or(now),
+        instant(alert.endsEpoch).value_or(now.addSecs(3600)),
+        std::nullopt,
+    };
+}
+
+ProviderForecast makeForecast(const VisualCrossingResponse& response, const WeatherLocation& location,
+                              const QDateTime& now, const LocalCalendar& calendar) {
+    ProviderForecast forecast;
+    forecast.provider = WeatherProviderKind::visualCrossing;
+    forecast.locationID = location.id;
+    forecast.issuedAt = now;
+    forecast.expiresAt = now.addSecs(lifetimeSeconds);
+    forecast.attribution = attribution();
+    if (response.currentConditions)
+        forecast.current = sample(*response.currentConditions);
+    const QDateTime hourStart = calendar.startOfHour(now);
+    for (const auto& day : response.days) {
+        for (const auto& point : day.hours.value_or(QList<VisualCrossingPoint>{})) {
+            if (forecast.hourly.size() == hourlyLimit)
+                break;
+            const auto s = sample(point);
+            if (s && s->date >= hourStart)
+                forecast.hourly.append(*s);
+        }
+        if (forecast.daily.size() < dailyLimit) {
+            if (const auto d = dailyForecast(day))
+                forecast.daily.append(*d);
+        }
+    }
+    for (const auto& a : response.alerts.value_or(QList<VisualCrossingAlert>{}))
+        forecast.alerts.append(alert(a, now));
+    return forecast;
+}
+
+} // namespace nimbra::visualcrossing
