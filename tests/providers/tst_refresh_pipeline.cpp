@@ -99,7 +99,7 @@ public:
         Sleep sleep(m_delay, cancel, m_behaviour != ignoresCancel);
         const bool cancelled = co_await sleep;
         sawCancellation = cancelled || (cancel && cancel->isCancelled());
-        co_return m_answer;
+        co_return ProviderForecast(m_answer); // a copy: returning the member itself would move from it
     }
 
     bool sawCancellation = false;
