@@ -216,6 +216,7 @@ OpenMeteoForecastResponse OpenMeteoForecastResponse::fromJson(const QJsonValue& 
     }
     return {
         offset,
+        json::readOptionalString(o, u"timezone"),
         block<OpenMeteoCurrent>(o, u"current"),
         block<OpenMeteoHourly>(o, u"hourly"),
         block<OpenMeteoDaily>(o, u"daily"),

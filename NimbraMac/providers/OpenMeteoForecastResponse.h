@@ -74,6 +74,8 @@ struct OpenMeteoDaily {
 struct OpenMeteoForecastResponse {
     // Offset of the location's time zone, which every time text of the answer is written in.
     std::optional<int> utcOffsetSeconds;
+    // The zone's name ("Europe/Berlin"): its daylight-saving changes apply within the forecast window.
+    std::optional<QString> timezone;
     std::optional<OpenMeteoCurrent> current;
     std::optional<OpenMeteoHourly> hourly;
     std::optional<OpenMeteoDaily> daily;

@@ -5,23 +5,36 @@
 #include "ProviderUnits.h"
 #include "WeatherProviderHTTPError.h"
 
+#include <QTimeZone>
 #include <QUrlQuery>
 
 #include <charconv>
+#include <limits>
 
 namespace nimbra {
 namespace {
 
-// Open-Meteo writes every time in the location's zone without an offset; the answer names that zone's offset.
-// Only an answer without one falls back to the device's zone.
+// Open-Meteo writes every time in the location's zone without an offset. The answer names the zone and its
+// current offset: the zone, where this system knows it, also places the hours after a daylight-saving change
+// right; the offset alone is the fall-back, and only an answer with neither is read in the device's zone.
 class WallClockReader {
 public:
-    WallClockReader(std::optional<int> utcOffsetSeconds, const LocalCalendar& calendar)
-        : m_offset(utcOffsetSeconds), m_calendar(calendar) {}
+    WallClockReader(const OpenMeteoForecastResponse& response, const LocalCalendar& calendar)
+        : m_offset(response.utcOffsetSeconds), m_calendar(calendar) {
+        if (response.timezone) {
+            QTimeZone zone(response.timezone->toUtf8());
+            if (zone.isValid())
+                m_zone = std::move(zone);
+        }
+    }
 
     std::optional<QDateTime> instant(const std::optional<OpenMeteoLocalTime>& local) const {
         if (!local)
             return std::nullopt;
+        if (m_zone) {
+            const auto utc = utcSecondsInZone(local->seconds);
+            return utc ? std::optional(QDateTime::fromSecsSinceEpoch(*utc, Qt::UTC)) : std::nullopt;
+        }
         if (m_offset)
             return QDateTime::fromMSecsSinceEpoch((local->seconds - *m_offset) * 1000, Qt::UTC);
         const QDateTime wallClock = QDateTime::fromMSecsSinceEpoch(local->seconds * 1000, Qt::UTC);
@@ -41,7 +54,44 @@ public:
     }
 
 private:
+    // A stretch of time between two transitions of the zone, with its offset.
+    struct Segment {
+        qint64 from;
+        qint64 to;
+        int offset;
+    };
+
+    // Asking the zone for every sample is slow; the answer spans at most one or two transitions, so the
+    // segment found last is tried first.
+    std::optional<qint64> utcSecondsInZone(qint64 local) const {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (m_segment) {
+                const qint64 utc = local - m_segment->offset;
+                if (utc >= m_segment->from && utc < m_segment->to)
+                    return utc;
+            }
+            const int guess = m_segment ? m_segment->offset : m_offset.value_or(0);
+            const Segment next = segmentAt(local - guess);
+            if (m_segment && next.from == m_segment->from)
+                break;
+            m_segment = next;
+        }
+        return std::nullopt; // a wall-clock time inside a daylight-saving gap names no instant
+    }
+
+    Segment segmentAt(qint64 utc) const {
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(utc, Qt::UTC);
+        const auto previous = m_zone->previousTransition(at.addSecs(1));
+        const auto next = m_zone->nextTransition(at);
+        return {previous.atUtc.isValid() ? previous.atUtc.toSecsSinceEpoch()
+                                         : std::numeric_limits<qint64>::min(),
+                next.atUtc.isValid() ? next.atUtc.toSecsSinceEpoch() : std::numeric_limits<qint64>::max(),
+                m_zone->offsetFromUtc(at)};
+    }
+
     std::optional<int> m_offset;
+    std::optional<QTimeZone> m_zone;
+    mutable std::optional<Segment> m_segment;
     const LocalCalendar& m_calendar;
 };
 
@@ -211,7 +261,7 @@ WeatherCondition OpenMeteoWeatherClient::condition(int weatherCode) {
 ProviderForecast OpenMeteoWeatherClient::makeForecast(const OpenMeteoForecastResponse& response,
                                                       const WeatherLocation& location, const QDateTime& now,
                                                       const LocalCalendar& calendar) {
-    const WallClockReader clock(response.utcOffsetSeconds, calendar);
+    const WallClockReader clock(response, calendar);
     ProviderForecast forecast;
     forecast.provider = WeatherProviderKind::openMeteo;
     forecast.locationID = location.id;

@@ -140,6 +140,22 @@ private Q_SLOTS:
         QCOMPARE(f.daily[1].sunset, utc(21, 22, 2));
     }
 
+    // Berlin moves its clocks forward at 01:00 UTC on 30 March 2025; the answer's offset is the one before.
+    void hoursAfterADaylightSavingChangeFollowTheZone() {
+        const QByteArray body = R"({"utc_offset_seconds":3600,"timezone":"Europe/Berlin","hourly":{
+            "time":["2025-03-30T01:00","2025-03-30T03:00","2025-03-30T04:00"],
+            "temperature_2m":[1,2,3],"weather_code":[0,0,0]}})";
+        const QDateTime before(QDate(2025, 3, 29), QTime(23, 30), Qt::UTC);
+        const ProviderForecast f = decode(body, before);
+        QCOMPARE(f.errorMessage, std::nullopt);
+        const QList<QDateTime> expected{QDateTime(QDate(2025, 3, 30), QTime(0, 0), Qt::UTC),
+                                        QDateTime(QDate(2025, 3, 30), QTime(1, 0), Qt::UTC),
+                                        QDateTime(QDate(2025, 3, 30), QTime(2, 0), Qt::UTC)};
+        QCOMPARE(f.hourly.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QCOMPARE(f.hourly[i].date, expected[i]);
+    }
+
     void leavesOutOnlyWhatIsMissing_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("hours");
