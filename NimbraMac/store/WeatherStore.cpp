@@ -56,6 +56,8 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     : QObject(parent), m_cache(std::move(cache)), m_syncStore(std::move(syncStore)),
       m_currentLocationService(std::move(currentLocationService)),
       m_credentialStore(std::move(credentialStore)), m_environment(std::move(environment)) {
+    if (!m_environment.providers.session)
+        m_environment.providers.session = std::make_shared<HTTPSession>();
     const WeatherCacheReading reading = m_cache->read();
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
 

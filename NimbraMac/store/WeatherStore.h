@@ -4,15 +4,21 @@
 #include "CachedWeatherPayload.h"
 #include "Clock.h"
 #include "CurrentLocationService.h"
+#include "LocalCalendar.h"
 #include "LocationList.h"
 #include "LocationSyncStore.h"
+#include "ProviderClientFactory.h"
 #include "WeatherCache.h"
 #include "WeatherProviderCredentialStore.h"
+#include "WeatherRefreshPipeline.h"
 #include "WidgetCenter.h"
 
 #include <QObject>
 
+#include <QCoro/QCoroTask>
+
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,10 +26,30 @@ namespace nimbra {
 
 // The seams that the application leaves at their defaults and tests replace.
 struct WeatherStoreEnvironment {
+    WeatherStoreEnvironment() = default;
+    // The clock and the widget seams; everything else at its default.
+    WeatherStoreEnvironment(std::shared_ptr<const Clock> clock, std::shared_ptr<WidgetCenter> widgetCenter,
+                            std::chrono::milliseconds widgetReloadDelay = std::chrono::milliseconds(1000))
+        : clock(std::move(clock)), widgetCenter(std::move(widgetCenter)),
+          widgetReloadDelay(widgetReloadDelay) {}
+
     std::shared_ptr<const Clock> clock = Clock::system();
     std::shared_ptr<WidgetCenter> widgetCenter = WidgetCenter::makeDefault();
     // The second reload after a persist, for a widget host that was busy with the first.
     std::chrono::milliseconds widgetReloadDelay{1000};
+    // What refreshes and key checks build their clients over. Its clock is replaced by the store's; without a
+    // session the store makes its own.
+    ProviderEnvironment providers;
+    // Refreshes ask the built-in sample clients instead of the network.
+    bool useFixtures = false;
+    // How long one provider may take within a refresh.
+    std::chrono::milliseconds providerTimeout = WeatherRefreshPipeline::defaultProviderTimeout;
+    // A key check gives up after this long, however slowly the provider drips its answer.
+    std::chrono::milliseconds keyCheckTimeout = HTTPSession::defaultTimeout;
+    // The location service bounds its own fix (30 s) and naming (10 s); this bounds a service that does not,
+    // so a resolution can never hold its busy flag for the rest of the session.
+    std::chrono::milliseconds currentLocationTimeout{45'000};
+    LocalCalendar calendar = LocalCalendar::system();
 };
 
 // The application's single owner of state: places, forecasts, settings, API keys and the flags the views
@@ -37,6 +63,15 @@ class WeatherStore : public QObject {
     Q_OBJECT
 public:
     static inline const QString unresolvedStatusText = QStringLiteral("Resolving current location");
+    static inline const QString requestingStatusText = QStringLiteral("Requesting current location");
+    static inline const QString resolvedStatusText = QStringLiteral("Current location resolved");
+    static inline const QString unavailableStatusText = QStringLiteral("Location unavailable");
+    static inline const QString unresolvedRefreshMessage =
+        QStringLiteral("Allow location access or search for a city to fetch live weather.");
+    static inline const QString staleFallbackMessage =
+        QStringLiteral("Refresh failed; showing the last available forecast.");
+    static inline const QString noCurrentWeatherMessage = QStringLiteral("No current weather returned.");
+    static inline const QString providerUnavailableMessage = QStringLiteral("Provider is unavailable.");
     static inline const QStringList widgetKinds = {QStringLiteral("NimbraCurrentWidget"),
                                                    QStringLiteral("NimbraHourlyWidget"),
                                                    QStringLiteral("NimbraTenDayWidget")};
@@ -73,6 +108,47 @@ public:
     std::optional<WeatherLocation> selectedLocation() const;
     std::optional<ConsensusForecast> selectedForecast() const;
     QList<WeatherLocation> savedLocations() const;
+    // No current-location entry, or one without a fix yet (still at 0, 0). A fix whose place could not be
+    // named is resolved: its coordinates are real.
+    bool currentLocationNeedsResolution() const;
+    // No selected forecast, one that holds no weather yet (the placeholder, or a refresh that found none), or
+    // one older than the refresh interval.
+    bool selectedForecastNeedsRefresh() const;
+
+    // Refreshing. None of these fails: failures become lastError() and currentLocationStatus(). While a
+    // refresh runs every further refresh is dropped, and while a resolution runs every further resolution;
+    // nothing is queued.
+    //
+    // One refresh of a listed location through every enabled provider. A result that arrives after the
+    // location was deleted is dropped.
+    QCoro::Task<void> refresh(WeatherLocation location);
+    // The selected location; the current-location entry without a fix is resolved (and so refreshed)
+    // instead.
+    QCoro::Task<void> refreshSelectedResolvingCurrentLocation();
+    // The selected location, whatever it is.
+    QCoro::Task<void> refreshSelected();
+    QCoro::Task<void> resolveCurrentLocationIfNeeded(bool force);
+    // One fix from the location service, stored as the current-location entry and refreshed.
+    QCoro::Task<void> resolveCurrentLocation();
+    // Locates the device again whenever there is a current-location entry.
+    QCoro::Task<void> refreshCurrentLocationForBackground();
+    // Stores a fix as the current-location entry (first, same list shape), keeping its forecasts, and
+    // persists.
+    void updateCurrentLocation(const WeatherLocation& location);
+
+    // Settings and API keys. Key edits and checks are not persisted: keys live in the keyring, check
+    // states in memory.
+    void updateSettings(const std::function<void(WeatherSettings&)>& change);
+    // Stores the trimmed key and resets its check state. A key the keyring did not take is reported in
+    // lastError().
+    void updateAPIKey(const QString& key, WeatherProviderKind kind);
+    APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const;
+    // Asks the provider for one forecast with the kind's key. Only OpenWeather and Tomorrow.io take keys.
+    // The answer is dropped when the key changed meanwhile or a newer check of the kind started.
+    QCoro::Task<void> checkAPIKey(WeatherProviderKind kind);
+    // Where a key check asks for weather: the selected place, else the current one, when it has a fix; else
+    // a fixed place.
+    WeatherLocation validationLocation() const;
 
     // Writes the snapshot file, the mirror when sync is on, and asks the widgets to reload at once and again
     // after a delay. A failed file write becomes lastError() and skips the rest.
@@ -83,6 +159,8 @@ public:
     ConsensusForecast placeholderForecast(const WeatherLocation& location) const;
     // All timelines, then each widget kind.
     static void reloadWidgetTimelines(WidgetCenter& center);
+    // A place away from (0, 0), where the current-location entry waits before its first fix.
+    static bool hasPositionFix(const WeatherLocation& location);
     // The built-in sample places of earlier versions (never a current-location entry).
     static bool isSampleLocation(const WeatherLocation& location);
     // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate reset,
@@ -123,6 +201,10 @@ private:
     void setResolvingCurrentLocation(bool on);
     void setCurrentLocationStatus(const QString& text);
     void setSelection(std::optional<QUuid> id);
+    void setProviderCredentials(const WeatherProviderCredentials& credentials);
+    void setAPIKeyCheckStatus(WeatherProviderKind kind, const APIKeyCheckStatus& status);
+    ProviderClientFactory clientFactory(bool useFixtures) const;
+    std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
     void storeForecast(const QUuid& id, const ConsensusForecast& forecast);
@@ -151,6 +233,8 @@ private:
     WeatherProviderCredentials m_providerCredentials;
     QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
     AccuracyScores m_accuracyScores;
+    // Counts the key checks started per kind: only the latest one's answer may set the badge.
+    QHash<WeatherProviderKind, quint64> m_keyCheckGenerations;
 
     // The snapshot file was there but unreadable: it is moved aside before anything replaces it.
     bool m_unreadableSnapshotPending = false;

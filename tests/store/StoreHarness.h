@@ -1,0 +1,130 @@
+#pragma once
+
+#include "AppGroupContainer.h"
+#include "InMemoryKeychain.h"
+#include "LoopbackHTTPServer.h"
+#include "StoreTestData.h"
+#include "TestSupport.h"
+#include "UserDefaults.h"
+#include "WeatherStore.h"
+
+#include <QTemporaryDir>
+
+#include <QCoro/QCoroSignal>
+
+#include <memory>
+
+// A store over a temporary snapshot file, in-memory keyring and mirror, a manual clock, a scripted location
+// service and provider clients pointed at a loopback server.
+namespace nimbra::storetest {
+
+// Answers every resolution with `answer` (the id replaced by the one asked for), or, without one, holds the
+// caller until release().
+class ScriptedCurrentLocationService final : public CurrentLocationService {
+public:
+    std::optional<CurrentLocationResult> answer;
+    int calls = 0;
+
+    QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid existingID) override {
+        ++calls;
+        std::optional<CurrentLocationResult> result = answer;
+        if (!result) {
+            const auto gate = m_gate;
+            co_await qCoro(gate.get(), &Cancellation::cancelled);
+            result = m_released;
+        }
+        if (result->location)
+            result->location->id = existingID;
+        co_return *result;
+    }
+
+    // Answers every held caller.
+    void release(CurrentLocationResult result) {
+        m_released = std::move(result);
+        std::exchange(m_gate, makeCancellation())->cancel();
+    }
+
+    static CurrentLocationResult found(const QString& name, double latitude, double longitude) {
+        return {
+            WeatherLocation{{}, name, QStringLiteral("Yorkshire"), latitude, longitude, true, true, kNoon},
+            {}};
+    }
+    static CurrentLocationResult failed(CurrentLocationError error) {
+        return {std::nullopt, errorDescription(error), error};
+    }
+
+private:
+    CancellationToken m_gate = makeCancellation();
+    CurrentLocationResult m_released;
+};
+
+// A coroutine of the store left running while the test acts.
+struct Running {
+    std::shared_ptr<bool> done = std::make_shared<bool>(false);
+    QCoro::Task<void> task;
+};
+
+inline QCoro::Task<void> markDone(QCoro::Task<void> task, std::shared_ptr<bool> done) {
+    co_await task;
+    *done = true;
+}
+
+inline Running start(QCoro::Task<void> task) {
+    Running running;
+    running.task = markDone(std::move(task), running.done);
+    return running;
+}
+
+inline QCoro::Task<bool> completed(QCoro::Task<void> task) {
+    co_await task;
+    co_return true;
+}
+
+// Runs a store operation to its end; false when it did not end within `limit`.
+inline bool run(QCoro::Task<void> task, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    return testing::runTask(completed(std::move(task)), limit).value_or(false);
+}
+
+struct StoreHarness {
+    std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
+    QString file = AppGroupContainer(dir->filePath(QStringLiteral("group")))
+                       .filePath(QStringLiteral("Nimbra/weather-widget-cache-v3.json"));
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(kNoon);
+    std::shared_ptr<InMemoryKeychain> keychain = std::make_shared<InMemoryKeychain>();
+    std::shared_ptr<WidgetCenterRecorder> widgets = std::make_shared<WidgetCenterRecorder>();
+    std::shared_ptr<ScriptedCurrentLocationService> location =
+        std::make_shared<ScriptedCurrentLocationService>();
+    std::unique_ptr<LoopbackHTTPServer> server = std::make_unique<LoopbackHTTPServer>();
+    std::shared_ptr<HTTPSession> session = std::make_shared<HTTPSession>();
+    WeatherStoreEnvironment environment{clock, widgets, std::chrono::milliseconds(10)};
+
+    StoreHarness() {
+        const bool listening = server->listen();
+        Q_ASSERT(listening);
+        Q_UNUSED(listening);
+        environment.providers.session = session;
+        for (const auto kind : providers::allCases())
+            environment.providers.baseURLs.insert(kind, server->baseURL());
+        environment.calendar = LocalCalendar(QTimeZone::utc(), QLocale::c());
+    }
+
+    void save(const CachedWeatherPayload& payload) {
+        WeatherCache cache(file);
+        const auto error = cache.save(payload);
+        Q_ASSERT(!error);
+    }
+
+    std::shared_ptr<WeatherProviderCredentialStore> credentials() const {
+        return std::make_shared<WeatherProviderCredentialStore>(std::make_shared<InMemoryUserDefaults>(),
+                                                                keychain);
+    }
+
+    std::unique_ptr<WeatherStore> makeStore() {
+        return std::make_unique<WeatherStore>(
+            std::make_shared<WeatherCache>(file),
+            std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreInMemory>()),
+            location, credentials(), environment);
+    }
+};
+
+} // namespace nimbra::storetest
