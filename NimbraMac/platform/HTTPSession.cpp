@@ -65,8 +65,8 @@ QString transportErrorText(QNetworkReply::NetworkError error) {
     }
 }
 
-// Errors in these ranges are Qt's names for HTTP statuses (4xx and 5xx): the answer itself is complete. Qt files a
-// plain 400 Bad Request under ProtocolInvalidOperationError.
+// Errors in these ranges are Qt's names for HTTP statuses (4xx and 5xx): the answer itself is complete. Qt
+// files a plain 400 Bad Request under ProtocolInvalidOperationError.
 bool isHTTPStatusError(QNetworkReply::NetworkError error) {
     const int code = static_cast<int>(error);
     return (code >= 201 && code <= 299) || (code >= 401 && code <= 499) ||

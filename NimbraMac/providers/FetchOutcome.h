@@ -6,6 +6,7 @@
 
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 namespace nimbra {
@@ -44,6 +45,16 @@ template <typename T> FetchOutcome<T> decodeAnswer(const HTTPResponse& response)
 QString withoutAPIKey(QString text, const QString& apiKey);
 // The key as a query value: every reserved character escaped, so the service receives it exactly as stored.
 QString apiKeyQueryValue(const QString& apiKey);
+
+// One GET of a keyed service, its answer decoded as T; a failure's text never carries the key.
+template <typename T>
+QCoro::Task<FetchOutcome<T>> fetchKeyedDocument(std::shared_ptr<HTTPSession> session, QNetworkRequest request,
+                                                QString apiKey, CancellationToken cancel) {
+    const HTTPResponse response = co_await session->get(std::move(request), std::move(cancel));
+    FetchOutcome<T> outcome = decodeAnswer<T>(response);
+    outcome.failure.description = withoutAPIKey(std::move(outcome.failure.description), apiKey);
+    co_return outcome;
+}
 
 // The service's address with `path` appended to whatever path the base address has.
 QUrl endpointURL(const QUrl& baseURL, const QUrl& defaultBaseURL, const QString& path);

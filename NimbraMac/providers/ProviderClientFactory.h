@@ -15,8 +15,8 @@
 
 namespace nimbra {
 
-// What live clients are built over: one session and clock for all, the WeatherKit service, and per-provider base
-// addresses (tests point them at a loopback server; absent means the provider's own).
+// What live clients are built over: one session and clock for all, the WeatherKit service, and per-provider
+// base addresses (tests point them at a loopback server; absent means the provider's own).
 struct ProviderEnvironment {
     std::shared_ptr<HTTPSession> session;
     std::shared_ptr<const Clock> clock = Clock::system();
@@ -24,8 +24,8 @@ struct ProviderEnvironment {
     QHash<WeatherProviderKind, QUrl> baseURLs;
 };
 
-// Turns the enabled provider kinds into the clients of one refresh: a live client where it can be built, else a
-// placeholder that reports why, so every enabled provider shows one result.
+// Turns the enabled provider kinds into the clients of one refresh: a live client where it can be built, else
+// a placeholder that reports why, so every enabled provider shows one result.
 struct ProviderClientFactory {
     WeatherProviderConfiguration configuration;
     bool useFixtures = false;

@@ -25,14 +25,29 @@ inline std::optional<double> kphFromMetresPerSecond(std::optional<double> speed)
     return speed ? finite(*speed * 3.6) : std::nullopt;
 }
 
-// Unix seconds to a UTC instant; nothing when the number names no representable time.
+// The span a stored date can be written in (four-digit years, 0001 to 9999). A later instant is written as an
+// empty text that no snapshot reading accepts, so it would cost the user the whole saved state.
+inline constexpr qint64 earliestStorableMSecs = -62'135'596'800'000; // 0001-01-01T00:00:00Z
+inline constexpr qint64 latestStorableMSecs = 253'402'300'799'999;   // 9999-12-31T23:59:59.999Z
+
+// The instant in UTC, or nothing when it is invalid or outside the storable span.
+inline std::optional<QDateTime> storableInstant(const QDateTime& instant) {
+    if (!instant.isValid())
+        return std::nullopt;
+    const qint64 msecs = instant.toMSecsSinceEpoch();
+    if (msecs < earliestStorableMSecs || msecs > latestStorableMSecs)
+        return std::nullopt;
+    return instant.toUTC();
+}
+
+// Unix seconds to a UTC instant; nothing when the number names no storable time (milliseconds sent where
+// seconds belong land some 50,000 years ahead).
 inline std::optional<QDateTime> instantFromUnixSeconds(double seconds) {
-    // About ±300,000 years: far beyond any forecast, well inside QDateTime and qint64 milliseconds.
+    // Bounds the product below to what qint64 holds; the storable span lies well inside.
     constexpr double limit = 1e13;
     if (!std::isfinite(seconds) || std::abs(seconds) > limit)
         return std::nullopt;
-    const QDateTime instant = QDateTime::fromMSecsSinceEpoch(std::llround(seconds * 1000.0), Qt::UTC);
-    return instant.isValid() ? std::optional(instant) : std::nullopt;
+    return storableInstant(QDateTime::fromMSecsSinceEpoch(std::llround(seconds * 1000.0), Qt::UTC));
 }
 
 } // namespace nimbra::units

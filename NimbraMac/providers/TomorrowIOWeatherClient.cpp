@@ -33,17 +33,13 @@ QNetworkRequest TomorrowIOWeatherClient::forecastRequest(const QUrl& baseURL, co
 
 QCoro::Task<ProviderForecast> TomorrowIOWeatherClient::forecast(WeatherLocation location,
                                                                 CancellationToken cancel) {
-    // Copies: the client may be gone by the time the answer arrives.
-    const auto session = m_context.session;
-    const QString apiKey = m_apiKey;
     const QDateTime now = m_context.clock->now();
-    const QNetworkRequest request = forecastRequest(m_context.baseURL, location, apiKey);
 
-    const HTTPResponse response = co_await session->get(request, cancel, std::chrono::seconds(60));
-    const auto decoded = decodeAnswer<TomorrowIOResponse>(response);
+    const auto decoded = co_await fetchKeyedDocument<TomorrowIOResponse>(
+        m_context.session, forecastRequest(m_context.baseURL, location, m_apiKey), m_apiKey, cancel);
     if (!decoded)
         co_return failedForecast(WeatherProviderKind::tomorrowIO, location, now, tomorrowio::attribution(),
-                                 withoutAPIKey(decoded.failure.description, apiKey));
+                                 decoded.failure.description);
     co_return tomorrowio::makeForecast(*decoded.value, location, now);
 }
 

@@ -33,18 +33,14 @@ QNetworkRequest VisualCrossingWeatherClient::forecastRequest(const QUrl& baseURL
 QCoro::Task<ProviderForecast> VisualCrossingWeatherClient::forecast(WeatherLocation location,
                                                                     CancellationToken cancel) {
     // Copies: the client may be gone by the time the answer arrives.
-    const auto session = m_context.session;
-    const QString apiKey = m_apiKey;
     const LocalCalendar calendar = m_calendar;
     const QDateTime now = m_context.clock->now();
-    const QNetworkRequest request = forecastRequest(m_context.baseURL, location, apiKey);
 
-    const HTTPResponse response = co_await session->get(request, cancel);
-    const auto decoded = decodeAnswer<VisualCrossingResponse>(response);
+    const auto decoded = co_await fetchKeyedDocument<VisualCrossingResponse>(
+        m_context.session, forecastRequest(m_context.baseURL, location, m_apiKey), m_apiKey, cancel);
     if (!decoded)
         co_return failedForecast(WeatherProviderKind::visualCrossing, location, now,
-                                 visualcrossing::attribution(),
-                                 withoutAPIKey(decoded.failure.description, apiKey));
+                                 visualcrossing::attribution(), decoded.failure.description);
     co_return visualcrossing::makeForecast(*decoded.value, location, now, calendar);
 }
 

@@ -30,17 +30,14 @@ QNetworkRequest WeatherAPIWeatherClient::forecastRequest(const QUrl& baseURL, co
 QCoro::Task<ProviderForecast> WeatherAPIWeatherClient::forecast(WeatherLocation location,
                                                                 CancellationToken cancel) {
     // Copies: the client may be gone by the time the answer arrives.
-    const auto session = m_context.session;
-    const QString apiKey = m_apiKey;
     const LocalCalendar calendar = m_calendar;
     const QDateTime now = m_context.clock->now();
-    const QNetworkRequest request = forecastRequest(m_context.baseURL, location, apiKey);
 
-    const HTTPResponse response = co_await session->get(request, cancel);
-    const auto decoded = decodeAnswer<WeatherAPIResponse>(response);
+    const auto decoded = co_await fetchKeyedDocument<WeatherAPIResponse>(
+        m_context.session, forecastRequest(m_context.baseURL, location, m_apiKey), m_apiKey, cancel);
     if (!decoded)
         co_return failedForecast(WeatherProviderKind::weatherAPI, location, now, weatherapi::attribution(),
-                                 withoutAPIKey(decoded.failure.description, apiKey));
+                                 decoded.failure.description);
     co_return weatherapi::makeForecast(*decoded.value, location, now, calendar);
 }
 

@@ -12,7 +12,7 @@ constexpr qsizetype maximumHours = 24;
 constexpr qsizetype maximumDays = 10;
 
 std::optional<QDateTime> instant(const QDateTime& date) {
-    return date.isValid() ? std::optional(date.toUTC()) : std::nullopt;
+    return units::storableInstant(date);
 }
 
 // A sample needs a time and a temperature; any other value that is not a number is left out.

@@ -44,10 +44,12 @@ private Q_SLOTS:
                                 {K::openWeather, "OpenWeather API key is missing."},
                                 {K::tomorrowIO, "Tomorrow.io API key is missing."},
                                 {K::weatherKit, {}}};
-        QTest::newRow("defaults with keys")
-            << true << false << providers::liveSet()
-            << QList<Described>{
-                   {K::metNorway, {}}, {K::openMeteo, {}}, {K::openWeather, {}}, {K::tomorrowIO, {}}, {K::weatherKit, {}}};
+        QTest::newRow("defaults with keys") << true << false << providers::liveSet()
+                                            << QList<Described>{{K::metNorway, {}},
+                                                                {K::openMeteo, {}},
+                                                                {K::openWeather, {}},
+                                                                {K::tomorrowIO, {}},
+                                                                {K::weatherKit, {}}};
         QTest::newRow("retired kinds stay placeholders even with keys")
             << true << false << ProviderSet{K::pirateWeather, K::visualCrossing, K::weatherAPI, K::nws}
             << QList<Described>{{K::nws, "NWS live client is not wired yet."},

@@ -42,7 +42,8 @@ private Q_SLOTS:
         QTest::newRow("unauthorized keeps its body")
             << 401 << QByteArray(R"({"message":"Invalid API key"})") << false;
         QTest::newRow("server error") << 503 << QByteArray("down for maintenance") << false;
-        QTest::newRow("bad request keeps its body") << 400 << QByteArray(R"({"reason":"bad latitude"})") << false;
+        QTest::newRow("bad request keeps its body")
+            << 400 << QByteArray(R"({"reason":"bad latitude"})") << false;
         QTest::newRow("empty body") << 204 << QByteArray() << true;
     }
     void answersCarryStatusHeadersAndBody() {

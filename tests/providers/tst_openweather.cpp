@@ -298,6 +298,13 @@ private Q_SLOTS:
         QCOMPARE(point(R"("rain":{"3h":2.0})")->precipitationIntensityMmPerHour, std::nullopt);
         // Valid JSON, absurd value: the product is not finite and must not reach the snapshot.
         QCOMPARE(point(R"("wind_speed":1e308)")->windKph, std::nullopt);
+        // Milliseconds where seconds belong: a year no saved date can be written in, so no sample and no day.
+        QCOMPARE(
+            openweather::sample(decoded<OpenWeatherPoint>(R"({"dt":1737382800000,"temp":5,"weather":[]})")),
+            std::nullopt);
+        QCOMPARE(openweather::dailyForecast(decoded<OpenWeatherDay>(R"({"dt":1737374400000,"temp":5})")),
+                 std::nullopt);
+        QVERIFY(openweather::dailyForecast(decoded<OpenWeatherDay>(R"({"dt":1737374400,"temp":5})")));
         QCOMPARE(openweather::condition(511), WeatherCondition::heavyRain);
         QCOMPARE(openweather::condition(801), WeatherCondition::mostlyClear);
         QCOMPARE(openweather::condition(805), WeatherCondition::unknown);

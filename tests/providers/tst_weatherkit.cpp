@@ -157,12 +157,17 @@ private Q_SLOTS:
         w.hourlyForecast[2].temperatureC = nan;
         w.hourlyForecast[3].precipitationAmountMm = nan;
         w.dailyForecast[0].lowTemperatureC = nan;
+        // A date past year 9999 cannot be saved: the snapshot would no longer read back.
+        w.dailyForecast[1].date = QDateTime(QDate(12025, 1, 1), QTime(0, 0), Qt::UTC);
         const ProviderForecast f = WeatherKitWeatherClient::makeForecast(w, paris(), kNow, utcCalendar());
         QCOMPARE(f.current->windKph, std::nullopt);
         QCOMPARE(f.hourly.first().date, at(3));
         QCOMPARE(f.hourly.first().precipitationIntensityMmPerHour, std::nullopt);
         QCOMPARE(f.hourly.size(), 24);
-        QCOMPARE(f.daily.size(), 9);
+        QCOMPARE(f.daily.size(), 8);
+        const auto saved = encodeDocument(f);
+        QVERIFY2(saved.value, qPrintable(saved.error));
+        QVERIFY(decodeDocument<ProviderForecast>(*saved.value));
 
         w.currentWeather.temperatureC = nan;
         QCOMPARE(WeatherKitWeatherClient::makeForecast(w, paris(), kNow, utcCalendar()).current,
