@@ -1,6 +1,6 @@
 #include "APIKeyCheckStatus.h"
 
-#include <QLocale>
+#include "WeatherFormatting.h"
 
 namespace nimbra {
 
@@ -20,13 +20,12 @@ QString APIKeyCheckStatus::title() const {
     return {};
 }
 
-std::optional<QString> APIKeyCheckStatus::detail() const {
+std::optional<QString> APIKeyCheckStatus::detail(const LocalCalendar& calendar) const {
     switch (kind) {
     case Kind::missing:
         return QStringLiteral("Enter an API key.");
     case Kind::valid:
-        return QStringLiteral("Checked ") +
-               QLocale().toString(checkedAt.toLocalTime().time(), QLocale::ShortFormat);
+        return QStringLiteral("Checked ") + WeatherFormatting::compactTime(checkedAt, calendar);
     case Kind::invalid:
         return message;
     default:

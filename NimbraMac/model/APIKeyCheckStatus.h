@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LocalCalendar.h"
+
 #include <QDateTime>
 #include <QHashFunctions>
 #include <QString>
@@ -23,8 +25,8 @@ struct APIKeyCheckStatus {
     static APIKeyCheckStatus invalid(const QString& why) { return {Kind::invalid, {}, why}; }
 
     QString title() const;
-    // The time in the valid detail is the user's locale's short time in the system time zone.
-    std::optional<QString> detail() const;
+    // The time in the valid detail is the calendar's short time of day, as every other screen writes it.
+    std::optional<QString> detail(const LocalCalendar& calendar = LocalCalendar::system()) const;
 
     bool operator==(const APIKeyCheckStatus&) const = default;
 };

@@ -18,6 +18,11 @@ void appendIfPresent(QList<double>& values, const std::optional<double>& value) 
         values.append(*value);
 }
 
+// A chance that is present and finite, else none: the fall-back must not bring back what the blend left out.
+std::optional<double> finiteChance(const std::optional<double>& value) {
+    return value && std::isfinite(*value) ? value : std::nullopt;
+}
+
 // The forecast with the most entries in `list`; on equal counts the earliest one.
 template <typename Entries> qsizetype timeBase(const QList<ProviderForecast>& forecasts, Entries list) {
     qsizetype base = 0;
@@ -63,7 +68,7 @@ WeatherSample blendHour(const WeatherSample& base, const HourlyIndex& index) {
     }
     WeatherSample out = base;
     if (conditions.isEmpty()) {
-        out.precipitationProbability = base.precipitationProbability.value_or(0.0);
+        out.precipitationProbability = finiteChance(base.precipitationProbability).value_or(0.0);
         return out;
     }
     out.temperatureC = ConsensusEngine::median(temperatures).value_or(base.temperatureC);
@@ -72,7 +77,7 @@ WeatherSample blendHour(const WeatherSample& base, const HourlyIndex& index) {
     out.windKph = ConsensusEngine::median(wind);
     out.condition = mostFrequentCondition(conditions);
     out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
-                                       .value_or(base.precipitationProbability.value_or(0.0));
+                                       .value_or(finiteChance(base.precipitationProbability).value_or(0.0));
     out.precipitationIntensityMmPerHour = ConsensusEngine::median(intensity);
     return out;
 }
@@ -119,7 +124,7 @@ DailyForecast blendDay(const DailyForecast& base, const QDate& localDate, const 
     out.lowC = ConsensusEngine::median(lows).value_or(base.lowC);
     out.condition = mostFrequentCondition(conditions);
     out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
-                                       .value_or(base.precipitationProbability.value_or(0.0));
+                                       .value_or(finiteChance(base.precipitationProbability).value_or(0.0));
     if (const auto sunrise = ConsensusEngine::medianDate(sunrises))
         out.sunrise = sunrise;
     if (const auto sunset = ConsensusEngine::medianDate(sunsets))

@@ -135,7 +135,13 @@ QJsonValue number(double value, QStringView what) {
 }
 
 QString dateText(const QDateTime& date) {
-    return iso8601::format(date);
+    const QString text = iso8601::format(date);
+    // Qt writes an empty text for an invalid date or a year beyond 0001-9999 (a provider's garbage time
+    // stamp): written out, it would make the whole document unreadable on the next load.
+    if (!iso8601::parse(text))
+        throw EncodingError(
+            QStringLiteral("Cannot write the date \"%1\"").arg(date.toString(Qt::RFC2822Date)));
+    return text;
 }
 
 void putOptional(QJsonObject& o, const QString& key, const std::optional<double>& value) {

@@ -78,7 +78,7 @@ QList<T> readArray(const QJsonObject& o, QStringView key, Decode decode) {
     return out;
 }
 
-// Writers. A non-finite number throws EncodingError: JSON has no form for it.
+// Writers. A non-finite number, or a date the strict reader could not take back, throws EncodingError.
 QJsonValue number(double value, QStringView what);
 QString dateText(const QDateTime& date);
 void putOptional(QJsonObject& o, const QString& key, const std::optional<double>& value);

@@ -94,9 +94,16 @@ QString freshness(const QDateTime& date, const QDateTime& now, const LocalCalend
     return prefix + relativeText(offset, calendar.locale()).value_or(kPlaceholder);
 }
 
+double displayTemperature(double celsius, TemperatureUnit unit) {
+    return unit == TemperatureUnit::celsius ? celsius : celsius * 9 / 5 + 32;
+}
+
+double displayWindSpeed(double kph, WindSpeedUnit unit) {
+    return unit == WindSpeedUnit::kilometersPerHour ? kph : kph * 0.621371;
+}
+
 QString temperature(double celsius, TemperatureUnit unit) {
-    const double value = unit == TemperatureUnit::celsius ? celsius : celsius * 9 / 5 + 32;
-    return wholeNumberText(value) + QChar(0x00B0);
+    return wholeNumberText(displayTemperature(celsius, unit)) + QChar(0x00B0);
 }
 
 QString temperatureWithUnit(double celsius, TemperatureUnit unit) {
@@ -104,8 +111,7 @@ QString temperatureWithUnit(double celsius, TemperatureUnit unit) {
 }
 
 QString wind(double kph, WindSpeedUnit unit) {
-    const double value = unit == WindSpeedUnit::kilometersPerHour ? kph : kph * 0.621371;
-    return wholeNumberText(value) + u' ' + windSpeedUnits::abbreviation(unit);
+    return wholeNumberText(displayWindSpeed(kph, unit)) + u' ' + windSpeedUnits::abbreviation(unit);
 }
 
 QString precipitationProbability(std::optional<double> probability) {

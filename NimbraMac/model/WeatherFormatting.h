@@ -26,6 +26,10 @@ QString wholeNumberText(double value);
 // `now` itself.
 QString freshness(const QDateTime& date, const QDateTime& now,
                   const LocalCalendar& calendar = LocalCalendar::system());
+// The stored metric value in the unit the user reads, before rounding.
+double displayTemperature(double celsius, TemperatureUnit unit);
+double displayWindSpeed(double kph, WindSpeedUnit unit);
+
 // Whole degrees and "°" (no unit letter).
 QString temperature(double celsius, TemperatureUnit unit);
 // As temperature() plus "C" or "F".

@@ -65,18 +65,13 @@ ColorToken tint(TrendMetric metric) {
 
 namespace {
 
-double displayTemperature(double celsius, const WeatherSettings& settings) {
-    return settings.temperatureUnit == TemperatureUnit::fahrenheit ? celsius * 9 / 5 + 32 : celsius;
-}
-
 QString unitText(TrendMetric metric, const WeatherSettings& settings) {
     switch (metric) {
     case TrendMetric::temperature:
     case TrendMetric::feelsLike:
         return QStringLiteral("\u00B0");
     case TrendMetric::wind:
-        return settings.windSpeedUnit == WindSpeedUnit::kilometersPerHour ? QStringLiteral(" km/h")
-                                                                          : QStringLiteral(" mph");
+        return u' ' + windSpeedUnits::abbreviation(settings.windSpeedUnit);
     case TrendMetric::precipitation:
     case TrendMetric::humidity:
         return QStringLiteral("%");
@@ -88,13 +83,14 @@ std::optional<double> metricValue(const WeatherSample& s, TrendMetric metric,
                                   const WeatherSettings& settings) {
     switch (metric) {
     case TrendMetric::temperature:
-        return displayTemperature(s.temperatureC, settings);
+        return WeatherFormatting::displayTemperature(s.temperatureC, settings.temperatureUnit);
     case TrendMetric::feelsLike:
-        return displayTemperature(s.apparentTemperatureC.value_or(s.temperatureC), settings);
+        return WeatherFormatting::displayTemperature(s.apparentTemperatureC.value_or(s.temperatureC),
+                                                     settings.temperatureUnit);
     case TrendMetric::wind:
         if (!s.windKph)
             return std::nullopt;
-        return settings.windSpeedUnit == WindSpeedUnit::milesPerHour ? *s.windKph * 0.621371 : *s.windKph;
+        return WeatherFormatting::displayWindSpeed(*s.windKph, settings.windSpeedUnit);
     case TrendMetric::precipitation:
         return s.precipitationProbability.value_or(0) * 100;
     case TrendMetric::humidity:

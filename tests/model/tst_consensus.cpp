@@ -47,7 +47,14 @@ QList<WeatherSample> hoursFrom(const QDateTime& start, int count, Opt chance, do
 
 ConsensusForecast build(const QList<ProviderForecast>& forecasts, const AccuracyScores& scores = {}) {
     static const ManualClock clock(kNow.addSecs(7));
-    return ConsensusEngine::build(WeatherLocation{}, forecasts, scores, kNow, kUTC, clock);
+    WeatherLocation location;
+    location.updatedAt = kNow;
+    return ConsensusEngine::build(location, forecasts, scores, kNow, kUTC, clock);
+}
+
+bool readsBack(const ConsensusForecast& c) {
+    const auto bytes = encodeDocument(c);
+    return bytes && decodeDocument<ConsensusForecast>(*bytes);
 }
 
 bool fuzzyEqual(Opt a, Opt b) {
@@ -267,13 +274,22 @@ private Q_SLOTS:
         QVERIFY(qFuzzyCompare(blended.confidence, 0.825 - 2.0 / 12));
         QCOMPARE(blended.hourly.first().temperatureC, 11.0);
         QCOMPARE(blended.hourly.first().precipitationProbability, 0.4);
-        QVERIFY(encodeDocument(blended)); // the consensus stays writable
+        // The consensus stays writable, and readable again.
+        QVERIFY(readsBack(blended));
 
         // An hour whose only temperature is not a number is left out rather than shown as garbage.
         const ConsensusForecast alone =
             build({forecast(K::openMeteo, sample(kNow, kNaN), 60, {sample(start, kInf)})});
         QCOMPARE(alone.current->temperatureC, 0.0);
         QVERIFY(alone.hourly.isEmpty() && !alone.spread);
+
+        // A base hour or day whose own chance is the only one, and not a number, reads as no chance at all.
+        auto lone = forecast(K::openMeteo, sample(kNow, 10), 60, {sample(start, 10, C::rain, kNaN)});
+        lone.daily = {{start, 12, 3, C::rain, kInf, std::nullopt, std::nullopt}};
+        const ConsensusForecast chanceless = build({lone});
+        QCOMPARE(chanceless.hourly.first().precipitationProbability, 0.0);
+        QCOMPARE(chanceless.daily.first().precipitationProbability, 0.0);
+        QVERIFY(readsBack(chanceless));
     }
 
     void nextHoursSentence_data() {
