@@ -212,7 +212,13 @@ bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
 CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
     const QSet<QUuid> incomingIDs = idsOf(payload.locations);
     QList<WeatherLocation> kept;
-    for (const WeatherLocation& l : std::as_const(payload.locations)) {
+    QSet<QUuid> seenIDs;
+    for (WeatherLocation l : std::as_const(payload.locations)) {
+        // Forecasts and deletes go by id: a place that reuses an earlier place's id (a file written
+        // elsewhere) gets one of its own, so it neither shows nor takes the other's data.
+        if (seenIDs.contains(l.id))
+            l.id = QUuid::createUuid();
+        seenIDs.insert(l.id);
         if (isSampleLocation(l))
             continue;
         if (l.isCurrentLocation && holdsSampleCoordinate(l))

@@ -45,9 +45,7 @@ public:
     }
 
     static CurrentLocationResult found(const QString& name, double latitude, double longitude) {
-        return {
-            WeatherLocation{{}, name, QStringLiteral("Yorkshire"), latitude, longitude, true, true, kNoon},
-            {}};
+        return {place(0, name, latitude, longitude, QStringLiteral("Yorkshire"), true), {}};
     }
     static CurrentLocationResult failed(CurrentLocationError error) {
         return {std::nullopt, errorDescription(error), error};

@@ -3,6 +3,7 @@
 #include "CachedWeatherPayload.h"
 
 #include <QDateTime>
+#include <QStringList>
 #include <QUuid>
 
 #include <cmath>
@@ -54,6 +55,13 @@ inline ProviderForecast providerForecast(const QUuid& locationID, WeatherProvide
     return {
         kind,     locationID, kNoon, kNoon.addSecs(3600), QStringLiteral("Weather data by test"), c.current,
         c.hourly, c.daily,    {},    std::nullopt};
+}
+
+inline QStringList namesOf(const QList<WeatherLocation>& locations) {
+    QStringList names;
+    for (const WeatherLocation& l : locations)
+        names.append(l.name);
+    return names;
 }
 
 // `count` places (the first the current location; the second selected), each with a consensus and `kinds`

@@ -12,13 +12,6 @@ using namespace nimbra::storetest;
 
 namespace {
 
-QStringList namesOf(const QList<WeatherLocation>& locations) {
-    QStringList names;
-    for (const WeatherLocation& l : locations)
-        names.append(l.name);
-    return names;
-}
-
 CachedWeatherPayload withPlaces(const QList<WeatherLocation>& places) {
     CachedWeatherPayload payload;
     payload.locations = places;

@@ -1,4 +1,5 @@
 #include "StoreTestData.h"
+#include "TestSupport.h"
 #include "UUIDText.h"
 #include "WeatherCache.h"
 
@@ -18,11 +19,6 @@ namespace {
 
 QByteArray bytesOf(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -112,7 +108,7 @@ private Q_SLOTS:
         QTEST(int(reading.droppedEntries.size()), "dropped");
         if (!loaded)
             QCOMPARE(reading.payload, CachedWeatherPayload());
-        QCOMPARE(readFile(file), bytes);
+        QCOMPARE(testing::readFile(file), bytes);
     }
 
     void saveCreatesFolderAndKeepsFilePrivate() {
@@ -128,7 +124,7 @@ private Q_SLOTS:
         const QString file = m_dir.filePath(QStringLiteral("kept.json"));
         const WeatherCache cache(file);
         QVERIFY(!cache.save(payloadWith(1)));
-        const QByteArray before = readFile(file);
+        const QByteArray before = testing::readFile(file);
 
         CachedWeatherPayload payload = payloadWith(2);
         payload.forecasts[idFor(2)].hourly[1].humidity = std::numeric_limits<double>::quiet_NaN();
@@ -136,7 +132,7 @@ private Q_SLOTS:
         const auto error = cache.save(payload, &written);
         QVERIFY(error && error->code == WeatherCacheError::Code::encodingFailed);
         QCOMPARE(written, QByteArray("untouched"));
-        QCOMPARE(readFile(file), before);
+        QCOMPARE(testing::readFile(file), before);
 
         QVERIFY(writeFile(m_dir.filePath(QStringLiteral("blocker")), "not a folder"));
         const auto blocked =

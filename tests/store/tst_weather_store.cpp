@@ -1,6 +1,7 @@
 #include "AppGroupContainer.h"
 #include "InMemoryKeychain.h"
 #include "StoreTestData.h"
+#include "TestSupport.h"
 #include "UserDefaults.h"
 #include "WeatherStore.h"
 
@@ -23,22 +24,10 @@ public:
     }
 };
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-QStringList namesOf(const QList<WeatherLocation>& locations) {
-    QStringList names;
-    for (const WeatherLocation& l : locations)
-        names.append(l.name);
-    return names;
 }
 
 // One current-location entry leads the list, and every forecast key and the selection name a listed place.
@@ -137,7 +126,7 @@ private Q_SLOTS:
         const auto store = makeStore();
 
         QCOMPARE(unreadableCopies(), QStringList{"weather-widget-cache-v3.json.unreadable-20250311T120000Z"});
-        QCOMPARE(readFile(QFileInfo(m_file).dir().filePath(unreadableCopies().first())), bytes);
+        QCOMPARE(testing::readFile(QFileInfo(m_file).dir().filePath(unreadableCopies().first())), bytes);
         QCOMPARE(WeatherCache(m_file).read().status, WeatherCacheReading::Status::loaded);
         QVERIFY(!store->lastError());
         store->persist();
@@ -205,6 +194,26 @@ private Q_SLOTS:
         QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2"}));
         QCOMPARE(store->selectedLocation()->id, idFor(1));
         QVERIFY(invariantsHold(*store));
+    }
+
+    // A file written elsewhere may give two places one id; each keeps its own identity, so deleting one
+    // never removes the other and neither shows the other's weather.
+    void reusedIDGivesTheLaterPlaceItsOwn() {
+        CachedWeatherPayload saved = payloadWith(3);
+        const WeatherLocation madrid = place(2, QStringLiteral("Madrid"), 40.4, -3.7);
+        saved.locations.append(madrid);
+        savePayload(saved);
+
+        const auto store = makeStore();
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2", "Place 3", "Madrid"}));
+        const WeatherLocation kept = store->locations().at(3);
+        QVERIFY(kept.id != idFor(2) && !kept.id.isNull());
+        QCOMPARE(store->forecasts().value(idFor(2)).location.name, QStringLiteral("Place 2"));
+        QVERIFY(!store->forecasts().contains(kept.id) && invariantsHold(*store));
+
+        store->deleteSavedLocations({2});
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2", "Place 3"}));
+        QVERIFY(store->forecasts().contains(idFor(2)));
     }
 
     void persistReloadsWidgetsAtOnceAndAgainLater() {
