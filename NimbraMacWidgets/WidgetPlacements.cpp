@@ -1,0 +1,80 @@
+#include "WidgetPlacements.h"
+
+#include "WidgetRegistry.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace nimbra {
+namespace {
+
+const QString arrayKey = QStringLiteral("placements");
+const QString kindKey = QStringLiteral("kind");
+const QString familyKey = QStringLiteral("family");
+const QString xKey = QStringLiteral("x");
+const QString yKey = QStringLiteral("y");
+
+} // namespace
+
+std::optional<WidgetFamily> widgetFamilyFromName(const QString& name) {
+    for (const WidgetFamily family :
+         {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
+        if (widgetFamilyName(family) == name)
+            return family;
+    }
+    return std::nullopt;
+}
+
+QString WidgetPlacements::defaultFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Nimbra/widgets.conf");
+}
+
+WidgetPlacement WidgetPlacements::firstPlacement(QPoint position) {
+    return {QStringLiteral("NimbraCurrentWidget"), WidgetFamily::systemMedium, position};
+}
+
+WidgetPlacements::WidgetPlacements(QString filePath) : m_filePath(std::move(filePath)) {}
+
+QList<WidgetPlacement> WidgetPlacements::load(QPoint firstPosition) const {
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    // The array's size is written even for an empty list, which tells a first start from an emptied desktop.
+    if (!settings.contains(arrayKey + QStringLiteral("/size")))
+        return {firstPlacement(firstPosition)};
+    QList<WidgetPlacement> placements;
+    const int count = settings.beginReadArray(arrayKey);
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        const WidgetDescriptor* descriptor = widgetDescriptor(settings.value(kindKey).toString());
+        if (!descriptor)
+            continue;
+        WidgetFamily family = widgetFamilyFromName(settings.value(familyKey).toString())
+                                  .value_or(descriptor->families.constFirst());
+        if (!descriptor->supports(family))
+            family = descriptor->families.constFirst();
+        placements.append(
+            {descriptor->kind, family, QPoint(settings.value(xKey).toInt(), settings.value(yKey).toInt())});
+    }
+    settings.endArray();
+    return placements;
+}
+
+std::optional<QString> WidgetPlacements::save(const QList<WidgetPlacement>& placements) const {
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.remove(arrayKey);
+    settings.beginWriteArray(arrayKey, int(placements.size()));
+    for (int i = 0; i < placements.size(); ++i) {
+        settings.setArrayIndex(i);
+        settings.setValue(kindKey, placements[i].kind);
+        settings.setValue(familyKey, widgetFamilyName(placements[i].family));
+        settings.setValue(xKey, placements[i].position.x());
+        settings.setValue(yKey, placements[i].position.y());
+    }
+    settings.endArray();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return QStringLiteral("The widget layout could not be saved to %1.").arg(m_filePath);
+    return std::nullopt;
+}
+
+} // namespace nimbra
