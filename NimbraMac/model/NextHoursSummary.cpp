@@ -22,6 +22,15 @@ template <typename Field> std::optional<double> highest(const QList<WeatherSampl
     return top;
 }
 
+// Blended values carry rounding: 0.02 + 0.3 * (0.62 - 0.02) comes out a hair under 0.2, while the same value
+// is shown as 20 %. A value within this margin below a threshold counts as reaching it, as exact arithmetic
+// has it.
+constexpr double kThresholdMargin = 1e-9;
+
+bool below(double value, double threshold) {
+    return value < threshold - kThresholdMargin;
+}
+
 } // namespace
 
 QString ConsensusEngine::nextPrecipitationSummary(const WeatherSample& current,
@@ -64,11 +73,11 @@ QString ConsensusEngine::conditionPhrase(WeatherCondition current, const QList<W
 
 QString ConsensusEngine::rainChancePhrase(const QList<WeatherSample>& window) {
     const auto p = highest(window, [](const WeatherSample& s) { return s.precipitationProbability; });
-    if (!p || *p < 0.2)
+    if (!p || below(*p, 0.2))
         return QStringLiteral("dry");
-    if (*p < 0.4)
+    if (below(*p, 0.4))
         return QStringLiteral("low rain risk");
-    if (*p < 0.65)
+    if (below(*p, 0.65))
         return QStringLiteral("showers possible");
     return QStringLiteral("rain likely");
 }
@@ -77,9 +86,9 @@ std::optional<QString> ConsensusEngine::windPhrase(const QList<WeatherSample>& w
     const auto w = highest(window, [](const WeatherSample& s) { return s.windKph; });
     if (!w)
         return std::nullopt;
-    if (*w < 12)
+    if (below(*w, 12))
         return QStringLiteral("light winds");
-    if (*w < 28)
+    if (below(*w, 28))
         return QStringLiteral("breezy");
     return QStringLiteral("windy");
 }
@@ -91,9 +100,9 @@ std::optional<QString> ConsensusEngine::temperatureTrendPhrase(const QList<Weath
     const double change = window.last().temperatureC - window.first().temperatureC;
     if (!std::isfinite(change))
         return std::nullopt;
-    if (change >= 2.0)
+    if (!below(change, 2.0))
         return QStringLiteral("warming later");
-    if (change <= -2.0)
+    if (!below(-change, 2.0))
         return QStringLiteral("cooling later");
     return std::nullopt;
 }

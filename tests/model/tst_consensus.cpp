@@ -1,6 +1,7 @@
 #include "ConsensusEngine.h"
 #include "MostFrequentCondition.h"
 #include "ProviderWeighting.h"
+#include "WeatherFormatting.h"
 
 #include <QTest>
 
@@ -109,23 +110,41 @@ private Q_SLOTS:
         QVERIFY2(fuzzyEqual(ConsensusEngine::precipitationBlend(values), blend), "precipitation blend");
     }
 
-    void agreedPrecipitationChanceSurvivesTheBlend() {
+    void blendedChanceAtAThresholdReadsAsShown() {
         for (const double p : {0.1, 0.2, 0.4, 0.64, 0.65, 0.8}) {
             for (int n = 1; n <= 5; ++n)
                 QCOMPARE(ConsensusEngine::precipitationBlend(QList<double>(n, p)), p);
         }
-        // Three providers agreeing on exactly a threshold chance read as that threshold says.
-        for (const auto& [chance, phrase] :
-             {std::pair{0.2, "low rain risk"}, std::pair{0.65, "rain likely"}}) {
+        // Agreeing providers give back their exact chance; disagreeing ones whose blend is a threshold in
+        // exact arithmetic (0.02 + 0.3 * 0.6, 0.37 + 0.3 * 0.1) fall a hair short in floating point. Either
+        // way the phrase must match the percent shown beside it.
+        struct Row {
+            QList<double> chances;
+            const char* percent;
+            const char* phrase;
+        };
+        for (const Row& row :
+             {Row{{0.2, 0.2, 0.2}, "20%", "low rain risk"}, Row{{0.65, 0.65, 0.65}, "65%", "rain likely"},
+              Row{{0.0, 0.02, 0.62}, "20%", "low rain risk"},
+              Row{{0.30, 0.37, 0.47}, "40%", "showers possible"}, Row{{0.0, 0.1, 0.3}, "16%", "dry"}}) {
             QList<ProviderForecast> forecasts;
-            for (const K kind : {K::openMeteo, K::weatherKit, K::metNorway})
-                forecasts.append(
-                    forecast(kind, sample(kNow, 10), 1800, hoursFrom(kNow.addSecs(2400), 6, chance)));
+            const K kinds[] = {K::openMeteo, K::weatherKit, K::metNorway};
+            for (qsizetype i = 0; i < row.chances.size(); ++i)
+                forecasts.append(forecast(kinds[i], sample(kNow, 10), 1800,
+                                          hoursFrom(kNow.addSecs(2400), 6, row.chances[i])));
             const ConsensusForecast blended = build(forecasts);
-            QCOMPARE(blended.hourly.first().precipitationProbability, chance);
-            QVERIFY2(blended.nextPrecipitationSummary.contains(QLatin1String(phrase)),
+            QCOMPARE(
+                WeatherFormatting::precipitationProbability(blended.hourly.first().precipitationProbability),
+                QLatin1String(row.percent));
+            QVERIFY2(blended.nextPrecipitationSummary.contains(QLatin1String(row.phrase)),
                      qPrintable(blended.nextPrecipitationSummary));
         }
+        // Wind and temperature ends are compared the same way: 2.3 - 0.3 is 2 less one unit in the last
+        // place.
+        QCOMPARE(ConsensusEngine::nextPrecipitationSummary(
+                     sample(kNow, 0), {sample(kNow, 0.3, C::cloudy, 0.0, 11.9999999999),
+                                       sample(kNow.addSecs(3600), 2.3, C::cloudy, 0.0, 1.0)}),
+                 QStringLiteral("Cloudy, dry, breezy, warming later."));
     }
 
     void voteAndConfidence() {
