@@ -131,7 +131,29 @@ QString hourLabel(const QDateTime& date, const LocalCalendar& calendar) {
 QString compactTime(const QDateTime& date, const LocalCalendar& calendar) {
     if (!date.isValid())
         return kPlaceholder;
-    return calendar.locale().toString(calendar.toLocal(date).time(), QLocale::ShortFormat);
+    return calendar.locale().toString(calendar.toLocal(date).time(), shortTimePattern(calendar.locale()));
+}
+
+QString shortTimePattern(const QLocale& locale) {
+    // Some locales' short form, the POSIX one among them ("HH:mm:ss"), still shows seconds: drop the seconds
+    // field together with the separator before it. Quoted text is literal and stays.
+    const QString pattern = locale.timeFormat(QLocale::ShortFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u's') {
+            out.append(c);
+            continue;
+        }
+        while (i + 1 < pattern.size() && pattern[i + 1] == u's')
+            ++i;
+        if (!out.isEmpty() && !out.back().isLetter() && out.back() != u'\'')
+            out.chop(1);
+    }
+    return out;
 }
 
 QString compactMenuTitle(const ConsensusForecast* forecast, const WeatherSettings& settings) {

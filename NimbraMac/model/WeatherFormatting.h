@@ -42,6 +42,8 @@ QString precipitationProbability(std::optional<double> probability);
 QString hourLabel(const QDateTime& date, const LocalCalendar& calendar = LocalCalendar::system());
 // The locale's short time of day, in the calendar's time zone.
 QString compactTime(const QDateTime& date, const LocalCalendar& calendar = LocalCalendar::system());
+// The locale's short time pattern without seconds, for every short time shown.
+QString shortTimePattern(const QLocale& locale);
 // The status item's title: "Weather --°" without current conditions, else the temperature, optionally the
 // condition and the confidence ("72° Partly Cloudy 83%").
 QString compactMenuTitle(const ConsensusForecast* forecast, const WeatherSettings& settings);

@@ -105,6 +105,13 @@ private Q_SLOTS:
         QTest::newRow("Berlin, German")
             << QByteArray("Europe/Berlin") << QLocale(QLocale::German, QLocale::Germany)
             << QDateTime(day, QTime(14, 47), Qt::UTC) << QString() << "15:47";
+        // The POSIX locale's own short form carries seconds; a short time never does.
+        QTest::newRow("C locale, no seconds")
+            << QByteArray("UTC") << QLocale::c() << QDateTime(day, QTime(15, 47, 10), Qt::UTC) << QString()
+            << "15:47";
+        QTest::newRow("Finnish separator")
+            << QByteArray("UTC") << QLocale(QLocale::Finnish, QLocale::Finland)
+            << QDateTime(day, QTime(15, 47, 10), Qt::UTC) << QString() << "15.47";
     }
     void timesUseTheLocalZoneAndLocale() {
         QFETCH(QByteArray, zone);
