@@ -1,0 +1,47 @@
+// nimbra-widgets: shows Nimbra's widgets on the desktop and keeps them current from the snapshot the
+// application writes. One per user session.
+#include "WidgetHost.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nimbra-widgets"));
+    QApplication::setApplicationVersion(QStringLiteral(NIMBRA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(NIMBRA_APP_IDENTIFIER ".Widgets"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Shows Nimbra's weather widgets on the desktop."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption boardOption(QStringLiteral("board"),
+                                         QStringLiteral("Show all widgets in one window."));
+    parser.addOption(boardOption);
+    parser.process(app);
+
+    nimbra::WidgetHostOptions options;
+    // A Wayland client can neither place its windows nor keep them below the others.
+    options.board = parser.isSet(boardOption) || QGuiApplication::platformName() == QStringLiteral("wayland");
+    QApplication::setQuitOnLastWindowClosed(options.board);
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && !bus.registerService(nimbra::WidgetHost::busName())) {
+        // Already running in this session: let that host show its widgets instead.
+        bus.call(QDBusMessage::createMethodCall(nimbra::WidgetHost::busName(), nimbra::WidgetHost::objectPath,
+                                                nimbra::WidgetHost::busName(),
+                                                QStringLiteral("ShowWidgets")));
+        std::fputs("Nimbra widgets are already running.\n", stderr);
+        return 0;
+    }
+
+    nimbra::WidgetHost host(options);
+    if (bus.isConnected())
+        bus.registerObject(nimbra::WidgetHost::objectPath, &host, QDBusConnection::ExportScriptableSlots);
+    host.start();
+    return app.exec();
+}

@@ -1,0 +1,120 @@
+// The host's windows and their placements: what the user changes through a widget's menu is there at the next
+// start, and sizes a widget does not come in are refused.
+#include "WidgetBoard.h"
+#include "WidgetHost.h"
+#include "WidgetRegistry.h"
+#include "WidgetWindow.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nimbra;
+
+namespace {
+
+const QString current = QStringLiteral("NimbraCurrentWidget");
+const QString hourly = QStringLiteral("NimbraHourlyWidget");
+const QString tenDay = QStringLiteral("NimbraTenDayWidget");
+
+struct HostFiles {
+    QTemporaryDir dir;
+    WidgetHostOptions options(bool board = false) const {
+        WidgetHostOptions o;
+        o.snapshotFile = dir.filePath(QStringLiteral("group/Nimbra/weather-widget-cache-v3.json"));
+        o.placementsFile = dir.filePath(QStringLiteral("config/Nimbra/widgets.conf"));
+        o.board = board;
+        return o;
+    }
+};
+
+QList<WidgetPlacement> placementsAfterRestart(const HostFiles& files) {
+    WidgetHost again(files.options());
+    again.start();
+    return again.placements();
+}
+
+} // namespace
+
+class WidgetHostTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aFirstStartPlacesOneCurrentWidgetBelowOtherWindows() {
+        HostFiles files;
+        WidgetHost host(files.options());
+        host.start();
+        QCOMPARE(host.placements().size(), 1);
+        QCOMPARE(host.placements()[0].kind, current);
+        const QList<WidgetWindow*> windows = host.windows();
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows[0]->isWindow());
+        QVERIFY(windows[0]->windowFlags().testFlags(Qt::WindowStaysOnBottomHint | Qt::Tool |
+                                                    Qt::FramelessWindowHint));
+        QCOMPARE(windows[0]->size(), widgetFamilySize(host.placements()[0].family));
+        // With no snapshot every runner still has an entry to show: the empty state.
+        for (const QString& kind : widgetKinds()) {
+            QCOMPARE(host.runner(kind)->timelinesRead(), 1);
+            QVERIFY(!host.runner(kind)->entry().forecast);
+        }
+        QCOMPARE(placementsAfterRestart(files), host.placements());
+    }
+
+    void menuChangesAreKeptAcrossARestart() {
+        HostFiles files;
+        QList<WidgetPlacement> expected;
+        {
+            WidgetHost host(files.options());
+            host.start();
+            host.addWidget(hourly, WidgetFamily::systemSmall); // refused: no small hourly widget
+            host.addWidget(tenDay, WidgetFamily::systemLarge);
+            host.addWidget(hourly, WidgetFamily::systemMedium);
+            QCOMPARE(host.windows().size(), 3);
+
+            WidgetWindow* first = host.windows()[0];
+            Q_EMIT first->familyRequested(WidgetFamily::systemSmall);
+            QCOMPARE(first->size(), widgetFamilySize(WidgetFamily::systemSmall));
+            first->move(40, 50);
+            Q_EMIT first->moved(QPoint(40, 50));
+            Q_EMIT host.windows()[1]->removeRequested();
+            QCOMPARE(host.windows().size(), 2);
+            expected = host.placements();
+        }
+        QCOMPARE(expected.size(), 2);
+        QCOMPARE(expected[0].kind, current);
+        QCOMPARE(expected[0].family, WidgetFamily::systemSmall);
+        QCOMPARE(expected[0].position, QPoint(40, 50));
+        QCOMPARE(expected[1].kind, hourly);
+        QCOMPARE(placementsAfterRestart(files), expected);
+
+        // Removing the last widget is kept too; showing the widgets again places the first one.
+        WidgetHost host(files.options());
+        host.start();
+        while (!host.windows().isEmpty())
+            Q_EMIT host.windows()[0]->removeRequested();
+        QVERIFY(placementsAfterRestart(files).isEmpty());
+        host.ShowWidgets();
+        QCOMPARE(host.placements().size(), 1);
+    }
+
+    void theBoardHoldsEveryWidget() {
+        HostFiles files;
+        WidgetHost host(files.options(true));
+        host.start();
+        host.addWidget(tenDay, WidgetFamily::systemLarge);
+        host.addWidget(hourly, WidgetFamily::systemMedium);
+        QVERIFY(host.board());
+        const QList<WidgetWindow*> windows = host.windows();
+        QCOMPARE(windows.size(), 3);
+        QRegion covered;
+        for (WidgetWindow* window : windows) {
+            QVERIFY(!window->isWindow());
+            QCOMPARE(window->parentWidget(), host.board());
+            QVERIFY(host.board()->rect().contains(window->geometry()));
+            QVERIFY(!covered.intersects(window->geometry()));
+            covered += window->geometry();
+        }
+    }
+};
+
+QTEST_MAIN(WidgetHostTest)
+#include "tst_widget_host.moc"
