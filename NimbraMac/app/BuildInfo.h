@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace nimbra::BuildInfo {
+
+// What this build was configured with. The version and the build number stand in for the bundle's
+// "CFBundleShortVersionString" and "CFBundleVersion"; each caller applies its own fallback when one is empty.
+QString version();
+QString build();
+// The application's reverse-DNS identifier (the desktop entry's name, the D-Bus name).
+QString applicationIdentifier();
+
+// Addresses the maker runs. An empty address switches its feature off: no updater, no usage event leaves the
+// machine, no support button. A setting that is not an absolute http(s) address with a host counts as empty.
+QUrl updateFeedURL();
+QUrl telemetryEndpoint();
+QUrl websiteURL();
+QUrl privacyURL();
+
+// The address a build setting names, or an empty one when the text is not an absolute http or https address
+// with a host (so a typo can never send anything to a local file, a custom scheme or a relative path).
+QUrl webAddress(const QString& text);
+
+} // namespace nimbra::BuildInfo
