@@ -1,0 +1,37 @@
+// Writes a snapshot built from the sample forecasts, as the application would after a refresh, so the widget
+// host can be measured and looked at without the application. Usage: sample_snapshot <file> [degrees added]
+#include "ConsensusEngine.h"
+#include "WeatherCache.h"
+#include "WeatherFixtures.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fputs("usage: sample_snapshot <file> [degrees added]\n", stderr);
+        return 2;
+    }
+    using namespace nimbra;
+    const double added = argc > 2 ? QString::fromLocal8Bit(argv[2]).toDouble() : 0;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const WeatherLocation& home = WeatherFixtures::home();
+    QList<ProviderForecast> forecasts = WeatherFixtures::providerForecasts(home, now);
+    for (ProviderForecast& forecast : forecasts) {
+        if (forecast.current)
+            forecast.current->temperatureC += added;
+        for (WeatherSample& sample : forecast.hourly)
+            sample.temperatureC += added;
+    }
+    CachedWeatherPayload payload;
+    payload.locations = {home};
+    payload.settings.menuBarLocationID = home.id;
+    payload.forecasts.insert(home.id, ConsensusEngine::build(home, forecasts, {}, now));
+    if (const auto error = WeatherCache(QString::fromLocal8Bit(argv[1])).save(payload)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->description));
+        return 1;
+    }
+    return 0;
+}
