@@ -10,6 +10,8 @@
 #include <QLoggingCategory>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace nimbra {
 namespace {
 
@@ -17,6 +19,21 @@ Q_LOGGING_CATEGORY(hostLog, NIMBRA_APP_IDENTIFIER ".Widgets")
 
 constexpr int screenMargin = 24;
 constexpr int cascadeStep = 32;
+
+QRect primaryArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+// A position saved on a screen that is gone now would leave the widget out of reach: bring it onto the
+// primary screen. The saved position stays as it was until the user moves the widget.
+QPoint onScreen(QPoint position, QSize size) {
+    if (QGuiApplication::screenAt(QRect(position, size).center()))
+        return position;
+    const QRect area = primaryArea();
+    return {std::clamp(position.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+            std::clamp(position.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()))};
+}
 
 } // namespace
 
@@ -153,7 +170,7 @@ void WidgetHost::place(const WidgetPlacement& placement) {
         window->show();
         m_board->relayout();
     } else {
-        window->move(placement.position);
+        window->move(onScreen(placement.position, window->size()));
         window->show();
     }
 }
@@ -180,8 +197,7 @@ void WidgetHost::reload(const QStringList& kinds) {
 
 QPoint WidgetHost::firstPosition() const {
     // The top right corner of the primary screen's free area, where a desktop has the least in the way.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QRect area = primaryArea();
     const QSize size = widgetFamilySize(WidgetPlacements::firstPlacement({}).family);
     return {area.right() + 1 - size.width() - screenMargin, area.top() + screenMargin};
 }
@@ -189,8 +205,7 @@ QPoint WidgetHost::firstPosition() const {
 QPoint WidgetHost::freePosition() const {
     // Below the last widget when it fits on the screen, else cascaded from the first position.
     const WidgetPlacement& last = m_placements.constLast();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QRect area = primaryArea();
     const QPoint below = last.position + QPoint(0, widgetFamilySize(last.family).height() + screenMargin / 2);
     if (below.y() + widgetFamilySize(WidgetFamily::systemLarge).height() <= area.bottom())
         return below;

@@ -96,6 +96,17 @@ private Q_SLOTS:
         QCOMPARE(host.placements().size(), 1);
     }
 
+    void aWidgetSavedOnAScreenThatIsGoneIsShownOnThisOne() {
+        HostFiles files;
+        const WidgetPlacement far{tenDay, WidgetFamily::systemLarge, QPoint(-9000, 12000)};
+        QVERIFY(!WidgetPlacements(files.options().placementsFile).save({far}));
+        WidgetHost host(files.options());
+        host.start();
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
+            host.windows()[0]->geometry().center()));
+        QCOMPARE(host.placements(), QList<WidgetPlacement>{far});
+    }
+
     void theBoardHoldsEveryWidget() {
         HostFiles files;
         WidgetHost host(files.options(true));
