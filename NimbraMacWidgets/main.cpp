@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QLockFile>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -35,6 +37,13 @@ int main(int argc, char** argv) {
         bus.call(QDBusMessage::createMethodCall(nimbra::WidgetHost::busName(), nimbra::WidgetHost::objectPath,
                                                 nimbra::WidgetHost::busName(),
                                                 QStringLiteral("ShowWidgets")));
+        std::fputs("Nimbra widgets are already running.\n", stderr);
+        return 0;
+    }
+    // Without a bus, a lock file keeps the user to one host.
+    QLockFile lock(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                   QStringLiteral("/nimbra-widgets.lock"));
+    if (!bus.isConnected() && !lock.tryLock(0)) {
         std::fputs("Nimbra widgets are already running.\n", stderr);
         return 0;
     }
