@@ -14,17 +14,20 @@ namespace nimbra {
 
 enum class WidgetFamily { systemSmall, systemMedium, systemLarge };
 
-// The host's fixed sizes, in logical pixels. Each layout is drawn for exactly this size.
+// The host's fixed sizes, in logical pixels. Each layout is drawn for exactly this size. They are the
+// smallest in which every layout keeps its paddings with this system's fonts at the widest readings ("100°",
+// "-18°"): the compact ten-day cells need 180 px of height, its large list of ten days 416, and the small
+// current-conditions row 204 px of width for "100°" beside its icon.
 constexpr QSize widgetFamilySize(WidgetFamily family) {
     switch (family) {
     case WidgetFamily::systemSmall:
-        return QSize(170, 170);
+        return QSize(204, 184);
     case WidgetFamily::systemMedium:
-        return QSize(364, 170);
+        return QSize(372, 180);
     case WidgetFamily::systemLarge:
-        return QSize(364, 382);
+        return QSize(372, 416);
     }
-    return QSize(170, 170);
+    return QSize(204, 184);
 }
 
 inline QString widgetFamilyName(WidgetFamily family) {

@@ -1,0 +1,140 @@
+// Offscreen renders of every widget kind in every size it comes in, from a real snapshot, the placeholder, no
+// forecast and extreme texts. The PNGs land in widget-renders/ next to the test program for a person to look
+// at; the fit check fails when a text is cut or a block leaves its place or runs into another.
+
+#include "WidgetRenderScenes.h"
+
+#include "FitLabel.h"
+#include "WidgetBlockViews.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QLayout>
+#include <QPainter>
+
+using namespace nimbra;
+using namespace nimbra::widgettest;
+
+namespace {
+
+QString renderDir() {
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/widget-renders");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void settle() {
+    for (int i = 0; i < 12; ++i)
+        QCoreApplication::processEvents();
+}
+
+QString describe(const QWidget* widget, const QWidget* root) {
+    const QRect r(widget->mapTo(root, QPoint(0, 0)), widget->size());
+    QString name = QString::fromLatin1(widget->metaObject()->className());
+    if (const auto* label = qobject_cast<const FitLabel*>(widget))
+        name += QStringLiteral(" \"%1\"").arg(label->text());
+    else if (const auto* text = widget->findChild<FitLabel*>())
+        name += QStringLiteral(" holding \"%1\"").arg(text->text());
+    return QStringLiteral("%1 at %2,%3 %4x%5").arg(name).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// Every child a layout places must lie inside the layout's area and clear of its siblings.
+void checkLayout(const QLayout* layout, const QWidget* root, QStringList& problems) {
+    const QRect area = layout->contentsRect();
+    QList<const QWidget*> placed;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (const QLayout* inner = item->layout()) {
+            checkLayout(inner, root, problems);
+            continue;
+        }
+        const QWidget* child = item->widget();
+        if (!child || child->isHidden())
+            continue;
+        if (!area.contains(child->geometry()))
+            problems << QStringLiteral("outside its place: ") + describe(child, root);
+        for (const QWidget* other : std::as_const(placed)) {
+            if (child->geometry().intersects(other->geometry()))
+                problems << QStringLiteral("overlaps: ") + describe(child, root) + QStringLiteral(" / ") +
+                                describe(other, root);
+        }
+        placed.append(child);
+        if (child->layout())
+            checkLayout(child->layout(), root, problems);
+    }
+}
+
+QStringList fitProblems(QWidget* root) {
+    QStringList problems;
+    if (root->layout()->minimumSize().height() > root->height() ||
+        root->layout()->minimumSize().width() > root->width())
+        problems << QStringLiteral("needs at least %1x%2")
+                        .arg(root->layout()->minimumSize().width())
+                        .arg(root->layout()->minimumSize().height());
+    checkLayout(root->layout(), root, problems);
+    for (const FitLabel* label : root->findChildren<FitLabel*>()) {
+        if (label->isVisibleTo(root) && label->isTruncated() &&
+            !label->property(widgetparts::elidesProperty).toBool())
+            problems << QStringLiteral("cut: ") + describe(label, root);
+    }
+    return problems;
+}
+
+} // namespace
+
+class WidgetRenderingTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyKindAndFamilyFits_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("family");
+        for (const WidgetKindSizes& kind : renderedKinds())
+            for (WidgetFamily family : kind.families)
+                QTest::addRow("%s-%s", qPrintable(kind.kind), qPrintable(widgetFamilyName(family)))
+                    << kind.kind << int(family);
+    }
+
+    void everyKindAndFamilyFits() {
+        QFETCH(QString, kind);
+        QFETCH(int, family);
+        const auto widgetFamily = WidgetFamily(family);
+        const QSize size = widgetFamilySize(widgetFamily);
+        const QList<RenderScene> scenes = renderScenes(m_snapshot);
+        QImage sheet(size.width() * int(scenes.size()) + 8 * int(scenes.size() - 1), size.height(),
+                     QImage::Format_ARGB32);
+        sheet.fill(Qt::transparent);
+        QStringList problems;
+        for (qsizetype i = 0; i < scenes.size(); ++i) {
+            const RenderScene& scene = scenes[i];
+            auto view = makeWidgetView(kind, scene.entry, widgetFamily);
+            view->show();
+            settle();
+            QCOMPARE(view->size(), size);
+            const QImage image = view->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            const QString name =
+                QStringLiteral("%1-%2-%3").arg(kind, widgetFamilyName(widgetFamily), scene.name);
+            QVERIFY(image.save(renderDir() + u'/' + name + QStringLiteral(".png")));
+            QPainter(&sheet).drawImage(int(i) * (size.width() + 8), 0, image);
+            for (const QString& problem : fitProblems(view.get()))
+                problems << scene.name + QStringLiteral(": ") + problem;
+
+            // Always dark: the top-left corner is the lit end of the background, the bottom-right the dark
+            // end.
+            const QColor topLeft = image.pixelColor(1, 1),
+                         bottomRight = image.pixelColor(size.width() - 2, size.height() - 2);
+            QVERIFY2(topLeft.lightness() < 60 && bottomRight.lightness() < topLeft.lightness(),
+                     qPrintable(name));
+        }
+        QVERIFY(sheet.save(renderDir() +
+                           QStringLiteral("/sheet-%1-%2.png").arg(kind, widgetFamilyName(widgetFamily))));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+private:
+    SnapshotFile m_snapshot;
+};
+
+QTEST_MAIN(WidgetRenderingTest)
+#include "tst_widget_rendering.moc"
