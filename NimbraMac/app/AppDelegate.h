@@ -1,0 +1,125 @@
+#pragma once
+
+#include "Clock.h"
+#include "LocalCalendar.h"
+#include "PopoverSizing.h"
+#include "RefreshScheduler.h"
+#include "StatusItemModel.h"
+#include "TrayClickFilter.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace nimbra {
+
+class MacDashboardView;
+class PopoverWindow;
+class StatusItem;
+class SystemEvents;
+class UserDefaults;
+class WakeRefreshDelay;
+class WeatherStore;
+
+// What the application leaves at its defaults and tests replace.
+struct AppEnvironment {
+    std::shared_ptr<UserDefaults> defaults;
+    std::shared_ptr<const Clock> clock = Clock::system();
+    std::function<std::unique_ptr<RepeatingTimer>()> makeTimer = [] {
+        return std::make_unique<QtRepeatingTimer>();
+    };
+    LocalCalendar calendar = LocalCalendar::system();
+    // Off in tests: no tray icon, no system bus, no polling for a tray host.
+    bool useDesktop = true;
+    // How long a wake-up waits for the network before its refresh.
+    std::chrono::milliseconds wakeSettle{3000};
+    std::chrono::milliseconds wakeLimit{20'000};
+};
+
+// The application's owner: creates the store's surroundings, the status item, the popover with the dashboard,
+// the context menu and the refresh triggers, and wires them together. It decides nothing a logic class can.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString refreshTitle = QStringLiteral("Refresh");
+    static inline const QString settingsTitle = QStringLiteral("Settings...");
+    static inline const QString updatesTitle = QStringLiteral("Check for Updates...");
+    static inline const QString quitTitle = QStringLiteral("Quit");
+    // The status item repaints once a burst of store changes has been quiet this long.
+    static constexpr int repaintDebounceMs = 80;
+
+    // The store as the application runs it: the snapshot file, the synced mirror, the device's location
+    // service and the keyring. NIMBRA_PROVIDER_BASE_URL, when set, sends every provider request there (for
+    // checks that must not reach a real provider).
+    static std::unique_ptr<WeatherStore> makeDefaultStore();
+
+    explicit AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment environment = {},
+                         QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The start-up sequence: everything is created and wired, then the first refresh starts.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    WeatherStore& store() const { return *m_store; }
+    RefreshScheduler& scheduler() const { return *m_scheduler; }
+    PopoverWindow* popover() const { return m_popover.get(); }
+    MacDashboardView* dashboard() const { return m_dashboard; }
+    QMenu* contextMenu() const { return m_contextMenu.get(); }
+    const StatusItemModel& statusItemModel() const { return m_statusModel; }
+    bool isPopoverShown() const;
+
+public Q_SLOTS:
+    // The one way to the settings: the menu's "Settings...", Ctrl+, in the popover and the dashboard's gear.
+    void openSettings();
+    void refreshNow();
+    void checkForUpdates();
+    void quit();
+    // Shows the dashboard wherever it can be seen (asked by a second start, or at start without a tray).
+    void showDashboard();
+    void togglePopover();
+    void closePopover();
+    void updateStatusItem();
+
+Q_SIGNALS:
+    void settingsRequested();
+
+private:
+    void configurePopover();
+    void buildContextMenu();
+    void createStatusItem();
+    void installObserversAndRefreshTimer();
+    void observeStoreChanges();
+    void statusItemClicked(TrayClickFilter::Click click);
+    void showPopover();
+    void placePopover();
+    std::optional<QRect> availableGeometry() const;
+    void resizePopover(QSizeF delta);
+    void watchForTrayHost();
+    void sendUsageEvent(const char* event);
+
+    std::unique_ptr<WeatherStore> m_store;
+    AppEnvironment m_environment;
+    std::unique_ptr<StoreRefreshTarget> m_refreshTarget;
+    std::unique_ptr<RefreshScheduler> m_scheduler;
+    std::unique_ptr<QMenu> m_contextMenu;
+    std::unique_ptr<PopoverWindow> m_popover;
+    MacDashboardView* m_dashboard = nullptr;
+    std::unique_ptr<StatusItem> m_statusItem;
+    StatusItemModel m_statusModel;
+    SystemEvents* m_systemEvents = nullptr;
+    WakeRefreshDelay* m_wakeDelay = nullptr;
+    QTimer m_repaintDebounce;
+    QTimer m_trayHostWatch;
+    PopoverResize m_resize;
+    // Where the popover was opened from, for placing it again as it grows.
+    QRect m_anchor;
+    bool m_launched = false;
+};
+
+} // namespace nimbra

@@ -1,0 +1,323 @@
+#include "MacDashboardView.h"
+
+#include "AlertListView.h"
+#include "AppGlyphs.h"
+#include "DailyListView.h"
+#include "DashboardResizeHandle.h"
+#include "HourlyStripView.h"
+#include "TwelveHourTrendGraphView.h"
+#include "ViewTheme.h"
+#include "WeatherHeroView.h"
+#include "WeatherStore.h"
+
+#include <QBoxLayout>
+#include <QFrame>
+#include <QPainter>
+#include <QScrollArea>
+#include <QTimer>
+
+namespace nimbra {
+namespace {
+
+QFrame* divider() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    QPalette p = line->palette();
+    p.setColor(QPalette::WindowText, theme::color(Tint::tertiary, p));
+    line->setPalette(p);
+    return line;
+}
+
+QFont headlineFont() {
+    return theme::font(FontToken::style(TextStyle::headline));
+}
+
+QFont captionFont() {
+    return theme::font(FontToken::style(TextStyle::caption));
+}
+
+// The application's picture in the header.
+class AppIconView : public QWidget {
+public:
+    explicit AppIconView(QWidget* parent = nullptr) : QWidget(parent) { setFixedSize(28, 28); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        drawAppGlyph(p, AppGlyph::umbrella, QRectF(rect()), theme::color(Tint::secondary, palette()));
+    }
+};
+
+class WarningIconView : public QWidget {
+public:
+    explicit WarningIconView(QWidget* parent = nullptr) : QWidget(parent) { setFixedSize(14, 14); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        drawAppGlyph(p, AppGlyph::warning, QRectF(rect()), theme::color(Tint::orange, palette()));
+    }
+};
+
+DashboardInputs inputsOf(const WeatherStore& store) {
+    return {store.selectedForecast(), store.settings(), store.isRefreshing(),
+            store.isResolvingCurrentLocation(), store.lastError()};
+}
+
+} // namespace
+
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(false);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void ElidedLabel::setFullText(const QString& text) {
+    m_fullText = text;
+    setToolTip(text);
+    elide();
+}
+
+QSize ElidedLabel::minimumSizeHint() const {
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void ElidedLabel::elide() {
+    QLabel::setText(
+        fontMetrics().elidedText(m_fullText, Qt::ElideRight, std::max(0, contentsRect().width())));
+}
+
+MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> closePopover,
+                                   std::function<void(QSizeF)> onResizeDrag,
+                                   std::shared_ptr<const Clock> clock, LocalCalendar calendar,
+                                   QWidget* parent)
+    : QWidget(parent), m_store(&store), m_closePopover(std::move(closePopover)), m_clock(std::move(clock)),
+      m_calendar(std::move(calendar)) {
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    stack->addWidget(buildHeader());
+    stack->addWidget(divider());
+
+    auto* column = new QWidget;
+    m_column = new QVBoxLayout(column);
+    m_column->setContentsMargins(12, 12, 12, 12);
+    m_column->setSpacing(12);
+    m_column->addStretch(1);
+    m_scroll = new QScrollArea;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(column);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    column->setAutoFillBackground(false);
+    stack->addWidget(m_scroll, 1);
+
+    stack->addWidget(divider());
+    stack->addWidget(buildWarningRow());
+    stack->addWidget(buildFooter());
+
+    m_handle = new DashboardResizeHandle(std::move(onResizeDrag), this);
+    placeHandle();
+
+    m_minuteTimer = new QTimer(this);
+    m_minuteTimer->setInterval(30'000);
+    connect(m_minuteTimer, &QTimer::timeout, this, &MacDashboardView::reload);
+
+    // The store announces a change before applying it: read it once the burst of changes has settled.
+    connect(&store, &WeatherStore::objectWillChange, this, &MacDashboardView::scheduleReload);
+    reload();
+}
+
+MacDashboardView::~MacDashboardView() = default;
+
+QWidget* MacDashboardView::buildHeader() {
+    auto* header = new QWidget;
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(14, 10, 14, 10);
+    row->setSpacing(10);
+    row->addWidget(new AppIconView);
+    auto* title = new QLabel(titleText);
+    title->setFont(headlineFont());
+    row->addWidget(title);
+    row->addStretch(1);
+    m_refresh = new GlyphButton(AppGlyph::refresh, refreshHelp);
+    connect(m_refresh, &QAbstractButton::clicked, this, [this] {
+        // Another refresh while one runs is the store's to drop.
+        if (m_store)
+            m_store->refreshSelectedResolvingCurrentLocation();
+    });
+    row->addWidget(m_refresh);
+    return header;
+}
+
+QWidget* MacDashboardView::buildWarningRow() {
+    m_warningRow = new QWidget;
+    auto* row = new QHBoxLayout(m_warningRow);
+    row->setContentsMargins(14, 6, 14, 0);
+    row->setSpacing(6);
+    row->addWidget(new WarningIconView);
+    m_warning = new ElidedLabel;
+    m_warning->setFont(captionFont());
+    QPalette p = m_warning->palette();
+    p.setColor(QPalette::WindowText, theme::color(Tint::orange, p));
+    m_warning->setPalette(p);
+    row->addWidget(m_warning, 1);
+    m_warningRow->hide();
+    return m_warningRow;
+}
+
+QWidget* MacDashboardView::buildFooter() {
+    auto* footer = new QWidget;
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(14, 10, 14, 10);
+    row->setSpacing(12);
+    m_footer = new QLabel;
+    m_footer->setTextFormat(Qt::PlainText);
+    m_footer->setFont(captionFont());
+    QPalette p = m_footer->palette();
+    p.setColor(QPalette::WindowText, theme::color(Tint::secondary, p));
+    m_footer->setPalette(p);
+    row->addWidget(m_footer);
+    row->addStretch(1);
+    m_settings = new GlyphButton(AppGlyph::gear, settingsHelp);
+    connect(m_settings, &QAbstractButton::clicked, this, &MacDashboardView::requestSettings);
+    row->addWidget(m_settings);
+    m_quit = new GlyphButton(AppGlyph::power, quitHelp);
+    connect(m_quit, &QAbstractButton::clicked, this, &MacDashboardView::quitRequested);
+    row->addWidget(m_quit);
+    // The resize handle lies over the row's last stretch.
+    row->addSpacing(24);
+    return footer;
+}
+
+void MacDashboardView::requestSettings() {
+    Q_EMIT settingsRequested();
+    QPointer<MacDashboardView> self(this);
+    QTimer::singleShot(settingsCloseDelayMs, this, [self] {
+        if (self && self->m_closePopover)
+            self->m_closePopover();
+    });
+}
+
+void MacDashboardView::scheduleReload() {
+    if (m_reloadPending)
+        return;
+    m_reloadPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_reloadPending = false;
+        reload();
+    });
+}
+
+void MacDashboardView::reload() {
+    if (!m_store)
+        return;
+    const DashboardInputs inputs = inputsOf(*m_store);
+    const QDateTime now = m_clock->now();
+    m_model = dashboardModel(inputs, now, m_calendar);
+    m_refresh->setBusy(m_model.busy);
+    m_footer->setText(m_model.footerText);
+    m_warning->setFullText(m_model.warning.value_or(QString()));
+    m_warningRow->setVisible(m_model.warning.has_value());
+    rebuildSections(inputs, now);
+}
+
+QList<QWidget*> MacDashboardView::sectionWidgets() const {
+    return m_sections;
+}
+
+void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDateTime& now) {
+    auto builtFrom = std::make_pair(inputs.forecast, inputs.settings);
+    if (m_builtFrom == builtFrom)
+        return;
+    m_builtFrom = std::move(builtFrom);
+
+    QWidget* column = m_scroll->widget();
+    column->setUpdatesEnabled(false);
+    for (QWidget* section : std::as_const(m_sections)) {
+        if (auto* trend = qobject_cast<TwelveHourTrendGraphView*>(section))
+            m_trendMetric = trend->selectedMetric();
+        if (section == m_daily)
+            continue;
+        m_column->removeWidget(section);
+        section->deleteLater();
+    }
+    m_sections.clear();
+
+    const auto& forecast = inputs.forecast;
+    const auto& settings = inputs.settings;
+    for (const DashboardSection kind : m_model.sections) {
+        QWidget* widget = nullptr;
+        switch (kind) {
+        case DashboardSection::hero:
+            widget =
+                new WeatherHeroView(forecast, settings, WeatherHeroPresentation::macPopover, now, m_calendar);
+            break;
+        case DashboardSection::trendGraph:
+            widget =
+                new TwelveHourTrendGraphView(forecast->hourly, settings, m_trendMetric, 108, 7, m_calendar);
+            break;
+        case DashboardSection::hourlyStrip:
+            widget = new HourlyStripView(forecast->hourly, settings, m_calendar);
+            break;
+        case DashboardSection::dailyList:
+            if (m_daily) {
+                m_daily->setForecast(forecast->daily, settings);
+                m_column->removeWidget(m_daily);
+            } else {
+                m_daily = new DailyListView(forecast->daily, settings, m_calendar);
+            }
+            widget = m_daily;
+            break;
+        case DashboardSection::alertList:
+            widget = new AlertListView(forecast->alerts);
+            break;
+        }
+        m_column->insertWidget(int(m_sections.size()), widget);
+        m_sections.append(widget);
+    }
+    // Without a forecast the ten-day list goes; its expanded days belong to the forecast that went with it.
+    if (m_daily && !m_sections.contains(m_daily)) {
+        m_column->removeWidget(m_daily);
+        m_daily->deleteLater();
+        m_daily = nullptr;
+    }
+    column->setUpdatesEnabled(true);
+}
+
+void MacDashboardView::placeHandle() {
+    m_handle->move(width() - 5 - m_handle->width(), height() - 5 - m_handle->height());
+    m_handle->raise();
+}
+
+void MacDashboardView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeHandle();
+}
+
+void MacDashboardView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Relative times ("Updated 5 min. ago") have moved on while it was hidden.
+    m_builtFrom.reset();
+    reload();
+    m_minuteTimer->start();
+}
+
+void MacDashboardView::hideEvent(QHideEvent* event) {
+    m_minuteTimer->stop();
+    QWidget::hideEvent(event);
+}
+
+} // namespace nimbra

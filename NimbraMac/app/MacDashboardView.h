@@ -1,0 +1,124 @@
+#pragma once
+
+#include "Clock.h"
+#include "DashboardModel.h"
+#include "LocalCalendar.h"
+#include "TrendGraphViewModel.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QScrollArea;
+class QTimer;
+class QVBoxLayout;
+
+namespace nimbra {
+
+class DailyListView;
+class DashboardResizeHandle;
+class GlyphButton;
+class TwelveHourTrendGraphView;
+class WeatherStore;
+
+// One line of plain text cut with an ellipsis to the width it gets; the whole text is its tooltip.
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return m_fullText; }
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+    QString m_fullText;
+};
+
+// The popover's content: a header with the application's name and a refresh button, the scrolling column of
+// the selected forecast, a warning row for the last failure, and a footer with the time of the last update,
+// the settings and quit buttons. It redraws from the store whenever the store changes, updating the sections
+// in place so the trend graph's metric, the expanded days and the scroll position survive a refresh.
+class MacDashboardView : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString titleText = QStringLiteral("Nimbra");
+    static inline const QString refreshHelp = QStringLiteral("Refresh");
+    static inline const QString settingsHelp = QStringLiteral("Settings");
+    static inline const QString quitHelp = QStringLiteral("Quit");
+    // The settings button closes the popover this long after asking for the settings window.
+    static constexpr int settingsCloseDelayMs = 120;
+
+    MacDashboardView(WeatherStore& store, std::function<void()> closePopover,
+                     std::function<void(QSizeF)> onResizeDrag,
+                     std::shared_ptr<const Clock> clock = Clock::system(),
+                     LocalCalendar calendar = LocalCalendar::system(), QWidget* parent = nullptr);
+    ~MacDashboardView() override;
+
+    // Reads the store again now (it also does so on its own shortly after every change).
+    void reload();
+
+    const DashboardModel& model() const { return m_model; }
+    // The column's widgets, in order, one per model section.
+    QList<QWidget*> sectionWidgets() const;
+    GlyphButton* refreshButton() const { return m_refresh; }
+    GlyphButton* settingsButton() const { return m_settings; }
+    GlyphButton* quitButton() const { return m_quit; }
+    QLabel* footerLabel() const { return m_footer; }
+    QWidget* warningRow() const { return m_warningRow; }
+    ElidedLabel* warningLabel() const { return m_warning; }
+    DashboardResizeHandle* resizeHandle() const { return m_handle; }
+    QScrollArea* scrollArea() const { return m_scroll; }
+
+Q_SIGNALS:
+    void settingsRequested();
+    void quitRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildWarningRow();
+    QWidget* buildFooter();
+    void scheduleReload();
+    void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
+    void placeHandle();
+    void requestSettings();
+
+    QPointer<WeatherStore> m_store;
+    std::function<void()> m_closePopover;
+    std::shared_ptr<const Clock> m_clock;
+    LocalCalendar m_calendar;
+    DashboardModel m_model;
+    // What the sections were last built from; none before the first build.
+    std::optional<std::pair<std::optional<ConsensusForecast>, WeatherSettings>> m_builtFrom;
+    bool m_reloadPending = false;
+
+    GlyphButton* m_refresh = nullptr;
+    GlyphButton* m_settings = nullptr;
+    GlyphButton* m_quit = nullptr;
+    QLabel* m_footer = nullptr;
+    QWidget* m_warningRow = nullptr;
+    ElidedLabel* m_warning = nullptr;
+    DashboardResizeHandle* m_handle = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QVBoxLayout* m_column = nullptr;
+    QList<QWidget*> m_sections;
+    // Kept across rebuilds for the state they hold.
+    DailyListView* m_daily = nullptr;
+    TrendMetric m_trendMetric = TrendMetric::temperature;
+    // Keeps the footer's relative time current while the dashboard is on screen.
+    QTimer* m_minuteTimer = nullptr;
+};
+
+} // namespace nimbra

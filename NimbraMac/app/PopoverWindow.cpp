@@ -1,0 +1,71 @@
+#include "PopoverWindow.h"
+
+#include "MacDashboardView.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QMouseEvent>
+#include <QShortcut>
+
+namespace nimbra {
+
+PopoverWindow::PopoverWindow(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setWindowTitle(MacDashboardView::titleText);
+    setMode(mode);
+    // Consumed here: the focused control never sees the key.
+    auto* settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+    settings->setContext(Qt::WindowShortcut);
+    connect(settings, &QShortcut::activated, this, &PopoverWindow::settingsShortcut);
+}
+
+void PopoverWindow::setMode(Mode mode) {
+    m_mode = mode;
+    const bool wasVisible = isVisible();
+    if (mode == Mode::popup)
+        setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
+    else
+        setWindowFlags(Qt::Window);
+    if (wasVisible)
+        show();
+}
+
+void PopoverWindow::setContent(QWidget* content) {
+    m_content = content;
+    layout()->addWidget(content);
+}
+
+std::optional<qint64> PopoverWindow::msSinceShown() const {
+    return m_shown.isValid() ? std::optional<qint64>(m_shown.elapsed()) : std::nullopt;
+}
+
+std::optional<qint64> PopoverWindow::msSinceHidden() const {
+    return m_hidden.isValid() ? std::optional<qint64>(m_hidden.elapsed()) : std::nullopt;
+}
+
+void PopoverWindow::mousePressEvent(QMouseEvent* event) {
+    if (m_mode == Mode::popup && !rect().contains(event->position().toPoint()) && m_anchor &&
+        m_anchor->contains(event->globalPosition().toPoint())) {
+        // The second press of a double click on the icon: the popup just opened from the first, keep it.
+        const auto shown = msSinceShown();
+        if (shown && *shown < QApplication::doubleClickInterval()) {
+            event->accept();
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PopoverWindow::showEvent(QShowEvent* event) {
+    m_shown.start();
+    QWidget::showEvent(event);
+}
+
+void PopoverWindow::hideEvent(QHideEvent* event) {
+    m_hidden.start();
+    QWidget::hideEvent(event);
+    Q_EMIT hidden();
+}
+
+} // namespace nimbra

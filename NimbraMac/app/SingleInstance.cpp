@@ -1,0 +1,42 @@
+#include "SingleInstance.h"
+
+#include "AppLog.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+namespace nimbra {
+SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
+
+SingleInstance::Outcome SingleInstance::claim() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCInfo(appLog()) << "No session bus: a second start will not be noticed";
+        return Outcome::unguarded;
+    }
+    // Registered before the name is taken, so a second start never finds the name without the object.
+    bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
+    const auto reply =
+        bus.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        return Outcome::primary;
+    bus.unregisterObject(objectPath);
+    if (!reply.isValid()) {
+        qCWarning(appLog()) << "Cannot claim the session bus name:" << reply.error().message();
+        return Outcome::unguarded;
+    }
+    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName,
+                                                             QStringLiteral("ShowDashboard"));
+    const QDBusMessage answer = bus.call(call, QDBus::Block, 5000);
+    if (answer.type() == QDBusMessage::ErrorMessage)
+        qCWarning(appLog()) << "The running Nimbra did not answer:" << answer.errorMessage();
+    return Outcome::handedOver;
+}
+
+void SingleInstance::ShowDashboard() {
+    Q_EMIT showRequested();
+}
+
+} // namespace nimbra

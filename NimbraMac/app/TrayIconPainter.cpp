@@ -1,0 +1,58 @@
+#include "TrayIconPainter.h"
+
+#include "ConditionArtwork.h"
+#include "ViewTheme.h"
+#include "WeatherConditionIcon.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+
+namespace nimbra::TrayIconPainter {
+
+QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio) {
+    QImage image(QSize(edge, edge) * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    const double glyph = edge * 0.6;
+    paintConditionArtwork(p, conditionArtwork(model.condition, glyph), QPointF(edge * 0.02, edge * 0.02),
+                          QPalette());
+
+    QFont font(theme::roundedFamily());
+    font.setWeight(QFont::Bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    double pixelSize = edge * 0.56;
+    font.setPixelSize(qMax(1, qRound(pixelSize)));
+    // Long readings ("-12°") shrink to fit the square.
+    while (QFontMetricsF(font).horizontalAdvance(model.iconText) > edge && pixelSize > 6) {
+        pixelSize -= 0.5;
+        font.setPixelSize(qMax(1, qRound(pixelSize)));
+    }
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(model.iconText);
+    const QPointF baseline(edge - width, edge - metrics.descent() * 0.35);
+    QPainterPath text;
+    text.addText(baseline, font, model.iconText);
+    const double rim = qMax(1.5, edge / 11.0);
+    p.setPen(QPen(QColor(0, 0, 0, 190), rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(text);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(text);
+    return image;
+}
+
+QIcon icon(const StatusItemModel& model) {
+    QIcon icon;
+    for (const int edge : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(image(model, edge)));
+    return icon;
+}
+
+} // namespace nimbra::TrayIconPainter

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "StatusItemModel.h"
+
+#include <QIcon>
+#include <QImage>
+
+namespace nimbra {
+
+// The tray icon: the condition drawn small in the upper left and the temperature in large digits over its
+// lower part, white with a dark rim, so both read on light and dark panels down to 22 pixels.
+namespace TrayIconPainter {
+
+QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio = 1.0);
+// Every size tray hosts commonly ask for.
+QIcon icon(const StatusItemModel& model);
+
+} // namespace TrayIconPainter
+
+} // namespace nimbra

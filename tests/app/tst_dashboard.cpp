@@ -1,0 +1,221 @@
+// The popover dashboard over a real store: its sections, busy indicator, footer and warning row; and the
+// application shell around it: Ctrl+, in the popover, the gear, the context menu and the popover's size.
+#include "../store/StoreHarness.h"
+
+#include "AppDelegate.h"
+#include "AppGlyphs.h"
+#include "DailyListView.h"
+#include "DashboardResizeHandle.h"
+#include "MacDashboardView.h"
+#include "PopoverWindow.h"
+#include "ViewAnimations.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+using Sections = QList<DashboardSection>;
+
+// A store whose selected place is a saved one with a forecast; the current location cannot be found, so
+// every refresh ends at once.
+struct DashboardRig {
+    StoreHarness harness;
+    std::unique_ptr<WeatherStore> store;
+
+    explicit DashboardRig(bool withForecast = true, WeatherSettings settings = {}) {
+        harness.location->answer = ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable);
+        CachedWeatherPayload payload;
+        const WeatherLocation oslo = place(1, QStringLiteral("Oslo"), 59.91, 10.75);
+        payload.locations = {currentPlace(2), oslo};
+        settings.menuBarLocationID = oslo.id;
+        payload.settings = settings;
+        if (withForecast) {
+            ConsensusForecast f = consensusFor(oslo, 24);
+            f.generatedAt = kNoon.addSecs(-300);
+            payload.forecasts.insert(oslo.id, f);
+            payload.selectedForecast = f;
+        }
+        harness.save(payload);
+        store = harness.makeStore();
+    }
+};
+
+AppEnvironment testEnvironment(const StoreHarness& harness) {
+    AppEnvironment environment;
+    environment.defaults = std::make_shared<InMemoryUserDefaults>();
+    environment.clock = harness.clock;
+    environment.calendar = harness.environment.calendar;
+    environment.useDesktop = false;
+    return environment;
+}
+
+} // namespace
+
+class TestDashboard : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { animations::setEnabled(false); }
+
+    void sections_data() {
+        QTest::addColumn<bool>("forecast");
+        QTest::addColumn<bool>("trend");
+        QTest::addColumn<bool>("hourly");
+        QTest::addColumn<bool>("alerts");
+        QTest::addColumn<Sections>("sections");
+        using S = DashboardSection;
+        QTest::newRow("no forecast, all on") << false << true << true << true << Sections{S::hero};
+        QTest::newRow("all on") << true << true << true << true
+                                << Sections{S::hero, S::trendGraph, S::hourlyStrip, S::dailyList,
+                                            S::alertList};
+        QTest::newRow("all off") << true << false << false << false << Sections{S::hero, S::dailyList};
+        // The alert list comes last even with no alerts: it then says there are none.
+        QTest::newRow("alerts only") << true << false << false << true
+                                     << Sections{S::hero, S::dailyList, S::alertList};
+        QTest::newRow("hourly only") << true << false << true << false
+                                     << Sections{S::hero, S::hourlyStrip, S::dailyList};
+    }
+    void sections() {
+        QFETCH(bool, forecast);
+        WeatherSettings settings;
+        QFETCH(bool, trend);
+        QFETCH(bool, hourly);
+        QFETCH(bool, alerts);
+        settings.showTwelveHourTrendGraph = trend;
+        settings.showHourlyForecastCards = hourly;
+        settings.showAlerts = alerts;
+        DashboardRig rig(forecast, settings);
+        MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
+        QTEST(view.model().sections, "sections");
+        QCOMPARE(view.sectionWidgets().size(), view.model().sections.size());
+        QCOMPARE(view.footerLabel()->text(),
+                 forecast ? QStringLiteral("Updated 5 min. ago") : "Not refreshed");
+    }
+
+    void sectionsFollowTheStoreAndKeepTheirState() {
+        DashboardRig rig;
+        MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
+        auto* daily = qobject_cast<DailyListView*>(view.sectionWidgets().at(3));
+        QVERIFY(daily);
+        daily->toggle(daily->model().rows.first().date);
+        rig.store->updateSettings([](WeatherSettings& s) { s.showTwelveHourTrendGraph = false; });
+        QTRY_COMPARE(view.sectionWidgets().size(), 4);
+        // The same ten-day list, its opened day still open.
+        QCOMPARE(view.sectionWidgets().at(2), daily);
+        QCOMPARE(daily->expandedDays().size(), 1);
+    }
+
+    void busyIndicatorAndWarningRow() {
+        DashboardRig rig;
+        MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
+        view.resize(390, 610);
+        view.show();
+        QVERIFY(!view.model().busy);
+        QVERIFY(!view.refreshButton()->isBusy());
+        QVERIFY(view.warningRow()->isHidden());
+
+        // A resolution in flight already shows the spinner; the button still takes clicks.
+        rig.harness.location->answer.reset();
+        auto resolving = start(rig.store->resolveCurrentLocation());
+        QTRY_VERIFY(view.refreshButton()->isBusy());
+        QVERIFY(view.refreshButton()->isEnabled());
+        QVERIFY(view.model().busy);
+
+        // Its failure shows as one line above the footer, cut to fit, the whole text in the tooltip.
+        rig.harness.location->release(
+            ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
+        QTRY_VERIFY(*resolving.done);
+        QTRY_VERIFY(!view.refreshButton()->isBusy());
+        const QString error = *rig.store->lastError();
+        QTRY_VERIFY(!view.warningRow()->isHidden());
+        QCOMPARE(view.warningLabel()->fullText(), error);
+        QCOMPARE(view.warningLabel()->toolTip(), error);
+        QCOMPARE(view.warningLabel()->textFormat(), Qt::PlainText);
+        view.resize(360, 610);
+        QTRY_VERIFY(view.warningLabel()->text().size() <= error.size());
+
+        // A long, multi-line message stays one line.
+        DashboardInputs inputs;
+        inputs.lastError = QStringLiteral("Could not save.\n<b>Disk</b> full");
+        QCOMPARE(dashboardModel(inputs, kNoon).warning,
+                 std::optional<QString>("Could not save. <b>Disk</b> full"));
+        inputs.lastError = QStringLiteral("  \n ");
+        QCOMPARE(dashboardModel(inputs, kNoon).warning, std::nullopt);
+        inputs.lastError.reset();
+        QCOMPARE(dashboardModel(inputs, kNoon).warning, std::nullopt);
+    }
+
+    void settingsFromThePopover() {
+        DashboardRig rig;
+        AppDelegate delegate(std::move(rig.store), testEnvironment(rig.harness));
+        delegate.applicationDidFinishLaunching();
+        QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
+        PopoverWindow* popover = delegate.popover();
+
+        // The menu: five entries, also after a second build.
+        const auto actions = delegate.contextMenu()->actions();
+        QCOMPARE(actions.size(), 5);
+        QCOMPARE(actions.at(1)->text(), QStringLiteral("Settings..."));
+        QVERIFY(actions.at(3)->isSeparator());
+        actions.at(1)->trigger();
+        QCOMPARE(settings.count(), 1);
+
+        delegate.togglePopover();
+        QVERIFY(delegate.isPopoverShown());
+        QVERIFY(QTest::qWaitForWindowExposed(popover));
+        // Ctrl+, opens the settings and never reaches the focused control.
+        auto* field = new QLineEdit(delegate.dashboard());
+        field->show();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(settings.count(), 2);
+        QCOMPARE(field->text(), QString());
+        QTest::keyClick(field, Qt::Key_Comma);
+        QCOMPARE(field->text(), QStringLiteral(","));
+        QCOMPARE(settings.count(), 2);
+
+        // The gear asks for the settings and closes the popover shortly after.
+        delegate.dashboard()->settingsButton()->click();
+        QCOMPARE(settings.count(), 3);
+        QVERIFY(delegate.isPopoverShown());
+        QTRY_VERIFY(!delegate.isPopoverShown());
+    }
+
+    void resizingSavesTheSize() {
+        DashboardRig rig;
+        AppEnvironment environment = testEnvironment(rig.harness);
+        auto defaults = std::static_pointer_cast<InMemoryUserDefaults>(environment.defaults);
+        AppDelegate delegate(std::move(rig.store), environment);
+        delegate.applicationDidFinishLaunching();
+        DashboardResizeHandle* handle = delegate.dashboard()->resizeHandle();
+        // Closed: a drag changes nothing.
+        handle->pressAt({0, 0});
+        handle->moveTo({30, 30});
+        handle->release();
+        QVERIFY(defaults->values().isEmpty());
+
+        delegate.togglePopover();
+        const QSize before = delegate.popover()->size();
+        handle->pressAt({0, 0});
+        handle->moveTo({20.5, 0});
+        handle->moveTo({40.5, 10});
+        handle->release();
+        const QSize after(before.width() + 41, before.height() + 10);
+        QCOMPARE(delegate.popover()->size(), after);
+        QCOMPARE(defaults->value("nimbraPopoverWidth").toDouble(), double(after.width()));
+        QCOMPARE(defaults->value("nimbraPopoverHeight").toDouble(), double(after.height()));
+        // Closed and opened again at the saved size.
+        delegate.togglePopover();
+        QVERIFY(!delegate.isPopoverShown());
+        delegate.togglePopover();
+        QCOMPARE(delegate.popover()->size(), after);
+    }
+};
+
+QTEST_MAIN(TestDashboard)
+#include "tst_dashboard.moc"
