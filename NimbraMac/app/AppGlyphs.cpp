@@ -72,7 +72,7 @@ void drawPower(QPainter& p, const QRectF& s, const QColor& tint) {
     const QRectF ring = s.adjusted(e * 0.16, e * 0.2, -e * 0.16, -e * 0.12);
     p.setPen(strokePen(tint, e * 0.1));
     p.setBrush(Qt::NoBrush);
-    p.drawArc(ring, 125 * 16, -250 * 16);
+    p.drawArc(ring, 125 * 16, 290 * 16);
     p.drawLine(QPointF(s.center().x(), s.top() + e * 0.1),
                QPointF(s.center().x(), s.center().y() + e * 0.02));
 }
