@@ -9,7 +9,9 @@
 #include "StatusItem.h"
 #include "SystemEvents.h"
 #include "UbiquitousKeyValueStore.h"
+#include "UpdaterController.h"
 #include "UserDefaults.h"
+#include "VantaTelemetry.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
@@ -54,6 +56,7 @@ AppDelegate::AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment env
       m_contextMenu(std::make_unique<QMenu>()) {
     if (!m_environment.defaults)
         m_environment.defaults = UserDefaults::standard();
+    m_telemetry = m_environment.makeTelemetry ? m_environment.makeTelemetry(this) : new VantaTelemetry(this);
     m_refreshTarget = std::make_unique<StoreRefreshTarget>(*m_store);
     m_scheduler =
         std::make_unique<RefreshScheduler>(*m_refreshTarget, m_environment.clock, m_environment.makeTimer());
@@ -77,8 +80,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (m_launched)
         return;
     m_launched = true;
-    // Usage events of the start (install, launch, daily active, update seen) are sent from here once the
-    // telemetry session exists.
+    m_telemetry->start();
+    m_updaterController = new UpdaterController(this);
     configurePopover();
     buildContextMenu();
     createStatusItem();
@@ -229,7 +232,7 @@ void AppDelegate::showPopover() {
         m_statusItem && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
     if (m_environment.useDesktop && m_popover->mode() != wanted)
         m_popover->setMode(wanted);
-    sendUsageEvent("popover_opened");
+    m_telemetry->sendIfEnabled(TelemetryEvent::popoverOpened);
     const std::optional<QRect> tray = m_statusItem ? m_statusItem->geometry() : std::nullopt;
     m_anchor = tray.value_or(QRect(QCursor::pos(), QSize(1, 1)));
     m_popover->setAnchor(tray);
@@ -289,18 +292,13 @@ void AppDelegate::refreshNow() {
 }
 
 void AppDelegate::checkForUpdates() {
-    // The updater answers from here once it exists.
-    qCInfo(appLog()) << "Update check requested";
+    if (m_updaterController)
+        m_updaterController->checkForUpdates(isPopoverShown() ? m_popover.get() : nullptr);
 }
 
 void AppDelegate::quit() {
     applicationWillTerminate();
     QCoreApplication::quit();
-}
-
-void AppDelegate::sendUsageEvent(const char* event) {
-    // Reaches the telemetry session (when reporting is on) once it exists.
-    Q_UNUSED(event);
 }
 
 } // namespace nimbra

@@ -22,7 +22,9 @@ class MacDashboardView;
 class PopoverWindow;
 class StatusItem;
 class SystemEvents;
+class UpdaterController;
 class UserDefaults;
+class VantaTelemetry;
 class WakeRefreshDelay;
 class WeatherStore;
 
@@ -34,6 +36,8 @@ struct AppEnvironment {
         return std::make_unique<QtRepeatingTimer>();
     };
     LocalCalendar calendar = LocalCalendar::system();
+    // The usage telemetry; by default over the standard user defaults and the build's endpoint.
+    std::function<VantaTelemetry*(QObject* parent)> makeTelemetry;
     // Off in tests: no tray icon, no system bus, no polling for a tray host.
     bool useDesktop = true;
     // How long a wake-up waits for the network before its refresh.
@@ -72,6 +76,8 @@ public:
     MacDashboardView* dashboard() const { return m_dashboard; }
     QMenu* contextMenu() const { return m_contextMenu.get(); }
     const StatusItemModel& statusItemModel() const { return m_statusModel; }
+    VantaTelemetry* telemetry() const { return m_telemetry; }
+    UpdaterController* updaterController() const { return m_updaterController; }
     bool isPopoverShown() const;
 
 public Q_SLOTS:
@@ -101,7 +107,6 @@ private:
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
     void watchForTrayHost();
-    void sendUsageEvent(const char* event);
 
     std::unique_ptr<WeatherStore> m_store;
     AppEnvironment m_environment;
@@ -110,6 +115,8 @@ private:
     std::unique_ptr<QMenu> m_contextMenu;
     std::unique_ptr<PopoverWindow> m_popover;
     MacDashboardView* m_dashboard = nullptr;
+    VantaTelemetry* m_telemetry = nullptr;
+    UpdaterController* m_updaterController = nullptr;
     std::unique_ptr<StatusItem> m_statusItem;
     StatusItemModel m_statusModel;
     SystemEvents* m_systemEvents = nullptr;

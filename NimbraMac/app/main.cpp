@@ -1,5 +1,6 @@
 // nimbra: the tray application.
 #include "AppDelegate.h"
+#include "BuildInfo.h"
 #include "SingleInstance.h"
 #include "WeatherStore.h"
 
@@ -12,7 +13,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbra"));
-    QApplication::setDesktopFileName(QStringLiteral(NIMBRA_APP_IDENTIFIER));
+    QApplication::setApplicationVersion(nimbra::BuildInfo::version());
+    QApplication::setDesktopFileName(nimbra::BuildInfo::applicationIdentifier());
     // Closing the dashboard window or a dialog must not end a tray application.
     QApplication::setQuitOnLastWindowClosed(false);
 

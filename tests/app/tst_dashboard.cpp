@@ -8,6 +8,7 @@
 #include "DashboardResizeHandle.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
+#include "VantaTelemetry.h"
 #include "ViewAnimations.h"
 
 #include <QLineEdit>
@@ -52,6 +53,11 @@ AppEnvironment testEnvironment(const StoreHarness& harness) {
     environment.clock = harness.clock;
     environment.calendar = harness.environment.calendar;
     environment.useDesktop = false;
+    environment.makeTelemetry = [defaults = environment.defaults](QObject* parent) {
+        VantaTelemetry::Dependencies dependencies;
+        dependencies.defaults = defaults;
+        return new VantaTelemetry(dependencies, parent);
+    };
     return environment;
 }
 
@@ -197,7 +203,7 @@ private Q_SLOTS:
         handle->pressAt({0, 0});
         handle->moveTo({30, 30});
         handle->release();
-        QVERIFY(defaults->values().isEmpty());
+        QVERIFY(!defaults->contains("nimbraPopoverWidth"));
 
         delegate.togglePopover();
         const QSize before = delegate.popover()->size();
