@@ -32,7 +32,9 @@ void WidgetBoard::relayout() {
         x += size.width() + spacing;
         rowHeight = std::max(rowHeight, size.height());
     }
-    setFixedSize(rowWidth + 2 * spacing, std::max(y + rowHeight + spacing, 170 + 2 * spacing));
+    setFixedSize(rowWidth + 2 * spacing,
+                 std::max(y + rowHeight + spacing,
+                          widgetFamilySize(WidgetFamily::systemSmall).height() + 2 * spacing));
 }
 
 void WidgetBoard::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WidgetKitLayer.h"
+
 #include <QWidget>
 
 namespace nimbra {
@@ -12,7 +14,8 @@ class WidgetBoard : public QWidget {
     Q_OBJECT
 public:
     static constexpr int spacing = 16;
-    static constexpr int rowWidth = 364 * 2 + spacing;
+    // Two medium widgets side by side, or one large.
+    static constexpr int rowWidth = widgetFamilySize(WidgetFamily::systemMedium).width() * 2 + spacing;
 
     explicit WidgetBoard(QWidget* parent = nullptr);
 

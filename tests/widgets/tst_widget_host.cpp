@@ -124,6 +124,9 @@ private Q_SLOTS:
             QVERIFY(!covered.intersects(window->geometry()));
             covered += window->geometry();
         }
+        // In rows of two, in the order they were added.
+        QCOMPARE(windows[0]->y(), windows[1]->y());
+        QVERIFY(windows[2]->y() >= windows[1]->geometry().bottom());
     }
 };
 
