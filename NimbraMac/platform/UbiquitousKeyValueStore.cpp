@@ -1,13 +1,14 @@
 #include "UbiquitousKeyValueStore.h"
 
 #include "AppGroupContainer.h"
+#include "DurableFile.h"
+#include "Log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace nimbra {
@@ -62,14 +63,14 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
     for (auto it = updated.cbegin(); it != updated.cend(); ++it)
         object.insert(it.key(), QString::fromLatin1(it->toBase64()));
 
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     // The entries carry the user's places: readable by the user alone.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    if (!file.commit())
+    if (const auto reason =
+            replaceFileDurably(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Compact),
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        qCInfo(cacheLog, "Synced store could not write %s: %s", qUtf8Printable(m_filePath),
+               qUtf8Printable(*reason));
         return false;
+    }
     m_entries = std::move(updated);
     return true;
 }

@@ -32,18 +32,18 @@ std::optional<CachedWeatherPayload> LocationSyncStore::load() const {
     return CachedWeatherPayload::decode(*bytes).value;
 }
 
-void LocationSyncStore::save(const CachedWeatherPayload& payload) const {
+bool LocationSyncStore::save(const CachedWeatherPayload& payload) const {
     if (!m_store)
-        return;
-    if (const auto bytes = payload.encoded())
-        saveEncoded(*bytes);
+        return false;
+    const auto bytes = payload.encoded();
+    return bytes && saveEncoded(*bytes);
 }
 
-void LocationSyncStore::saveEncoded(const QByteArray& bytes) const {
-    if (!m_store)
-        return;
-    m_store->setData(bytes, payloadKey);
+bool LocationSyncStore::saveEncoded(const QByteArray& bytes) const {
+    if (!m_store || !m_store->setData(bytes, payloadKey))
+        return false;
     m_store->synchronize();
+    return true;
 }
 
 CachedWeatherPayload LocationSyncStore::merge(const CachedWeatherPayload& local,

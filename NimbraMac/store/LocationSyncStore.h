@@ -11,7 +11,8 @@
 namespace nimbra {
 
 // A second copy of the snapshot in the user's synced key-value store, so that their other machines start with
-// the same places. Read once at launch, written by every persist while sync is on; every failure is silent.
+// the same places. Read once at launch, written by every persist while sync is on. A failed read counts as no
+// copy; a failed write is only reported to the caller, as the application keeps working without the copy.
 class LocationSyncStore {
 public:
     static inline const QString payloadKey = QStringLiteral("nimbraSyncedPayload");
@@ -20,9 +21,10 @@ public:
     explicit LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store);
 
     std::optional<CachedWeatherPayload> load() const;
-    void save(const CachedWeatherPayload& payload) const;
+    // False when nothing was stored: no store, a snapshot that cannot be encoded, or a refused write.
+    bool save(const CachedWeatherPayload& payload) const;
     // Stores bytes that the snapshot encoder produced, so a persist encodes once for the file and the mirror.
-    void saveEncoded(const QByteArray& bytes) const;
+    bool saveEncoded(const QByteArray& bytes) const;
 
     // Brings the remote places into the local snapshot: places united by id (the later `updatedAt` wins, an
     // equal date keeps the local one), current-location entry first and the rest ordered by name as a file

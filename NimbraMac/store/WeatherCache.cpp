@@ -1,12 +1,12 @@
 #include "WeatherCache.h"
 
 #include "AppGroupContainer.h"
+#include "DurableFile.h"
 #include "Log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace nimbra {
 
@@ -87,24 +87,12 @@ std::optional<WeatherCacheError> WeatherCache::write(const QByteArray& bytes) co
     if (const auto problem = createFolder(QFileInfo(m_filePath).absolutePath()))
         return WeatherCacheError{WeatherCacheError::Code::folderUnavailable, *problem};
 
-    const auto failed = [this](const QString& reason) {
+    // The snapshot holds the user's places and position: readable by the user alone.
+    if (const auto reason =
+            replaceFileDurably(m_filePath, bytes, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return WeatherCacheError{
             WeatherCacheError::Code::writeFailed,
-            QStringLiteral("Could not save the weather snapshot to %1: %2").arg(m_filePath, reason)};
-    };
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    // The snapshot holds the user's places and position: readable by the user alone.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return failed(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(reason);
-    }
-    if (!file.commit())
-        return failed(file.errorString());
+            QStringLiteral("Could not save the weather snapshot to %1: %2").arg(m_filePath, *reason)};
     return std::nullopt;
 }
 

@@ -1,0 +1,179 @@
+#include "LocationSyncStore.h"
+#include "StoreHarness.h"
+#include "StoreTestData.h"
+#include "TestSupport.h"
+#include "WeatherCache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+// The two files that hold the user's places: the snapshot and the synced mirror.
+enum class Writer { snapshot, mirror };
+
+QString fileIn(const QString& folder, Writer writer) {
+    return QDir(folder).filePath(writer == Writer::snapshot ? QStringLiteral("snapshot.json")
+                                                            : QStringLiteral("mirror.json"));
+}
+
+// Writes through the writer's own interface; false when it reported a failure.
+bool saved(Writer writer, const QString& folder, const CachedWeatherPayload& payload) {
+    if (writer == Writer::snapshot)
+        return !WeatherCache(fileIn(folder, writer)).save(payload);
+    return LocationSyncStore(std::make_shared<UbiquitousKeyValueStoreFile>(fileIn(folder, writer)))
+        .save(payload);
+}
+
+std::optional<CachedWeatherPayload> loaded(Writer writer, const QString& folder) {
+    if (writer == Writer::snapshot) {
+        const WeatherCacheReading reading = WeatherCache(fileIn(folder, writer)).read();
+        if (reading.status != WeatherCacheReading::Status::loaded)
+            return std::nullopt;
+        return reading.payload;
+    }
+    return LocationSyncStore(std::make_shared<UbiquitousKeyValueStoreFile>(fileIn(folder, writer))).load();
+}
+
+// A file system of 64 KiB mounted for the test's lifetime. Mounting needs root.
+class TinyFileSystem {
+public:
+    TinyFileSystem() {
+        m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                            MS_NOSUID | MS_NODEV, "size=64k,mode=0700") == 0;
+    }
+    ~TinyFileSystem() {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    }
+    TinyFileSystem(const TinyFileSystem&) = delete;
+    TinyFileSystem& operator=(const TinyFileSystem&) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    QString path() const { return m_dir.path(); }
+
+    // Writes a filler file until the file system refuses more.
+    bool fill() {
+        QFile filler(QDir(path()).filePath(QStringLiteral("filler")));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        return true;
+    }
+    void makeRoom() { QFile::remove(QDir(path()).filePath(QStringLiteral("filler"))); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+// Makes every write past `bytes` into a file fail with EFBIG, as a full disk fails it, for this process and
+// without privileges.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_previous;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+};
+
+void addWriterRows() {
+    QTest::addColumn<Writer>("writer");
+    QTest::newRow("snapshot") << Writer::snapshot;
+    QTest::newRow("mirror") << Writer::mirror;
+}
+
+} // namespace
+
+class DiskFailuresTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Small writes are the dangerous ones: they sit in a buffer until the file is committed.
+    void fullDiskKeepsThePreviousFile_data() { addWriterRows(); }
+    void fullDiskKeepsThePreviousFile() {
+        QFETCH(Writer, writer);
+        TinyFileSystem disk;
+        if (!disk.isMounted())
+            QSKIP("mounting a tmpfs needs root (the limited-size tests below still run)");
+        const CachedWeatherPayload first = payloadWith(1, 1, 2);
+        QVERIFY(saved(writer, disk.path(), first));
+        const QByteArray before = testing::readFile(fileIn(disk.path(), writer));
+        QVERIFY(before.size() < 16 * 1024);
+
+        QVERIFY(disk.fill());
+        QVERIFY(!saved(writer, disk.path(), payloadWith(2, 1, 2)));
+        QCOMPARE(testing::readFile(fileIn(disk.path(), writer)), before);
+        QCOMPARE(loaded(writer, disk.path()), std::optional(first));
+
+        disk.makeRoom();
+        QVERIFY(saved(writer, disk.path(), payloadWith(2, 1, 2)));
+        QCOMPARE(loaded(writer, disk.path()), std::optional(payloadWith(2, 1, 2)));
+    }
+
+    void refusedWriteKeepsThePreviousFile_data() {
+        QTest::addColumn<Writer>("writer");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("snapshot, nothing written") << Writer::snapshot << 0;
+        QTest::newRow("snapshot, cut short") << Writer::snapshot << 300;
+        QTest::newRow("mirror, nothing written") << Writer::mirror << 0;
+        QTest::newRow("mirror, cut short") << Writer::mirror << 300;
+    }
+    void refusedWriteKeepsThePreviousFile() {
+        QFETCH(Writer, writer);
+        QFETCH(int, limit);
+        QTemporaryDir dir;
+        const CachedWeatherPayload first = payloadWith(1, 1, 2);
+        QVERIFY(saved(writer, dir.path(), first));
+        const QByteArray before = testing::readFile(fileIn(dir.path(), writer));
+        {
+            FileSizeLimit full(limit);
+            QVERIFY(!saved(writer, dir.path(), payloadWith(2, 1, 2)));
+        }
+        QCOMPARE(testing::readFile(fileIn(dir.path(), writer)), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(fileIn(dir.path(), writer)).fileName()});
+    }
+
+    void refusedSnapshotWriteReachesTheUser() {
+        StoreHarness harness;
+        const auto store = harness.makeStore();
+        QVERIFY(!store->lastError());
+        const QByteArray before = testing::readFile(harness.file);
+        {
+            FileSizeLimit full(0);
+            store->persist();
+        }
+        QVERIFY(store->lastError());
+        QVERIFY2(store->lastError()->contains(harness.file), qPrintable(*store->lastError()));
+        QCOMPARE(testing::readFile(harness.file), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(DiskFailuresTest)
+#include "tst_disk_failures.moc"
