@@ -126,6 +126,10 @@ QCoro::Task<LocationSearchResult> LocationSearchService::search(QString query, i
     return fetch(m_session, *url, m_clock, std::move(cancel));
 }
 
+LocationSearchResult LocationSearchService::result(const HTTPResponse& response, const QDateTime& now) {
+    return candidates(response, now);
+}
+
 std::optional<QUrl> LocationSearchService::searchURL(const QUrl& baseURL, const QString& name, int count,
                                                      const QString& language) {
     if (!baseURL.isValid() || baseURL.isRelative() || baseURL.host().isEmpty())

@@ -46,6 +46,8 @@ public:
     // The candidates in the service's order, each with a new id, without near-duplicates.
     QCoro::Task<LocationSearchResult> search(QString query, int count, CancellationToken cancel = {}) const;
 
+    // The candidates of one answer of the service, each found at `now`.
+    static LocationSearchResult result(const HTTPResponse& response, const QDateTime& now);
     // The request address; nothing when the base address is not an absolute one.
     static std::optional<QUrl> searchURL(const QUrl& baseURL, const QString& name, int count,
                                          const QString& language);

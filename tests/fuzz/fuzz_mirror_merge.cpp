@@ -1,0 +1,100 @@
+// Start-up with a snapshot file and a synced mirror (joined by a NUL byte; one document alone is both): the
+// file the store writes at start-up holds exactly the state it starts with, and the mirror the same bytes.
+#include "AppGroupContainer.h"
+#include "FuzzSupport.h"
+#include "InMemoryKeychain.h"
+#include "UserDefaults.h"
+#include "WeatherStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace nimbra;
+
+namespace {
+
+class SilentWidgetCenter final : public WidgetCenter {
+public:
+    void reloadAllTimelines() override {}
+    void reloadTimelines(const QString&) override {}
+};
+
+// Start-up never asks for a fix.
+class NoCurrentLocation final : public CurrentLocationService {
+public:
+    QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid) override {
+        co_return CurrentLocationResult{std::nullopt, QStringLiteral("No fix in a fuzz run."), std::nullopt};
+    }
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString folder =
+        AppGroupContainer(dir.filePath(QStringLiteral("group"))).filePath(QStringLiteral("Nimbra"));
+    QString file = QDir(folder).filePath(QStringLiteral("weather-widget-cache-v3.json"));
+    std::shared_ptr<HTTPSession> session = std::make_shared<HTTPSession>();
+    std::shared_ptr<CurrentLocationService> location = std::make_shared<NoCurrentLocation>();
+    std::shared_ptr<WidgetCenter> widgets = std::make_shared<SilentWidgetCenter>();
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+CachedWeatherPayload stateOf(const WeatherStore& store) {
+    return {store.locations(), store.settings(),          store.selectedForecast(),
+            store.forecasts(), store.providerForecasts(), store.accuracyScores()};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::ensureApplication();
+    Fixture& f = fixture();
+    const QList<QByteArray> documents = fuzz::parts(fuzz::bytes(data, size), 2);
+
+    // A fresh folder each time: set-aside copies of unreadable files would pile up.
+    QDir(f.folder).removeRecursively();
+    QDir().mkpath(f.folder);
+    {
+        QFile file(f.file);
+        fuzz::require(file.open(QIODevice::WriteOnly) && file.write(documents[0]) == documents[0].size(),
+                      "the fuzz run can write its snapshot file");
+    }
+    auto mirror = std::make_shared<UbiquitousKeyValueStoreInMemory>();
+    mirror->setData(documents[1], LocationSyncStore::payloadKey);
+
+    WeatherStoreEnvironment environment{
+        std::make_shared<ManualClock>(QDateTime(QDate(2025, 3, 10), QTime(12, 0), Qt::UTC)), f.widgets,
+        std::chrono::milliseconds(0)};
+    environment.providers.session = f.session;
+    environment.calendar = fuzz::calendarFor(size);
+    const auto credentials = std::make_shared<WeatherProviderCredentialStore>(
+        std::make_shared<InMemoryUserDefaults>(), std::make_shared<InMemoryKeychain>());
+    {
+        const WeatherStore store(std::make_shared<WeatherCache>(f.file),
+                                 std::make_shared<LocationSyncStore>(mirror), f.location, credentials,
+                                 environment);
+        QFile file(f.file);
+        fuzz::require(file.open(QIODevice::ReadOnly), "the store wrote its snapshot at start-up",
+                      store.lastError().value_or(QString()));
+        const QByteArray written = file.readAll();
+        QStringList dropped;
+        const Coded<CachedWeatherPayload> reread = CachedWeatherPayload::decode(written, &dropped);
+        fuzz::require(bool(reread), "the snapshot written at start-up reads back", reread.error);
+        fuzz::require(dropped.isEmpty(), "the snapshot written at start-up reads back whole",
+                      dropped.join(u'\n'));
+        fuzz::require(*reread == stateOf(store), "the snapshot written at start-up holds the store's state",
+                      QString::fromUtf8(written));
+        if (store.settings().useICloudSync)
+            fuzz::require(mirror->data(LocationSyncStore::payloadKey) == written,
+                          "the mirror holds what the file holds");
+    }
+    // The delayed widget reloads.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return 0;
+}
