@@ -53,9 +53,12 @@ std::optional<QDateTime> parse(QStringView text) {
 }
 
 QString format(const QDateTime& date) {
+    return wholeSeconds(date).toString(Qt::ISODate);
+}
+
+QDateTime wholeSeconds(const QDateTime& date) {
     const QDateTime utc = date.toUTC();
-    const QDateTime whole = utc.addMSecs(-(utc.time().msec()));
-    return whole.toString(Qt::ISODate);
+    return utc.addMSecs(-(utc.time().msec()));
 }
 
 std::optional<QDateTime> parseInternet(QStringView text) {
@@ -65,17 +68,12 @@ std::optional<QDateTime> parseInternet(QStringView text) {
     if (!end)
         return std::nullopt;
     qsizetype at = *end;
-    int msec = 0;
     if (at < text.size() && text[at] == u'.') {
-        qsizetype start = ++at;
+        const qsizetype start = ++at;
         while (at < text.size() && text[at].isDigit())
             ++at;
         if (at == start)
             return std::nullopt;
-        int firstThree = 0;
-        digits(text.mid(start, std::min<qsizetype>(3, at - start)).toString().leftJustified(3, u'0'), 0, 3,
-               firstThree);
-        msec = firstThree;
     }
     if (at >= text.size())
         return std::nullopt;
@@ -94,7 +92,7 @@ std::optional<QDateTime> parseInternet(QStringView text) {
     } else {
         return std::nullopt;
     }
-    QDateTime local(date, time.addMSecs(msec), Qt::UTC);
+    QDateTime local(date, time, Qt::UTC);
     return local.addSecs(-offsetSeconds);
 }
 

@@ -12,9 +12,12 @@ namespace nimbra::iso8601 {
 std::optional<QDateTime> parse(QStringView text);
 // Writes a UTC instant to whole seconds with a "Z" suffix.
 QString format(const QDateTime& date);
+// The instant in UTC without its fraction of a second: what format() keeps of it.
+QDateTime wholeSeconds(const QDateTime& date);
 
 // What provider documents send: the strict form, optionally with fractional seconds and with "Z" or a
-// "+HH:MM"/"-HH:MM" offset. Returns a UTC instant.
+// "+HH:MM"/"-HH:MM" offset. Returns a UTC instant in whole seconds: the fraction is dropped, as the snapshot
+// would drop it.
 std::optional<QDateTime> parseInternet(QStringView text);
 
 } // namespace nimbra::iso8601

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Iso8601.h"
+
 #include <QDateTime>
 
 #include <cmath>
@@ -30,14 +32,15 @@ inline std::optional<double> kphFromMetresPerSecond(std::optional<double> speed)
 inline constexpr qint64 earliestStorableMSecs = -62'135'596'800'000; // 0001-01-01T00:00:00Z
 inline constexpr qint64 latestStorableMSecs = 253'402'300'799'999;   // 9999-12-31T23:59:59.999Z
 
-// The instant in UTC, or nothing when it is invalid or outside the storable span.
+// The instant in UTC and whole seconds (all a stored date keeps), or nothing when it is invalid or outside
+// the storable span.
 inline std::optional<QDateTime> storableInstant(const QDateTime& instant) {
     if (!instant.isValid())
         return std::nullopt;
     const qint64 msecs = instant.toMSecsSinceEpoch();
     if (msecs < earliestStorableMSecs || msecs > latestStorableMSecs)
         return std::nullopt;
-    return instant.toUTC();
+    return iso8601::wholeSeconds(instant);
 }
 
 // Unix seconds to a UTC instant; nothing when the number names no storable time (milliseconds sent where

@@ -19,6 +19,21 @@ void dropMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
     }
 }
 
+// Where the two payloads' texts part, with some context: enough to see which value changed. Values that
+// write alike but compare unequal show as the whole text.
+QString firstDifference(const CachedWeatherPayload& expected, const CachedWeatherPayload& actual) {
+    const QByteArray a = expected.encoded().value.value_or(QByteArray());
+    const QByteArray b = actual.encoded().value.value_or(QByteArray());
+    qsizetype at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    if (at == a.size() && at == b.size())
+        return QStringLiteral("the same text, unequal values: ") + QString::fromUtf8(a);
+    const qsizetype from = qMax<qsizetype>(0, at - 200);
+    return QStringLiteral("expected ...%1\nactual   ...%2")
+        .arg(QString::fromUtf8(a.mid(from, 300)), QString::fromUtf8(b.mid(from, 300)));
+}
+
 } // namespace
 
 void ensureApplication() {
@@ -77,7 +92,7 @@ void requireRoundTrip(const CachedWeatherPayload& payload, const char* what) {
     require(bool(decoded), what, QStringLiteral("does not decode: ") + decoded.error);
     require(dropped.isEmpty(), what, QStringLiteral("entries dropped: ") + dropped.join(u'\n'));
     require(*decoded == payload, what,
-            QStringLiteral("comes back different from: ") + QString::fromUtf8(*encoded));
+            QStringLiteral("comes back different: ") + firstDifference(payload, *decoded));
 }
 
 void requireStorable(const ProviderForecast& forecast, const WeatherLocation& location, const QDateTime& now,

@@ -305,6 +305,11 @@ private Q_SLOTS:
         QCOMPARE(openweather::dailyForecast(decoded<OpenWeatherDay>(R"({"dt":1737374400000,"temp":5})")),
                  std::nullopt);
         QVERIFY(openweather::dailyForecast(decoded<OpenWeatherDay>(R"({"dt":1737374400,"temp":5})")));
+        // A fraction of a second is dropped, as the snapshot would drop it.
+        QCOMPARE(
+            openweather::sample(decoded<OpenWeatherPoint>(R"({"dt":1737382800.75,"temp":5,"weather":[]})"))
+                ->date,
+            QDateTime::fromSecsSinceEpoch(1737382800, Qt::UTC));
         QCOMPARE(openweather::condition(511), WeatherCondition::heavyRain);
         QCOMPARE(openweather::condition(801), WeatherCondition::mostlyClear);
         QCOMPARE(openweather::condition(805), WeatherCondition::unknown);

@@ -148,7 +148,8 @@ private Q_SLOTS:
         values.temperatureMin = -2.0;
         const auto onlyMin = tomorrowio::sample({"2025-01-20T14:00:00Z", values});
         QCOMPARE(onlyMin->temperatureC, -2.0);
-        QCOMPARE(tomorrowio::intervalTime("2025-01-20T14:00:00.123Z"), utc(20, 14).addMSecs(123));
+        // Whole seconds, as the snapshot keeps them: otherwise a saved forecast reads back different.
+        QCOMPARE(tomorrowio::intervalTime("2025-01-20T14:00:00.123Z"), utc(20, 14));
         QCOMPARE(tomorrowio::intervalTime("2025-01-20 14:00"), std::nullopt);
     }
 
