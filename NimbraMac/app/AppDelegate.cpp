@@ -13,6 +13,7 @@
 #include "UserDefaults.h"
 #include "VantaTelemetry.h"
 #include "WeatherStore.h"
+#include "WidgetHostLauncher.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -90,9 +91,31 @@ void AppDelegate::applicationDidFinishLaunching() {
     observeStoreChanges();
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
     m_scheduler->trigger(RefreshTrigger::launch);
+    if (m_environment.useDesktop)
+        startWidgetHost();
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
     if (m_environment.useDesktop && !m_statusItem)
         showDashboard();
+}
+
+void AppDelegate::startWidgetHost() {
+    // The widgets belong to the application on the desktop: their host starts with it unless one runs
+    // already.
+    using Outcome = WidgetHostLauncher::Outcome;
+    switch (
+        WidgetHostLauncher::startIfNotRunning(QCoreApplication::applicationDirPath(),
+                                              WidgetHostLauncher::hostOnBus(QDBusConnection::sessionBus()))) {
+    case Outcome::started:
+    case Outcome::alreadyRunning:
+        break;
+    case Outcome::notFound:
+        qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName
+                            << "is not installed; the desktop widgets stay off";
+        break;
+    case Outcome::failed:
+        qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName << "could not be started";
+        break;
+    }
 }
 
 void AppDelegate::applicationWillTerminate() {

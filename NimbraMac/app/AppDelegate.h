@@ -107,6 +107,7 @@ private:
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
     void watchForTrayHost();
+    void startWidgetHost();
 
     std::unique_ptr<WeatherStore> m_store;
     AppEnvironment m_environment;
