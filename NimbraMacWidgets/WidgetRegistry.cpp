@@ -1,6 +1,17 @@
 #include "WidgetRegistry.h"
 
+#include "WeatherWidgetViews.h"
+
 namespace nimbra {
+namespace {
+
+template <typename View> WidgetRootView rootView() {
+    return [](const WeatherWidgetEntry& entry, WidgetFamily family, QWidget* parent) -> QWidget* {
+        return new View(entry, family, parent);
+    };
+}
+
+} // namespace
 
 const QList<WidgetDescriptor>& widgetDescriptors() {
     using enum WidgetFamily;
@@ -9,17 +20,17 @@ const QList<WidgetDescriptor>& widgetDescriptors() {
          QStringLiteral("Current Weather"),
          QStringLiteral("A polished current forecast with consensus details."),
          {systemSmall, systemMedium, systemLarge},
-         {}},
+         rootView<CurrentWeatherWidgetView>()},
         {QStringLiteral("NimbraHourlyWidget"),
          QStringLiteral("Hourly Outlook"),
          QStringLiteral("A compact view of the next several hours."),
          {systemMedium, systemLarge},
-         {}},
+         rootView<HourlyWeatherWidgetView>()},
         {QStringLiteral("NimbraTenDayWidget"),
          QStringLiteral("Ten Day Forecast"),
          QStringLiteral("Daily conditions, low and high temperatures, and rain chance."),
          {systemMedium, systemLarge},
-         {}},
+         rootView<TenDayWeatherWidgetView>()},
     };
     return descriptors;
 }

@@ -100,6 +100,13 @@ private Q_SLOTS:
             QVERIFY(!d->supports(systemSmall));
         }
         QVERIFY(!widgetDescriptor(QStringLiteral("NimbraRadarWidget")));
+        // Each root view draws exactly the size it is asked for.
+        for (const WidgetDescriptor& d : all) {
+            for (const WidgetFamily family : d.families) {
+                std::unique_ptr<QWidget> view(d.rootView(WeatherWidgetEntry{}, family, nullptr));
+                QCOMPARE(view->size(), widgetFamilySize(family));
+            }
+        }
     }
 
     void showsTheLatestEntryAtOrBeforeNow_data() {
@@ -199,5 +206,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TimelineRunnerTest)
+QTEST_MAIN(TimelineRunnerTest)
 #include "tst_timeline_runner.moc"
