@@ -17,6 +17,9 @@ QMessageBox* UpdateMessageBox::openBox() const {
 
 void UpdateMessageBox::present(const UpdateMessage& message, QWidget* parent) {
     delete m_box.data();
+    // A popup closes at the first click outside it, which would take a box that belongs to it along.
+    if (parent && parent->window()->windowType() == Qt::Popup)
+        parent = nullptr;
     auto* box = new QMessageBox(parent);
     m_box = box;
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -351,6 +351,16 @@ private Q_SLOTS:
         box->grab().save(QStringLiteral("update_available_message.png"));
         box->button(QMessageBox::Close)->click();
         QTRY_VERIFY(!presenter.openBox());
+
+        // Over a window the box is modal to it; over a popup it stands alone.
+        QWidget window;
+        presenter.present(UpdaterController::noFeedMessage(), &window);
+        QCOMPARE(presenter.openBox()->parentWidget(), &window);
+        QCOMPARE(presenter.openBox()->windowModality(), Qt::WindowModal);
+        QWidget popup(nullptr, Qt::Popup);
+        presenter.present(UpdaterController::noFeedMessage(), &popup);
+        QCOMPARE(presenter.openBox()->parentWidget(), nullptr);
+        QCOMPARE(presenter.openBox()->windowModality(), Qt::ApplicationModal);
     }
 };
 
