@@ -1,5 +1,7 @@
 #include "Appcast.h"
 
+#include "WebAddress.h"
+
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -16,12 +18,6 @@ bool isSparkle(const QXmlStreamReader& reader, QLatin1String name) {
 
 QString sparkleAttribute(const QXmlStreamAttributes& attributes, const QString& name) {
     return attributes.value(sparkleNamespace, name).toString().trimmed();
-}
-
-bool isWebAddress(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == QLatin1String("https") || scheme == QLatin1String("http"));
 }
 
 AppcastItem readItem(QXmlStreamReader& reader) {
@@ -113,9 +109,9 @@ int compareItems(const AppcastItem& a, const AppcastItem& b) {
 } // namespace
 
 QUrl AppcastItem::downloadPage() const {
-    if (isWebAddress(link))
+    if (isSafeWebAddress(link))
         return link;
-    if (isWebAddress(enclosureURL))
+    if (isSafeWebAddress(enclosureURL))
         return enclosureURL;
     return {};
 }

@@ -21,7 +21,7 @@ struct AppcastItem {
     // The item's <link>: the release's download page.
     QUrl link;
 
-    // The page to send people to: the link, else the enclosure, when it is an http(s) address; empty
+    // The page to send people to: the link, else the enclosure, when it is a safe web address; empty
     // otherwise (the feed is not trusted to open anything else).
     QUrl downloadPage() const;
     // "2.0 (2000)", "2.0" or "2000", whichever the feed gives.

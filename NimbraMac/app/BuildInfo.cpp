@@ -1,5 +1,7 @@
 #include "BuildInfo.h"
 
+#include "WebAddress.h"
+
 namespace nimbra::BuildInfo {
 
 QString version() {
@@ -31,15 +33,7 @@ QUrl privacyURL() {
 }
 
 QUrl webAddress(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return {};
-    const QUrl url(trimmed, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")) ||
-        url.host().isEmpty())
-        return {};
-    return url;
+    return safeWebAddress(text);
 }
 
 } // namespace nimbra::BuildInfo

@@ -13,14 +13,14 @@ QString build();
 QString applicationIdentifier();
 
 // Addresses the maker runs. An empty address switches its feature off: no updater, no usage event leaves the
-// machine, no support button. A setting that is not an absolute http(s) address with a host counts as empty.
+// machine, no support button. A setting that is not a safe web address (https, or http to this computer)
+// counts as empty.
 QUrl updateFeedURL();
 QUrl telemetryEndpoint();
 QUrl websiteURL();
 QUrl privacyURL();
 
-// The address a build setting names, or an empty one when the text is not an absolute http or https address
-// with a host (so a typo can never send anything to a local file, a custom scheme or a relative path).
+// The address a build setting names, or an empty one when the text is not a safe web address.
 QUrl webAddress(const QString& text);
 
 } // namespace nimbra::BuildInfo

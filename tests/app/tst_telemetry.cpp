@@ -294,8 +294,12 @@ private Q_SLOTS:
                                << "";
         QTest::newRow("https") << " https://nimbra.example.org/feed.xml "
                                << "https://nimbra.example.org/feed.xml";
-        QTest::newRow("http") << "http://localhost:8000"
-                              << "http://localhost:8000";
+        QTest::newRow("http to this computer") << "http://localhost:8000"
+                                               << "http://localhost:8000";
+        QTest::newRow("http to a loopback address") << "http://127.0.0.1:8000/x"
+                                                    << "http://127.0.0.1:8000/x";
+        QTest::newRow("http across the network") << "http://nimbra.example.org/feed.xml"
+                                                 << "";
         QTest::newRow("file") << "file:///etc/passwd"
                               << "";
         QTest::newRow("other scheme") << "ftp://example.org/feed"

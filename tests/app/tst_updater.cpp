@@ -144,8 +144,11 @@ private Q_SLOTS:
                                                 << "https://b.example/x.tar.gz"
                                                 << "https://b.example/x.tar.gz";
         QTest::newRow("script link") << "javascript:alert(1)"
-                                     << "http://b.example/x"
-                                     << "http://b.example/x";
+                                     << "https://b.example/x"
+                                     << "https://b.example/x";
+        QTest::newRow("unencrypted page") << "http://a.example/dl"
+                                          << "http://b.example/x.tar.gz"
+                                          << "";
         QTest::newRow("local files") << "file:///usr/bin/xterm"
                                      << "file:///tmp/x.sh"
                                      << "";
