@@ -334,6 +334,7 @@ private Q_SLOTS:
         QCOMPARE(box->icon(), QMessageBox::Information);
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
         QCOMPARE(box->buttons().size(), 1);
+        box->grab().save(QStringLiteral("updates_not_available_message.png"));
 
         // A second message replaces the first instead of stacking; feed texts are never markup.
         presenter.present({"A new version of Nimbra is available", "Nimbra <b>2</b> is available",
