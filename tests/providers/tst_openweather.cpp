@@ -218,7 +218,7 @@ private Q_SLOTS:
 
     // When the pipeline gives up, every pending request of the client is aborted and nothing new starts.
     void cancellationAbortsEveryRequest() {
-        m_server->route(kCurrent, refusal(401, kNoOneCall).delayed(5s));
+        m_server->route(kCurrent, refusal(401, kNoOneCall).delayed(60s));
         m_server->route(kHourly, CannedResponse::stalled());
         m_server->route(kDaily, CannedResponse::stalled());
         routeFree();
@@ -229,7 +229,8 @@ private Q_SLOTS:
 
         const ProviderForecast f = fetch(cancel);
 
-        QVERIFY(timer.elapsed() < 3000);
+        // Far below the refusal's delay: the client stopped waiting, even on a loaded machine.
+        QVERIFY(timer.elapsed() < 30'000);
         QCOMPARE(f.errorMessage, QStringLiteral("cancelled"));
         QTRY_COMPARE(m_server->openConnections(), 0);
         QCOMPARE(m_server->requests(kFreeCurrent).size(), 0);
