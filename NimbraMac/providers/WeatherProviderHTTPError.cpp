@@ -19,10 +19,24 @@ std::optional<QString> providerErrorMessage(const QByteArray& body) {
     const QJsonDocument document = QJsonDocument::fromJson(body);
     if (!document.isObject())
         return std::nullopt;
-    const QJsonValue message = document.object().value(QLatin1String("message"));
+    const QJsonObject object = document.object();
+    QJsonValue message = object.value(QLatin1String("message"));
+    // Open-Meteo, forecast and geocoding alike, explains a refused request as {"error": true, "reason": ...}.
+    if (!message.isString() && object.value(QLatin1String("error")) == QJsonValue(true))
+        message = object.value(QLatin1String("reason"));
     if (!message.isString())
         return std::nullopt;
-    return message.toString();
+    return boundedProviderText(message.toString());
+}
+
+QString boundedProviderText(QString text) {
+    if (text.size() <= providerTextLimit)
+        return text;
+    qsizetype cut = providerTextLimit - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut; // never split a character in two
+    text.truncate(cut);
+    return text + QChar(0x2026);
 }
 
 std::optional<QString> responseFailure(const HTTPResponse& response) {

@@ -22,8 +22,15 @@ struct WeatherProviderHTTPError {
     static WeatherProviderHTTPError fromResponse(const HTTPResponse& response);
 };
 
-// The top-level "message" string of a JSON error body, unchanged; nothing for anything else.
+// The top-level "message" string of a JSON error body (or Open-Meteo's "reason" beside "error": true),
+// unchanged but for its length; nothing for anything else.
 std::optional<QString> providerErrorMessage(const QByteArray& body);
+
+// The most characters of a provider's own text passed on: an error page echoed whole would flood the status
+// line, the snapshot and the log.
+inline constexpr qsizetype providerTextLimit = 300;
+// The text, cut to the limit with an ellipsis when longer.
+QString boundedProviderText(QString text);
 
 // Why a response cannot be decoded as a forecast: the transport error, or the HTTP error's description for a
 // failing status. Nothing for a successful answer.

@@ -3,6 +3,7 @@
 #include "JsonCodec.h"
 #include "LocationManager.h"
 #include "PreferredLanguage.h"
+#include "WeatherProviderHTTPError.h"
 
 #include <QJsonDocument>
 #include <QStringList>
@@ -67,8 +68,13 @@ WeatherLocation candidate(const GeocodingResult& result, const QDateTime& now) {
 LocationSearchResult candidates(const HTTPResponse& response, const QDateTime& now) {
     if (response.transportError)
         return failure(*response.transportError);
-    if (!response.isSuccess())
-        return failure(LocationSearchError::invalidResponse);
+    if (!response.isSuccess()) {
+        // The service says why it refused ("Parameter count must be between 1 and 100."): pass that on.
+        LocationSearchResult refused = failure(LocationSearchError::invalidResponse);
+        if (const auto reason = providerErrorMessage(response.body); reason && !reason->trimmed().isEmpty())
+            refused.errorDescription += u' ' + reason->trimmed();
+        return refused;
+    }
     const Coded<GeocodingResponse> decoded = decodeDocument<GeocodingResponse>(response.body);
     if (!decoded)
         return failure(decoded.error);

@@ -225,7 +225,7 @@ private Q_SLOTS:
         QTest::newRow("400 with Open-Meteo's reason")
             << CannedResponse::json(R"({"error":true,"reason":"Latitude must be in range of -90 to 90°."})",
                                     400)
-            << "Provider returned HTTP 400.";
+            << "Provider returned HTTP 400: Latitude must be in range of -90 to 90°.";
     }
     void failingAnswersBecomeFailedForecasts() {
         QFETCH(CannedResponse, answer);

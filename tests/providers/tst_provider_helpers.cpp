@@ -7,6 +7,8 @@
 #include "WeatherFixtures.h"
 #include "WeatherProviderHTTPError.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace nimbra;
@@ -120,6 +122,26 @@ private Q_SLOTS:
                                 << OptionalText() << "Provider returned HTTP 400.";
         QTest::newRow("not JSON") << 403 << QByteArray("<html>Forbidden</html>") << OptionalText()
                                   << "Provider returned HTTP 403.";
+        const QString reason = QStringLiteral("Cannot initialize WeatherVariable from invalid String value "
+                                              "tempeture_2m for key hourly");
+        const auto body = [](const char* key, const QString& text) {
+            return QJsonDocument(QJsonObject{{"error", true}, {key, text}}).toJson();
+        };
+        QTest::newRow("Open-Meteo's reason") << 400 << body("reason", reason) << OptionalText(reason)
+                                             << "Provider returned HTTP 400: " + reason;
+        QTest::newRow("reason without the error flag")
+            << 400 << QByteArray(R"({"error":"yes","reason":"Bad unit"})") << OptionalText()
+            << "Provider returned HTTP 400.";
+        QTest::newRow("reason not a text") << 400 << QByteArray(R"({"error":true,"reason":["Bad unit"]})")
+                                           << OptionalText() << "Provider returned HTTP 400.";
+        QTest::newRow("message before reason")
+            << 400 << QByteArray(R"({"error":true,"reason":"Bad unit","message":"Bad request"})")
+            << OptionalText("Bad request") << "Provider returned HTTP 400: Bad request";
+        // An echoed page is cut to the limit, never inside a character.
+        const QString page = QString(providerTextLimit - 2, u'x') + QStringLiteral("\U0001F600 and more");
+        const QString cut = QString(providerTextLimit - 2, u'x') + QChar(0x2026);
+        QTest::newRow("long message cut")
+            << 502 << body("message", page) << OptionalText(cut) << "Provider returned HTTP 502: " + cut;
     }
     void httpErrorsAndTheirMessages() {
         QFETCH(int, status);

@@ -173,6 +173,21 @@ private Q_SLOTS:
         QCOMPARE(!outcome.errorDescription.isEmpty(), failed);
     }
 
+    // A refusal keeps its fixed text and adds the service's own reason when it gives one.
+    void refusalSaysWhy() {
+        m_server->route(QStringLiteral("/v1/search"),
+                        CannedResponse::json(
+                            R"({"error":true,"reason":"Parameter count must be between 1 and 100."})", 400));
+        LocationSearchResult outcome = search(QStringLiteral("Oslo"));
+        QCOMPARE(outcome.error, LocationSearchError::invalidResponse);
+        QCOMPARE(outcome.errorDescription, QStringLiteral("Location search did not return usable results. "
+                                                          "Parameter count must be between 1 and 100."));
+
+        m_server->route(QStringLiteral("/v1/search"), CannedResponse::json(R"({"error":true})", 500));
+        outcome = search(QStringLiteral("Oslo"));
+        QCOMPARE(outcome.errorDescription, errorDescription(LocationSearchError::invalidResponse));
+    }
+
     void recordedAnswerMapsToCandidates() {
         m_server->route(QStringLiteral("/v1/search"),
                         CannedResponse::json(testing::readFile(
