@@ -36,11 +36,17 @@ struct GeocodingResult {
 struct GeocodingResponse {
     std::optional<QList<GeocodingResult>> results;
 
+    // One result without a name or coordinates costs only that result, not the whole search.
     static GeocodingResponse fromJson(const QJsonValue& value) {
         const QJsonObject o = json::asObject(value, u"response");
         if (!json::optional(o, u"results"))
             return {};
-        return {json::readArray<GeocodingResult>(o, u"results", GeocodingResult::fromJson)};
+        QList<GeocodingResult> usable;
+        for (const QJsonValue& element : json::asArray(o.value(u"results"), u"results")) {
+            if (auto result = decodeValue<GeocodingResult>(element))
+                usable.append(std::move(*result.value));
+        }
+        return {usable};
     }
 };
 
@@ -75,9 +81,10 @@ LocationSearchResult candidates(const HTTPResponse& response, const QDateTime& n
             refused.errorDescription += u' ' + reason->trimmed();
         return refused;
     }
+    // A decoder's text ("Missing key ...") means nothing to the person searching.
     const Coded<GeocodingResponse> decoded = decodeDocument<GeocodingResponse>(response.body);
     if (!decoded)
-        return failure(decoded.error);
+        return failure(LocationSearchError::invalidResponse);
     QList<WeatherLocation> mapped;
     for (const GeocodingResult& result : decoded->results.value_or(QList<GeocodingResult>{})) {
         // A place off the globe cannot be forecast, and its number would break the snapshot later.

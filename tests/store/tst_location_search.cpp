@@ -142,16 +142,16 @@ private Q_SLOTS:
             << CannedResponse::json(oslo) << QStringList{" Oslo "} << none << false;
         QTest::newRow("404 with a valid body")
             << CannedResponse::json(oslo, 404) << QStringList{} << invalid << true;
-        QTest::newRow("not JSON") << CannedResponse::text("<html>") << QStringList{} << none << true;
+        QTest::newRow("not JSON") << CannedResponse::text("<html>") << QStringList{} << invalid << true;
         QTest::newRow("results not an array")
-            << CannedResponse::json(R"({"results":"none"})") << QStringList{} << none << true;
-        QTest::newRow("one result without latitude fails all")
-            << CannedResponse::json(
-                   R"({"results":[{"name":"A","latitude":1,"longitude":2},{"name":"B","longitude":5.3}]})")
-            << QStringList{} << none << true;
-        QTest::newRow("latitude as text fails all")
-            << CannedResponse::json(R"({"results":[{"name":"A","latitude":"59.9","longitude":10.7}]})")
-            << QStringList{} << none << true;
+            << CannedResponse::json(R"({"results":"none"})") << QStringList{} << invalid << true;
+        QTest::newRow("top level an array") << CannedResponse::json("[]") << QStringList{} << invalid << true;
+        QTest::newRow("results without a name or coordinates are skipped")
+            << CannedResponse::json(R"({"results":[{"name":"A","latitude":1,"longitude":2},)"
+                                    R"({"name":"B","longitude":5.3},{"latitude":7,"longitude":8},)"
+                                    R"({"name":"C","latitude":"59.9","longitude":10.7},null,3,)"
+                                    R"({"name":"D","latitude":3,"longitude":4}]})")
+            << QStringList{"A", "D"} << none << false;
         QTest::newRow("places off the globe are left out")
             << CannedResponse::json(R"({"results":[{"name":"N","latitude":90.5,"longitude":0},)"
                                     R"({"name":"Pole","latitude":-90,"longitude":-180},)"
@@ -171,6 +171,8 @@ private Q_SLOTS:
         QCOMPARE(outcome.error, error);
         QCOMPARE(outcome.failed(), failed);
         QCOMPARE(!outcome.errorDescription.isEmpty(), failed);
+        if (error)
+            QCOMPARE(outcome.errorDescription, errorDescription(*error));
     }
 
     // A refusal keeps its fixed text and adds the service's own reason when it gives one.
