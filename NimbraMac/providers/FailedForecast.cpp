@@ -1,5 +1,7 @@
 #include "FailedForecast.h"
 
+#include "WeatherProviderHTTPError.h"
+
 namespace nimbra {
 
 ProviderForecast failedForecast(WeatherProviderKind provider, const WeatherLocation& location,
@@ -10,7 +12,7 @@ ProviderForecast failedForecast(WeatherProviderKind provider, const WeatherLocat
     forecast.issuedAt = now;
     forecast.expiresAt = now;
     forecast.attribution = std::move(attribution);
-    forecast.errorMessage = std::move(errorMessage);
+    forecast.errorMessage = boundedProviderText(std::move(errorMessage));
     return forecast;
 }
 

@@ -1,5 +1,7 @@
 #include "FetchOutcome.h"
 
+#include <algorithm>
+
 namespace nimbra {
 
 QString unreadableAnswer(const QString& reason) {
@@ -13,12 +15,27 @@ FetchFailure fetchFailure(const HTTPResponse& response) {
     return {error, error.errorDescription()};
 }
 
+QStringList apiKeySpellings(const QString& apiKey) {
+    const QString encoded = apiKeyQueryValue(apiKey);
+    QString formEncoded = encoded;
+    formEncoded.replace(QStringLiteral("%20"), QStringLiteral("+"));
+    QString plusForSpace = apiKey;
+    plusForSpace.replace(u' ', u'+');
+    QStringList spellings{apiKey, encoded, formEncoded, plusForSpace};
+    spellings.removeDuplicates();
+    // Longest first, so that no spelling is left half replaced by a shorter one inside it.
+    std::stable_sort(spellings.begin(), spellings.end(),
+                     [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    return spellings;
+}
+
 QString withoutAPIKey(QString text, const QString& apiKey) {
     if (apiKey.trimmed().isEmpty())
         return text;
     const QString hidden = QStringLiteral("<API key>");
-    text.replace(apiKey, hidden);
-    text.replace(apiKeyQueryValue(apiKey), hidden, Qt::CaseInsensitive);
+    // Case-insensitive: services echo keys upper-cased, and escapes come as "%2b" as well as "%2B".
+    for (const QString& spelling : apiKeySpellings(apiKey))
+        text.replace(spelling, hidden, Qt::CaseInsensitive);
     return text;
 }
 

@@ -41,8 +41,10 @@ template <typename T> FetchOutcome<T> decodeAnswer(const HTTPResponse& response)
 }
 
 // The services below take their key in the query string, where it could surface in any text that quotes the
-// request or echoes the key. Every text a keyed client hands on passes through here first.
+// request or echoes the key. Every text a keyed client hands on passes through here first: every spelling the
+// address could carry (as stored, percent-encoded, form-encoded with "+" for a blank), in any letter case.
 QString withoutAPIKey(QString text, const QString& apiKey);
+QStringList apiKeySpellings(const QString& apiKey);
 // The key as a query value: every reserved character escaped, so the service receives it exactly as stored.
 QString apiKeyQueryValue(const QString& apiKey);
 

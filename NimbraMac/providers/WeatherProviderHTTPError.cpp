@@ -26,7 +26,7 @@ std::optional<QString> providerErrorMessage(const QByteArray& body) {
         message = object.value(QLatin1String("reason"));
     if (!message.isString())
         return std::nullopt;
-    return boundedProviderText(message.toString());
+    return message.toString();
 }
 
 QString boundedProviderText(QString text) {

@@ -23,11 +23,11 @@ struct WeatherProviderHTTPError {
 };
 
 // The top-level "message" string of a JSON error body (or Open-Meteo's "reason" beside "error": true),
-// unchanged but for its length; nothing for anything else.
+// unchanged; nothing for anything else.
 std::optional<QString> providerErrorMessage(const QByteArray& body);
 
 // The most characters of a provider's own text passed on: an error page echoed whole would flood the status
-// line, the snapshot and the log.
+// line, the snapshot and the log. Cut only after an API key has been taken out, so no part of one is left.
 inline constexpr qsizetype providerTextLimit = 300;
 // The text, cut to the limit with an ellipsis when longer.
 QString boundedProviderText(QString text);

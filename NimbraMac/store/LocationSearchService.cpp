@@ -78,7 +78,7 @@ LocationSearchResult candidates(const HTTPResponse& response, const QDateTime& n
         // The service says why it refused ("Parameter count must be between 1 and 100."): pass that on.
         LocationSearchResult refused = failure(LocationSearchError::invalidResponse);
         if (const auto reason = providerErrorMessage(response.body); reason && !reason->trimmed().isEmpty())
-            refused.errorDescription += u' ' + reason->trimmed();
+            refused.errorDescription += u' ' + boundedProviderText(reason->trimmed());
         return refused;
     }
     // A decoder's text ("Missing key ...") means nothing to the person searching.

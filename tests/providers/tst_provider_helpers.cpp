@@ -1,4 +1,5 @@
 #include "FailedForecast.h"
+#include "FetchOutcome.h"
 #include "FixtureWeatherClient.h"
 #include "PlaceholderWeatherClient.h"
 #include "ProviderTextMapping.h"
@@ -137,11 +138,6 @@ private Q_SLOTS:
         QTest::newRow("message before reason")
             << 400 << QByteArray(R"({"error":true,"reason":"Bad unit","message":"Bad request"})")
             << OptionalText("Bad request") << "Provider returned HTTP 400: Bad request";
-        // An echoed page is cut to the limit, never inside a character.
-        const QString page = QString(providerTextLimit - 2, u'x') + QStringLiteral("\U0001F600 and more");
-        const QString cut = QString(providerTextLimit - 2, u'x') + QChar(0x2026);
-        QTest::newRow("long message cut")
-            << 502 << body("message", page) << OptionalText(cut) << "Provider returned HTTP 502: " + cut;
     }
     void httpErrorsAndTheirMessages() {
         QFETCH(int, status);
@@ -155,6 +151,27 @@ private Q_SLOTS:
         QCOMPARE(WeatherProviderHTTPError::fromResponse(response),
                  (WeatherProviderHTTPError{status, message}));
         QCOMPARE(responseFailure(response), description);
+    }
+
+    void everySpellingOfAnAPIKeyIsRemoved() {
+        const QString key = QStringLiteral("Ab c+d/e=f&g");
+        for (const QString& echoed :
+             {QStringLiteral("Ab c+d/e=f&g"), QStringLiteral("AB C+D/E=F&G"),
+              QStringLiteral("Ab%20c%2Bd%2Fe%3Df%26g"), QStringLiteral("ab%20c%2bd%2fe%3df%26g"),
+              QStringLiteral("Ab+c%2Bd%2Fe%3Df%26g"), QStringLiteral("Ab+c+d/e=f&g")})
+            QCOMPARE(withoutAPIKey("key=" + echoed + "&units=metric", key), "key=<API key>&units=metric");
+        QCOMPARE(withoutAPIKey("nothing to hide", QStringLiteral(" ")), "nothing to hide");
+    }
+
+    // An echoed page is cut to the limit once it is a failed forecast's message, never inside a character.
+    void failedForecastMessageIsBounded() {
+        const QString page = QString(providerTextLimit - 2, u'x') + QStringLiteral("\U0001F600 and more");
+        const ProviderForecast f =
+            failedForecast(WeatherProviderKind::openMeteo, {}, kNow, "Open-Meteo", page);
+        QCOMPARE(f.errorMessage, QString(providerTextLimit - 2, u'x') + QChar(0x2026));
+        const QString fits(providerTextLimit, u'y');
+        QCOMPARE(failedForecast(WeatherProviderKind::openMeteo, {}, kNow, "Open-Meteo", fits).errorMessage,
+                 fits);
     }
 
     void responseFailureOfTransportErrorsAndSuccess() {

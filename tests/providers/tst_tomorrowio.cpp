@@ -4,6 +4,8 @@
 #include "TomorrowIOWeatherClient.h"
 #include "UUIDText.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace nimbra;
@@ -50,9 +52,9 @@ private:
     LoopbackHTTPServer* m_server = nullptr;
     std::shared_ptr<HTTPSession> m_session;
 
-    ProviderForecast fetch() {
+    ProviderForecast fetch(const QString& key = kKey) {
         TomorrowIOWeatherClient client({m_session, std::make_shared<ManualClock>(kNow), m_server->baseURL()},
-                                       kKey);
+                                       key);
         return runTask(client.forecast(paris(), {})).value_or(ProviderForecast{});
     }
 
@@ -105,6 +107,24 @@ private Q_SLOTS:
         QCOMPARE(f.daily[1].lowC, 3.0);
         QCOMPARE(f.daily[1].condition, WeatherCondition::unknown);
         QCOMPARE(f.daily[1].precipitationProbability, std::nullopt);
+    }
+
+    // A key with blanks and reserved characters reaches the service as typed, and no spelling of it that the
+    // service may echo (upper-cased, form-encoded, quoted in an address) reaches the user or the log, not
+    // even a piece of it where a long message is cut.
+    void keyWithReservedCharactersNeverShows() {
+        const QString key = QStringLiteral("Ab c+d/e=f&g");
+        const QString echoed = QString(262, u'x') + QStringLiteral(" AB+C%2bD%2fE%3dF%26G, ab c+d/e=f&g, "
+                                                                   "apikey=Ab%20c%2Bd%2Fe%3Df%26g");
+        m_server->route(kPath,
+                        CannedResponse::json(QJsonDocument(QJsonObject{{"message", echoed}}).toJson(), 401));
+
+        const ProviderForecast f = fetch(key);
+
+        QCOMPARE(m_server->requests().value(0).query.value(4), (QPair<QString, QString>("apikey", key)));
+        const QString shown = f.errorMessage.value_or(QString());
+        QCOMPARE(shown, "Provider returned HTTP 401: " + QString(262, u'x') + QStringLiteral(" <API key") +
+                            QChar(0x2026));
     }
 
     void failures_data() {
