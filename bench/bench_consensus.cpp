@@ -2,6 +2,8 @@
 #include "ConsensusEngine.h"
 #include "WeatherFixtures.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -54,4 +56,4 @@ void BM_ConsensusBuild(benchmark::State& state) {
 
 BENCHMARK(BM_ConsensusBuild)->Arg(48)->Arg(240)->Arg(960)->Unit(benchmark::kMicrosecond)->Complexity();
 
-BENCHMARK_MAIN();
+NIMBRA_BENCHMARK_MAIN()

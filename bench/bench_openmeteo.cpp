@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -125,4 +127,4 @@ BENCHMARK(BM_JsonParseOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenMeteoDecodeOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenMeteoForecastFromBody)->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+NIMBRA_BENCHMARK_MAIN()

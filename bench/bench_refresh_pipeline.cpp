@@ -1,5 +1,6 @@
 // One refresh over five clients that fetch from a loopback server answering after 100 to 500 ms: the refresh
 // should end within a few milliseconds of the slowest answer, never near the sum of them.
+#include "BenchSupport.h"
 #include "LoopbackHTTPServer.h"
 #include "OpenMeteoWeatherClient.h"
 #include "TestSupport.h"
@@ -8,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -81,10 +81,4 @@ BENCHMARK(BM_RefreshOverFiveLoopbackClients)->UseManualTime()->Unit(benchmark::k
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+NIMBRA_BENCHMARK_MAIN()

@@ -1,12 +1,12 @@
 // Persisting and loading a large snapshot: 20 places, each with a consensus and five provider forecasts of
 // 240 hours and 10 days. Loading is compared with parsing the same bytes into a QJsonDocument alone.
+#include "BenchSupport.h"
 #include "WeatherCache.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -198,10 +198,7 @@ BENCHMARK(BM_QJsonDocumentFromJson)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::runBenchmarks(argc, argv);
 
     // The goal: loading the file costs at most 2.5 times what parsing its bytes alone costs.
     const WeatherCache cache(snapshotPath());
