@@ -1,5 +1,7 @@
 #include "WidgetWindow.h"
 
+#include "X11WindowHints.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -31,6 +33,8 @@ WidgetWindow::WidgetWindow(const WidgetDescriptor& descriptor, WidgetFamily fami
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
     setFamily(family);
+    if (!parent)
+        skipTaskbarAndPager(this);
 }
 
 void WidgetWindow::setFamily(WidgetFamily family) {
