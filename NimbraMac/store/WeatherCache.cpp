@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <map>
 
 namespace nimbra {
 
@@ -112,7 +115,27 @@ Coded<QString> WeatherCache::setAsideUnreadableFile(const QDateTime& now) const 
     }
     qCInfo(cacheLog, "Weather cache set aside unreadable file %s as %s", qUtf8Printable(m_filePath),
            qUtf8Printable(target));
+    deleteOldUnreadableCopies();
     return {target, {}};
+}
+
+void WeatherCache::deleteOldUnreadableCopies() const {
+    const QFileInfo info(m_filePath);
+    const QRegularExpression copyName(QStringLiteral("^%1\\.unreadable-(\\d{8}T\\d{6}Z)(?:-(\\d+))?$")
+                                          .arg(QRegularExpression::escape(info.fileName())));
+    // Oldest first: by the time in the name, then by the number added for copies of one second.
+    std::map<std::pair<QString, int>, QString> copies;
+    const QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = copyName.match(name);
+        if (match.hasMatch())
+            copies.emplace(std::pair(match.captured(1), match.captured(2).toInt()), name);
+    }
+    auto copy = copies.cbegin();
+    for (auto surplus = qsizetype(copies.size()) - keptUnreadableCopies; surplus > 0; --surplus, ++copy) {
+        if (QFile::remove(folder.filePath(copy->second)))
+            qCInfo(cacheLog, "Weather cache deleted old unreadable file %s", qUtf8Printable(copy->second));
+    }
 }
 
 } // namespace nimbra

@@ -50,6 +50,8 @@ public:
     static QString appGroupIdentifier();
     static inline const QString folderName = QStringLiteral("Nimbra");
     static inline const QString fileName = QStringLiteral("weather-widget-cache-v3.json");
+    // Set-aside unreadable files kept for the user; older ones are deleted.
+    static constexpr int keptUnreadableCopies = 3;
 
     // The "Nimbra" folder of the shared container; empty when the system names no per-user data folder.
     static QString defaultDirectoryPath();
@@ -69,12 +71,14 @@ public:
     std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload,
                                           QByteArray* written = nullptr) const;
 
-    // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user. Gives the
-    // new path (empty when the file is gone already), or why the file could not be moved.
+    // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user, and deletes
+    // all but the newest `keptUnreadableCopies` of them. Gives the new path (empty when the file is gone
+    // already), or why the file could not be moved.
     Coded<QString> setAsideUnreadableFile(const QDateTime& now) const;
 
 private:
     std::optional<WeatherCacheError> write(const QByteArray& bytes) const;
+    void deleteOldUnreadableCopies() const;
 
     QString m_filePath;
 };

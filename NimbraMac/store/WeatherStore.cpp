@@ -169,6 +169,10 @@ bool WeatherStore::setAsideUnreadableSnapshot() {
         return false;
     }
     m_unreadableSnapshotPending = false;
+    if (!moved->isEmpty())
+        setLastError(QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
+                                    "The unreadable file was kept as %1.")
+                         .arg(*moved));
     return true;
 }
 

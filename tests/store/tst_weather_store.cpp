@@ -118,19 +118,31 @@ private Q_SLOTS:
         QVERIFY(invariantsHold(*store) && unreadableCopies().isEmpty());
     }
 
+    // The user learns once where the unreadable file went, and copies from earlier launches do not pile up.
     void unreadableFileIsSetAsideBeforeTheFirstSave() {
         QJsonObject o = payloadWith(2).toJson();
         o.insert(QStringLiteral("settings"), QJsonObject{{"refreshIntervalMinutes", "often"}});
         const QByteArray bytes = QJsonDocument(o).toJson();
         writeFile(m_file, bytes);
+        const QString copy = m_file + QStringLiteral(".unreadable-");
+        for (const char* stamp :
+             {"20250305T090000Z", "20250302T090000Z-10", "20250301T090000Z", "20250302T090000Z-9"})
+            writeFile(copy + QLatin1String(stamp), "older");
+        writeFile(m_file + QStringLiteral(".unreadable-notes"), "not a copy of ours");
         const auto store = makeStore();
 
-        QCOMPARE(unreadableCopies(), QStringList{"weather-widget-cache-v3.json.unreadable-20250311T120000Z"});
-        QCOMPARE(testing::readFile(QFileInfo(m_file).dir().filePath(unreadableCopies().first())), bytes);
+        QCOMPARE(unreadableCopies(),
+                 (QStringList{"weather-widget-cache-v3.json.unreadable-20250302T090000Z-10",
+                              "weather-widget-cache-v3.json.unreadable-20250305T090000Z",
+                              "weather-widget-cache-v3.json.unreadable-20250311T120000Z",
+                              "weather-widget-cache-v3.json.unreadable-notes"}));
+        QCOMPARE(testing::readFile(copy + QStringLiteral("20250311T120000Z")), bytes);
         QCOMPARE(WeatherCache(m_file).read().status, WeatherCacheReading::Status::loaded);
-        QVERIFY(!store->lastError());
+        QVERIFY(store->lastError());
+        QVERIFY2(store->lastError()->contains(copy + QStringLiteral("20250311T120000Z.")),
+                 qPrintable(*store->lastError()));
         store->persist();
-        QCOMPARE(unreadableCopies().size(), 1);
+        QCOMPARE(unreadableCopies().size(), 4);
     }
 
     void mirrorIsMergedOnlyWhenSyncIsOn_data() {
