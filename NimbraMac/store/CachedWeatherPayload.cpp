@@ -1,6 +1,7 @@
 #include "CachedWeatherPayload.h"
 
 #include "JsonCodec.h"
+#include "Log.h"
 #include "UUIDText.h"
 
 #include <algorithm>
@@ -8,9 +9,22 @@
 namespace nimbra {
 namespace {
 
+// Forecasts and scores can be fetched or computed again: one the encoder refuses (a provider's time stamp
+// beyond year 9999, a non-finite number) is left out alone. Failing the whole save for it would keep every
+// later change off the disk until that forecast was replaced.
+template <typename Encode> std::optional<QJsonValue> encodedEntry(const QString& what, Encode encode) {
+    try {
+        return QJsonValue(encode());
+    } catch (const EncodingError& e) {
+        qCWarning(cacheLog, "Weather cache left out %s: %s", qUtf8Printable(what),
+                  qUtf8Printable(e.message()));
+        return std::nullopt;
+    }
+}
+
 // Keys are written in a fixed order so that an unchanged state gives unchanged bytes.
 template <typename Key, typename Value, typename KeyText, typename Encode>
-QJsonArray flatArray(const QHash<Key, Value>& dictionary, KeyText keyText, Encode encode) {
+QJsonArray flatArray(const QHash<Key, Value>& dictionary, QStringView name, KeyText keyText, Encode encode) {
     QList<std::pair<QString, const Value*>> pairs;
     pairs.reserve(dictionary.size());
     for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it)
@@ -18,8 +32,21 @@ QJsonArray flatArray(const QHash<Key, Value>& dictionary, KeyText keyText, Encod
     std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     QJsonArray out;
     for (const auto& [key, value] : pairs) {
-        out.append(key);
-        out.append(encode(*value));
+        const QString what = QStringLiteral("%1[%2]").arg(name, key);
+        if (const auto encoded = encodedEntry(what, [&] { return encode(what, *value); })) {
+            out.append(key);
+            out.append(*encoded);
+        }
+    }
+    return out;
+}
+
+QJsonArray providerForecastArray(const QString& what, const QList<ProviderForecast>& list) {
+    QJsonArray out;
+    for (const ProviderForecast& forecast : list) {
+        const QString entry = QStringLiteral("%1 %2").arg(what, rawValue(forecast.provider));
+        if (const auto encoded = encodedEntry(entry, [&] { return forecast.toJson(); }))
+            out.append(*encoded);
     }
     return out;
 }
@@ -93,18 +120,20 @@ QJsonObject CachedWeatherPayload::toJson() const {
     QJsonObject o{
         {"locations", json::array(locations, [](const WeatherLocation& l) { return l.toJson(); })},
         {"settings", settings.toJson()},
-        {"forecasts", flatArray(forecasts, uuidText, [](const ConsensusForecast& f) { return f.toJson(); })},
-        {"providerForecasts", flatArray(providerForecasts, uuidText,
-                                        [](const QList<ProviderForecast>& list) {
-                                            return json::array(
-                                                list, [](const ProviderForecast& f) { return f.toJson(); });
-                                        })},
-        {"accuracyScores", flatArray(
-                               accuracyScores, [](WeatherProviderKind k) { return rawValue(k); },
-                               [](const ProviderAccuracyScore& s) { return s.toJson(); })},
+        {"forecasts", flatArray(forecasts, u"forecasts", uuidText,
+                                [](const QString&, const ConsensusForecast& f) { return f.toJson(); })},
+        {"providerForecasts",
+         flatArray(providerForecasts, u"providerForecasts", uuidText, providerForecastArray)},
+        {"accuracyScores",
+         flatArray(
+             accuracyScores, u"accuracyScores", [](WeatherProviderKind k) { return rawValue(k); },
+             [](const QString&, const ProviderAccuracyScore& s) { return s.toJson(); })},
     };
-    if (selectedForecast)
-        o.insert(QStringLiteral("selectedForecast"), selectedForecast->toJson());
+    if (selectedForecast) {
+        if (const auto encoded =
+                encodedEntry(QStringLiteral("selectedForecast"), [&] { return selectedForecast->toJson(); }))
+            o.insert(QStringLiteral("selectedForecast"), *encoded);
+    }
     return o;
 }
 

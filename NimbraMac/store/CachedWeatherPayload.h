@@ -32,8 +32,10 @@ struct CachedWeatherPayload {
 
     bool operator==(const CachedWeatherPayload&) const = default;
 
-    // One object; the three dictionaries as flat arrays of alternating key and value. Throws EncodingError
-    // when a number is not finite: JSON has no form for it, and writing null would make the file unreadable.
+    // One object; the three dictionaries as flat arrays of alternating key and value. A forecast or score
+    // that has no JSON form (a number that is not finite, a date the reader cannot take back) is left out and
+    // logged; the same in a place or the settings throws EncodingError, as writing null there would make the
+    // file unreadable.
     QJsonObject toJson() const;
 
     // Reads the top level tolerantly (a missing key or null gives the default). The places and the settings

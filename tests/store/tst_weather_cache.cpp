@@ -127,7 +127,7 @@ private Q_SLOTS:
         const QByteArray before = testing::readFile(file);
 
         CachedWeatherPayload payload = payloadWith(2);
-        payload.forecasts[idFor(2)].hourly[1].humidity = std::numeric_limits<double>::quiet_NaN();
+        payload.locations[1].latitude = std::numeric_limits<double>::quiet_NaN();
         QByteArray written("untouched");
         const auto error = cache.save(payload, &written);
         QVERIFY(error && error->code == WeatherCacheError::Code::encodingFailed);
@@ -139,6 +139,30 @@ private Q_SLOTS:
             WeatherCache(m_dir.filePath(QStringLiteral("blocker/x.json"))).save(payloadWith(1));
         QVERIFY(blocked && blocked->code == WeatherCacheError::Code::folderUnavailable);
         QVERIFY(blocked->description.contains(QStringLiteral("blocker")));
+    }
+
+    // Forecasts can be fetched again: one the encoder refuses is left out, and the places and every other
+    // forecast are still saved.
+    void refusedForecastIsLeftOutOfTheSave() {
+        const QString file = m_dir.filePath(QStringLiteral("poisoned.json"));
+        CachedWeatherPayload payload = payloadWith(3);
+        payload.forecasts[idFor(2)].hourly[1].humidity = std::numeric_limits<double>::infinity();
+        payload.selectedForecast = payload.forecasts.value(idFor(2));
+        payload.providerForecasts[idFor(3)][1].issuedAt = QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC);
+        payload.accuracyScores.insert(
+            WeatherProviderKind::metNorway,
+            {WeatherProviderKind::metNorway, 2, std::numeric_limits<double>::quiet_NaN()});
+
+        QVERIFY(!WeatherCache(file).save(payload));
+        CachedWeatherPayload expected = payload;
+        expected.forecasts.remove(idFor(2));
+        expected.selectedForecast.reset();
+        expected.providerForecasts[idFor(3)].removeAt(1);
+        expected.accuracyScores.remove(WeatherProviderKind::metNorway);
+        const WeatherCacheReading reading = WeatherCache(file).read();
+        QCOMPARE(reading.status, WeatherCacheReading::Status::loaded);
+        QVERIFY(reading.droppedEntries.isEmpty());
+        QCOMPARE(reading.payload, expected);
     }
 
     void killedWriterLeavesLoadableFile() {
