@@ -14,8 +14,11 @@ QJsonObject WeatherAlert::toJson() const {
         {"effectiveAt", json::dateText(effectiveAt)},
         {"expiresAt", json::dateText(expiresAt)},
     };
+    // Fully encoded but for the delimiters: QUrl tells a raw "#" in the fragment from "%23", and encoding
+    // both as "%23" would read back as another address. The text stays ASCII and reads back in strict mode.
     if (sourceURL)
-        o.insert(QStringLiteral("sourceURL"), sourceURL->toString(QUrl::FullyEncoded));
+        o.insert(QStringLiteral("sourceURL"),
+                 sourceURL->toString(QUrl::EncodeSpaces | QUrl::EncodeUnicode | QUrl::EncodeReserved));
     return o;
 }
 

@@ -194,6 +194,37 @@ private Q_SLOTS:
         QVERIFY(later != c);
     }
 
+    // QUrl keeps a raw "#" in the fragment apart from "%23": writing both as "%23" gave back another address.
+    void alertAddressesComeBackUnchanged_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << "https://example.org/alert?id=1"
+                               << "https://example.org/alert?id=1";
+        QTest::newRow("encoded hash in fragment") << "h:C#%23"
+                                                  << "h:C#%23";
+        QTest::newRow("raw hash in fragment") << "h:C##"
+                                              << "h:C##";
+        QTest::newRow("mixed") << "https://x.org/%FF?|%40##%C3%A9"
+                               << "https://x.org/%FF?%7C%40##%C3%A9";
+        QTest::newRow("space and accent")
+            << QStringLiteral("https://x.org/caf\u00e9 a#b%20c") << "https://x.org/caf%C3%A9%20a#b%20c";
+    }
+    void alertAddressesComeBackUnchanged() {
+        QFETCH(QString, text);
+        for (const auto mode : {QUrl::StrictMode, QUrl::TolerantMode}) {
+            WeatherAlert alert = forecast().alerts.first();
+            alert.sourceURL = QUrl(text, mode);
+            if (!alert.sourceURL->isValid())
+                continue;
+            const QJsonObject o = alert.toJson();
+            QTEST(o.value(u"sourceURL").toString(), "written");
+            const auto decoded = decodeValue<WeatherAlert>(o);
+            QVERIFY2(decoded, qPrintable(decoded.error));
+            QCOMPARE(decoded->sourceURL, alert.sourceURL);
+            QCOMPARE(decoded->toJson(), o);
+        }
+    }
+
     void lowerCaseUUIDsAndNullOptionalsRead() {
         QJsonObject o = forecast().toJson();
         o.insert("locationID", "0f5c2b8e-6c1d-4f0a-9e2b-7d3a1c4b5e6f");
