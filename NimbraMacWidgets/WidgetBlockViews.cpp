@@ -126,7 +126,7 @@ QWidget* makeWidgetMetricRow(const WidgetContextMetric& metric, WidgetMetricRowS
         layout->addWidget(label(metric.title.toUpper(),
                                 FontToken::style(TextStyle::caption2, FontWeight::bold), kSecondary, 0.62));
     }
-    row->setToolTip(metric.title + u' ' + metric.value);
+    row->setAccessibleName(metric.title + u' ' + metric.value);
     return row;
 }
 

@@ -1,6 +1,7 @@
-// Persisting and loading a large snapshot: 20 places, each with a consensus and five provider forecasts of
-// 240 hours and 10 days. Loading is compared with parsing the same bytes into a QJsonDocument alone.
+// Persisting and loading the large snapshot (LargeSnapshot.h). Loading is compared with parsing the same
+// bytes into a QJsonDocument alone.
 #include "BenchSupport.h"
+#include "LargeSnapshot.h"
 #include "WeatherCache.h"
 
 #include <QCoreApplication>
@@ -16,89 +17,9 @@
 #include <cstdio>
 
 using namespace nimbra;
+using nimbra::benchdata::largeSnapshot;
 
 namespace {
-
-const QDateTime kStart(QDate(2025, 6, 2), QTime(10, 0), Qt::UTC);
-constexpr WeatherProviderKind kKinds[] = {WeatherProviderKind::openMeteo, WeatherProviderKind::metNorway,
-                                          WeatherProviderKind::openWeather, WeatherProviderKind::tomorrowIO,
-                                          WeatherProviderKind::weatherKit};
-
-WeatherSample sample(int hour, int salt) {
-    WeatherSample s;
-    s.date = kStart.addSecs(qint64(hour) * 3600);
-    s.temperatureC = 18.3 + 4.1 * std::sin(hour / 3.7 + salt);
-    s.apparentTemperatureC = s.temperatureC - 0.7;
-    s.humidity = 0.61 + 0.003 * (hour % 11);
-    s.windKph = 9.4 + (hour + salt) % 13;
-    s.condition = (hour + salt) % 6 == 0 ? WeatherCondition::rain : WeatherCondition::partlyCloudy;
-    s.precipitationProbability = 0.05 * ((hour + salt) % 9);
-    if (s.condition == WeatherCondition::rain)
-        s.precipitationIntensityMmPerHour = 0.8;
-    return s;
-}
-
-QList<WeatherSample> hours(int salt) {
-    QList<WeatherSample> out;
-    for (int h = 0; h < 240; ++h)
-        out.append(sample(h, salt));
-    return out;
-}
-
-QList<DailyForecast> days(int salt) {
-    QList<DailyForecast> out;
-    for (int d = 0; d < 10; ++d) {
-        const QDateTime day = kStart.addDays(d);
-        out.append({day, 22.5 + salt % 3, 11.25, WeatherCondition::cloudy, 0.35, day.addSecs(-4 * 3600),
-                    day.addSecs(9 * 3600)});
-    }
-    return out;
-}
-
-CachedWeatherPayload largeSnapshot() {
-    CachedWeatherPayload payload;
-    for (int i = 0; i < 20; ++i) {
-        WeatherLocation l{QUuid::createUuid(),
-                          QStringLiteral("Place %1").arg(i),
-                          QStringLiteral("Region, Country"),
-                          10.0 + i,
-                          20.0 + i,
-                          i == 0,
-                          i == 0,
-                          kStart};
-        payload.locations.append(l);
-        ConsensusForecast c;
-        c.location = l;
-        c.generatedAt = kStart;
-        c.current = sample(0, i);
-        c.hourly = hours(i);
-        c.daily = days(i);
-        c.providerCount = 5;
-        c.confidence = 0.83;
-        c.spread = ForecastSpread{1.4, 3.5, 0.2};
-        c.nextPrecipitationSummary = QStringLiteral("Rain likely around 3 PM");
-        c.attributionLine = QStringLiteral("Open-Meteo, MET Norway, OpenWeather, Tomorrow.io, Apple Weather");
-        c.state = ConsensusState::ready;
-        payload.forecasts.insert(l.id, c);
-        QList<ProviderForecast> list;
-        for (const WeatherProviderKind kind : kKinds) {
-            ProviderForecast f;
-            f.provider = kind;
-            f.locationID = l.id;
-            f.issuedAt = kStart;
-            f.expiresAt = kStart.addSecs(3600);
-            f.attribution = QStringLiteral("Weather data by ") + providers::displayName(kind);
-            f.current = sample(0, i + int(kind));
-            f.hourly = hours(i + int(kind));
-            f.daily = days(i + int(kind));
-            list.append(f);
-        }
-        payload.providerForecasts.insert(l.id, list);
-    }
-    payload.settings.menuBarLocationID = payload.locations.first().id;
-    payload.selectedForecast = payload.forecasts.value(payload.locations.first().id);
-    return payload;
-}
 
 const CachedWeatherPayload& snapshot() {
     static const CachedWeatherPayload payload = largeSnapshot();
