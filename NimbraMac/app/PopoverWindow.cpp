@@ -10,8 +10,7 @@
 namespace nimbra {
 
 PopoverWindow::PopoverWindow(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    new QVBoxLayout(this);
     setWindowTitle(MacDashboardView::titleText);
     setMode(mode);
     // Consumed here: the focused control never sees the key.
@@ -23,6 +22,11 @@ PopoverWindow::PopoverWindow(Mode mode, QWidget* parent) : QWidget(parent), m_mo
 void PopoverWindow::setMode(Mode mode) {
     m_mode = mode;
     const bool wasVisible = isVisible();
+    // A frameless popup draws its own thin edge, so it stands apart from a window of the same colour below.
+    const int edge = mode == Mode::popup ? 1 : 0;
+    layout()->setContentsMargins(edge, edge, edge, edge);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Mid);
     if (mode == Mode::popup)
         setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     else

@@ -1,14 +1,11 @@
 // nimbra: the tray application.
 #include "AppDelegate.h"
 #include "BuildInfo.h"
+#include "FirstTurnMark.h"
 #include "SingleInstance.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
-#include <QTimer>
-
-#include <cstdio>
-#include <ctime>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -27,15 +24,6 @@ int main(int argc, char** argv) {
                      &nimbra::AppDelegate::showDashboard);
     delegate.applicationDidFinishLaunching();
 
-    // For the start-up benchmark: the wall-clock time of the first turn of the event loop.
-    if (qEnvironmentVariableIsSet("NIMBRA_PRINT_FIRST_TURN")) {
-        QTimer::singleShot(0, [] {
-            timespec now{};
-            clock_gettime(CLOCK_REALTIME, &now);
-            std::printf("first-turn %lld\n",
-                        static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
-            std::fflush(stdout);
-        });
-    }
+    nimbra::printFirstTurnWhenAsked();
     return QApplication::exec();
 }

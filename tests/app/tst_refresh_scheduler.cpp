@@ -1,6 +1,7 @@
 // The refresh triggers: flags, the single running refresh, the current-location gate, the skip rule and the
 // timer's period.
 #include "RefreshScheduler.h"
+#include "SystemEvents.h"
 
 #include "Cancellation.h"
 
@@ -233,6 +234,38 @@ private Q_SLOTS:
         QCOMPARE(rig.timer->stops, 1);
         rig.scheduler.settingsChanged();
         QCOMPARE(rig.timer->starts.size(), 2);
+    }
+
+    // After a wake-up the refresh waits for the network: at least the settle time, at most the limit.
+    void wakeWaitsForTheNetwork() {
+        std::optional<bool> up;
+        WakeRefreshDelay delay(20ms, 400ms, [&] { return up; });
+        QSignalSpy ready(&delay, &WakeRefreshDelay::ready);
+
+        // A system that cannot tell: the settle time only.
+        delay.woke();
+        QVERIFY(delay.isWaiting());
+        QVERIFY(ready.wait(1000));
+        QVERIFY(!delay.isWaiting());
+
+        // Down after settling: it waits for the network to come up, once.
+        up = false;
+        delay.woke();
+        delay.woke(); // a second wake-up restarts the wait; still one refresh
+        QTest::qWait(60);
+        QCOMPARE(ready.count(), 1);
+        QVERIFY(delay.isWaiting());
+        delay.networkReachable();
+        QCOMPARE(ready.count(), 2);
+        delay.networkReachable();
+        QCOMPARE(ready.count(), 2);
+
+        // Never up: the limit ends the wait.
+        delay.woke();
+        QVERIFY(ready.wait(2000));
+        QCOMPARE(ready.count(), 3);
+        QTest::qWait(450);
+        QCOMPARE(ready.count(), 3);
     }
 };
 

@@ -61,7 +61,8 @@ private Q_SLOTS:
                                          << conditions::symbolName(WeatherCondition::rain) << "72°"
                                          << "72° 83%\nRain likely around 3 PM.";
         QTest::newRow("no summary") << OptionalForecast(forecastWith(-12, WeatherCondition::snow, QString()))
-                                    << false << false << "10°" << conditions::symbolName(WeatherCondition::snow) << "10°"
+                                    << false << false << "10°"
+                                    << conditions::symbolName(WeatherCondition::snow) << "10°"
                                     << "10°";
     }
     void statusModel() {

@@ -1,0 +1,87 @@
+// nimbra-e2e-helper: the end-to-end check's hands inside the test session.
+//
+//   nimbra-e2e-helper snapshot
+//       Writes a snapshot to the default file (under $XDG_DATA_HOME) with the store's own writer: the
+//       current-location entry and the saved place "Bergen", selected, with the sample forecast of now.
+//   nimbra-e2e-helper warm-pixels FILE X Y W H
+//       Counts the warm (orange and yellow) pixels of a screenshot's rectangle: the trend line, its area and
+//       the sun of a drawn forecast are warm, a dashboard without one is grey.
+#include "ConsensusEngine.h"
+#include "WeatherCache.h"
+#include "WeatherFixtures.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QUuid>
+
+#include <cstdio>
+
+using namespace nimbra;
+
+namespace {
+
+int writeSnapshot() {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    WeatherLocation current;
+    current.id = QUuid::createUuid();
+    current.name = QStringLiteral("Current Location");
+    current.subtitle = QStringLiteral("Allow location access or search for a city");
+    current.isCurrentLocation = true;
+    current.allowsApproximateLocation = true;
+    current.updatedAt = now;
+    WeatherLocation bergen;
+    bergen.id = QUuid::createUuid();
+    bergen.name = QStringLiteral("Bergen");
+    bergen.subtitle = QStringLiteral("Vestland, Norway");
+    bergen.latitude = 60.39;
+    bergen.longitude = 5.32;
+    bergen.updatedAt = now;
+
+    CachedWeatherPayload payload;
+    payload.locations = {current, bergen};
+    payload.settings.menuBarLocationID = bergen.id;
+    const ConsensusForecast forecast =
+        ConsensusEngine::build(bergen, WeatherFixtures::providerForecasts(bergen, now), {}, now);
+    payload.forecasts.insert(bergen.id, forecast);
+    payload.selectedForecast = forecast;
+    const WeatherCache cache;
+    if (const auto error = cache.save(payload)) {
+        std::fprintf(stderr, "cannot write the snapshot: %s\n", qPrintable(error->description));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(WeatherCache::defaultFilePath()));
+    return 0;
+}
+
+int warmPixels(const QStringList& args) {
+    const QImage image(args.value(0));
+    if (image.isNull() || args.size() < 5) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(args.value(0)));
+        return 2;
+    }
+    const QRect area =
+        QRect(args[1].toInt(), args[2].toInt(), args[3].toInt(), args[4].toInt()) & image.rect();
+    int warm = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 90 && c.green() < 215 && c.blue() < 110)
+                ++warm;
+        }
+    }
+    std::printf("%d\n", warm);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("snapshot"))
+        return writeSnapshot();
+    if (args.value(0) == QLatin1String("warm-pixels"))
+        return warmPixels(args.mid(1));
+    std::fprintf(stderr, "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H\n");
+    return 2;
+}

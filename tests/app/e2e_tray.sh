@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# End-to-end check of the tray application, for CTest and for a person:
+#
+#   tests/app/e2e_tray.sh NIMBRA HELPER OUTDIR
+#
+# Starts a private X server (Xvfb) with a real XEmbed tray host (trayer) and a private session bus, writes a
+# snapshot into a temporary XDG_DATA_HOME, starts NIMBRA, waits for its tray icon, clicks it and photographs
+# the dashboard. Screenshots stay in OUTDIR. No network: every provider address points at a closed local port,
+# so the launch refresh fails and the snapshot's forecast stays on screen.
+#
+# To add a check, write a function step_<name> below (it may use the helpers) and add <name> to STEPS.
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+set -uo pipefail
+
+NIMBRA=${1:?nimbra binary}
+HELPER=${2:?nimbra-e2e-helper binary}
+OUTDIR=${3:?output folder}
+STEPS=(tray_icon popover)
+
+for tool in Xvfb trayer xdotool import dbus-daemon; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (the end-to-end check needs Xvfb, trayer, xdotool, ImageMagick, dbus)"
+        exit 77
+    fi
+done
+
+mkdir -p "$OUTDIR"
+rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
+WORK=$(mktemp -d /tmp/nimbra-e2e.XXXXXX)
+PIDS=()
+
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    sleep 0.3
+    for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- nimbra log ---"
+    tail -n 40 "$OUTDIR/nimbra.log" 2>/dev/null
+    exit 1
+}
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tries=$1
+    shift
+    while ((tries-- > 0)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+shot() {
+    import -window root "$OUTDIR/$1.png" || fail "cannot take screenshot $1"
+    echo "screenshot: $OUTDIR/$1.png"
+}
+
+# "X Y W H" of a window.
+window_geometry() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '
+        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}'
+}
+
+# The smallest visible window of nimbra at most 64 pixels wide: the icon embedded in the tray.
+tray_icon_window() {
+    local id best="" bestw=100000 geo
+    for id in $(xdotool search --onlyvisible --class nimbra 2>/dev/null); do
+        read -r _ _ w h <<<"$(window_geometry "$id")"
+        if [[ -n $w && $w -le 64 && $h -le 64 && $w -lt $bestw ]]; then best=$id; bestw=$w; fi
+    done
+    [[ -n $best ]] && echo "$best"
+}
+
+# The dashboard: nimbra's visible window at least 300 pixels wide.
+dashboard_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --class nimbra 2>/dev/null); do
+        read -r _ _ w h <<<"$(window_geometry "$id")"
+        if [[ -n $w && $w -ge 300 && $h -ge 300 ]]; then echo "$id"; return 0; fi
+    done
+    return 1
+}
+
+start_session() {
+    local n
+    for n in $(seq 70 99); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
+    done
+    export DISPLAY=:$n
+    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    wait_for 100 xdotool getdisplaygeometry || fail "Xvfb did not start on $DISPLAY"
+
+    # A bus of our own with no service activation, so nothing outside the test (a keyring, a portal) starts.
+    cat >"$WORK/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$WORK</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    local out
+    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
+        fail "cannot start a session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    PIDS+=("$(sed -n 2p <<<"$out")")
+
+    trayer --edge top --align right --widthtype request --height 26 --SetDockType true --transparent false \
+        --tint 0x303030 >"$WORK/trayer.log" 2>&1 &
+    PIDS+=($!)
+    wait_for 50 xdotool search --onlyvisible --class trayer || fail "trayer did not start"
+
+    export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
+    export XDG_RUNTIME_DIR=$WORK/runtime
+    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export NIMBRA_PROVIDER_BASE_URL=http://127.0.0.1:9
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
+}
+
+start_app() {
+    "$HELPER" snapshot >"$WORK/snapshot.path" || fail "cannot write the snapshot"
+    "$NIMBRA" >"$OUTDIR/nimbra.log" 2>&1 &
+    PIDS+=($!)
+}
+
+step_tray_icon() {
+    wait_for 300 tray_icon_window || { shot no-tray-icon; fail "no tray icon appeared"; }
+    TRAY_ICON=$(tray_icon_window)
+    read -r ICON_X ICON_Y ICON_W ICON_H <<<"$(window_geometry "$TRAY_ICON")"
+    echo "tray icon: ${ICON_W}x${ICON_H} at $ICON_X,$ICON_Y"
+    # Let the 80 ms repaint settle.
+    sleep 1
+    shot tray
+    convert "$OUTDIR/tray.png" -crop "$((ICON_W + 16))x$((ICON_H + 8))+$((ICON_X - 8))+$((ICON_Y - 4))" +repage \
+        -scale 800% "$OUTDIR/tray-icon-zoomed.png" 2>/dev/null
+}
+
+step_popover() {
+    xdotool mousemove $((ICON_X + ICON_W / 2)) $((ICON_Y + ICON_H / 2)) click 1
+    wait_for 100 dashboard_window || { shot no-popover; fail "a click on the tray icon opened no dashboard"; }
+    sleep 1.5
+    shot popover
+    read -r DX DY DW DH <<<"$(window_geometry "$(dashboard_window)")"
+    echo "dashboard: ${DW}x${DH} at $DX,$DY"
+    ((DW >= 360 && DH >= 420)) || fail "the dashboard is ${DW}x${DH}, smaller than its minimum"
+    ((DX >= 0 && DY >= 0 && DX + DW <= 1280 && DY + DH <= 800)) || fail "the dashboard is not on screen"
+    # The snapshot's forecast: its trend line and sun are drawn in warm colours; a dashboard without a forecast
+    # has none.
+    local warm
+    warm=$("$HELPER" warm-pixels "$OUTDIR/popover.png" "$DX" "$DY" "$DW" "$DH")
+    echo "warm pixels in the dashboard: $warm"
+    ((warm > 300)) || fail "the dashboard does not show the snapshot's forecast"
+}
+
+start_session
+start_app
+for step in "${STEPS[@]}"; do
+    echo "== $step"
+    "step_$step"
+done
+echo "PASS: screenshots in $OUTDIR"
