@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     QPixmap pixmap(22, 22);
     pixmap.fill(Qt::transparent);
     QPainter(&pixmap).fillRect(4, 4, 14, 14, Qt::darkCyan);
-    QSystemTrayIcon icon(QIcon(pixmap));
+    QSystemTrayIcon icon{QIcon(pixmap)};
     icon.show();
     nimbra::printFirstTurnWhenAsked();
     return app.exec();

@@ -90,9 +90,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     installObserversAndRefreshTimer();
     observeStoreChanges();
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
-    m_scheduler->trigger(RefreshTrigger::launch);
-    if (m_environment.useDesktop)
-        startWidgetHost();
+    // The first refresh, the dashboard's content and the widget host wait for the event loop's first turn, so
+    // the tray icon is up and answering first.
+    QTimer::singleShot(0, this, [this] {
+        m_scheduler->trigger(RefreshTrigger::launch);
+        loadDashboard();
+        if (m_environment.useDesktop)
+            startWidgetHost();
+    });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
     if (m_environment.useDesktop && !m_statusItem)
         showDashboard();
@@ -126,6 +131,13 @@ void AppDelegate::applicationWillTerminate() {
 
 void AppDelegate::configurePopover() {
     m_popover = std::make_unique<PopoverWindow>(PopoverWindow::Mode::popup);
+    m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
+    connect(m_popover.get(), &PopoverWindow::settingsShortcut, this, &AppDelegate::openSettings);
+}
+
+void AppDelegate::loadDashboard() {
+    if (m_dashboard || !m_popover)
+        return;
     QPointer<AppDelegate> self(this);
     m_dashboard = new MacDashboardView(
         *m_store,
@@ -140,14 +152,12 @@ void AppDelegate::configurePopover() {
         m_environment.clock, m_environment.calendar);
     m_dashboard->setMinimumSize(PopoverSizing::minimumWidth, PopoverSizing::minimumHeight);
     m_popover->setContent(m_dashboard);
-    m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     connect(m_dashboard, &MacDashboardView::settingsRequested, this, &AppDelegate::openSettings);
     connect(m_dashboard, &MacDashboardView::quitRequested, this, &AppDelegate::quit);
     connect(m_dashboard->resizeHandle(), &DashboardResizeHandle::dragStarted, this,
             [this] { m_resize.begin(m_popover->size()); });
     connect(m_dashboard->resizeHandle(), &DashboardResizeHandle::dragFinished, this,
             [this] { m_resize.end(); });
-    connect(m_popover.get(), &PopoverWindow::settingsShortcut, this, &AppDelegate::openSettings);
 }
 
 void AppDelegate::buildContextMenu() {
@@ -250,6 +260,7 @@ void AppDelegate::showDashboard() {
 void AppDelegate::showPopover() {
     if (!m_popover)
         return;
+    loadDashboard();
     // A popup needs a tray icon to hang from and a window system that lets us place it.
     const auto wanted =
         m_statusItem && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;

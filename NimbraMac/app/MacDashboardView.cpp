@@ -120,8 +120,9 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(column);
-    m_scroll->viewport()->setAutoFillBackground(false);
-    column->setAutoFillBackground(false);
+    // The column is repainted over a cleared background, so a section replaced in place leaves no trace.
+    m_scroll->viewport()->setBackgroundRole(QPalette::Window);
+    m_scroll->viewport()->setAutoFillBackground(true);
     stack->addWidget(m_scroll, 1);
 
     stack->addWidget(divider());
@@ -252,6 +253,7 @@ void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDat
         if (section == m_daily)
             continue;
         m_column->removeWidget(section);
+        section->hide();
         section->deleteLater();
     }
     m_sections.clear();
@@ -291,6 +293,7 @@ void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDat
     // Without a forecast the ten-day list goes; its expanded days belong to the forecast that went with it.
     if (m_daily && !m_sections.contains(m_daily)) {
         m_column->removeWidget(m_daily);
+        m_daily->hide();
         m_daily->deleteLater();
         m_daily = nullptr;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Clock.h"
-#include "WeatherStore.h"
 #include "WeatherLocation.h"
+#include "WeatherStore.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -18,7 +18,6 @@
 class QTimer;
 
 namespace nimbra {
-
 
 // Why the application refreshes without being asked, each with its two flags.
 enum class RefreshTrigger {

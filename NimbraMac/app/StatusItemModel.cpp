@@ -21,8 +21,8 @@ StatusItemModel statusItemModel(const std::optional<ConsensusForecast>& forecast
     if (!std::isfinite(m.iconSize))
         m.iconSize = StatusItemModel::minimumIconSize;
     const bool hasCurrent = forecast && forecast->current;
-    m.symbolName =
-        hasCurrent ? conditions::symbolName(forecast->current->condition) : StatusItemModel::fallbackSymbolName;
+    m.symbolName = hasCurrent ? conditions::symbolName(forecast->current->condition)
+                              : StatusItemModel::fallbackSymbolName;
     m.condition = hasCurrent ? forecast->current->condition : WeatherCondition::partlyCloudy;
     m.iconText =
         hasCurrent ? WeatherFormatting::temperature(forecast->current->temperatureC, settings.temperatureUnit)

@@ -198,6 +198,7 @@ private Q_SLOTS:
         auto defaults = std::static_pointer_cast<InMemoryUserDefaults>(environment.defaults);
         AppDelegate delegate(std::move(rig.store), environment);
         delegate.applicationDidFinishLaunching();
+        QTRY_VERIFY(delegate.dashboard());
         DashboardResizeHandle* handle = delegate.dashboard()->resizeHandle();
         // Closed: a drag changes nothing.
         handle->pressAt({0, 0});
