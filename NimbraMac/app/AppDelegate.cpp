@@ -131,6 +131,7 @@ void AppDelegate::applicationWillTerminate() {
 
 void AppDelegate::configurePopover() {
     m_popover = std::make_unique<PopoverWindow>(PopoverWindow::Mode::popup);
+    m_popover->setMinimumSize(PopoverSizing::minimumWidth, PopoverSizing::minimumHeight);
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     connect(m_popover.get(), &PopoverWindow::settingsShortcut, this, &AppDelegate::openSettings);
 }
@@ -150,7 +151,6 @@ void AppDelegate::loadDashboard() {
                 self->resizePopover(delta);
         },
         m_environment.clock, m_environment.calendar);
-    m_dashboard->setMinimumSize(PopoverSizing::minimumWidth, PopoverSizing::minimumHeight);
     m_popover->setContent(m_dashboard);
     connect(m_dashboard, &MacDashboardView::settingsRequested, this, &AppDelegate::openSettings);
     connect(m_dashboard, &MacDashboardView::quitRequested, this, &AppDelegate::quit);
@@ -310,9 +310,9 @@ void AppDelegate::resizePopover(QSizeF delta) {
     if (!size)
         return;
     m_popover->resize(*size);
-    // Growing towards a screen edge pushes the popup back inside.
-    if (area && m_popover->mode() == PopoverWindow::Mode::popup)
-        m_popover->move(PopoverSizing::keptInside(QRect(m_popover->pos(), *size), *area));
+    // The popup stays hung from its icon and inside the screen as it grows.
+    if (m_popover->mode() == PopoverWindow::Mode::popup)
+        placePopover();
     PopoverSizing::saveSize(*m_environment.defaults, *size);
 }
 

@@ -1,5 +1,6 @@
 #include "PopoverWindow.h"
 
+#include "AppLog.h"
 #include "MacDashboardView.h"
 
 #include <QApplication>
@@ -49,6 +50,8 @@ std::optional<qint64> PopoverWindow::msSinceHidden() const {
 }
 
 void PopoverWindow::mousePressEvent(QMouseEvent* event) {
+    qCDebug(appLog()) << "popover press at" << event->globalPosition() << "anchor"
+                      << m_anchor.value_or(QRect()) << "since shown" << msSinceShown().value_or(-1);
     if (m_mode == Mode::popup && !rect().contains(event->position().toPoint()) && m_anchor &&
         m_anchor->contains(event->globalPosition().toPoint())) {
         // The second press of a double click on the icon: the popup just opened from the first, keep it.
