@@ -29,11 +29,17 @@ rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
 WORK=$(mktemp -d /tmp/nimbra-e2e.XXXXXX)
 PIDS=()
 
+# Every process this check started, including those the application starts itself (the widget host): they
+# alone carry this run's private runtime folder.
+session_pids() {
+    grep -lsz "^XDG_RUNTIME_DIR=$WORK/runtime\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
+}
+
 cleanup() {
     local pid
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in $(session_pids) "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     sleep 0.3
-    for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    for pid in $(session_pids) "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -70,7 +76,7 @@ window_geometry() {
 # The smallest visible window of nimbra at most 64 pixels wide: the icon embedded in the tray.
 tray_icon_window() {
     local id best="" bestw=100000 geo
-    for id in $(xdotool search --onlyvisible --class nimbra 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
         read -r _ _ w h <<<"$(window_geometry "$id")"
         if [[ -n $w && $w -le 64 && $h -le 64 && $w -lt $bestw ]]; then best=$id; bestw=$w; fi
     done
@@ -80,7 +86,7 @@ tray_icon_window() {
 # The dashboard: nimbra's visible window at least 300 pixels wide.
 dashboard_window() {
     local id
-    for id in $(xdotool search --onlyvisible --class nimbra 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
         read -r _ _ w h <<<"$(window_geometry "$id")"
         if [[ -n $w && $w -ge 300 && $h -ge 300 ]]; then echo "$id"; return 0; fi
     done
