@@ -282,11 +282,9 @@ private Q_SLOTS:
     }
     void realDocuments() {
         QFETCH(QString, file);
-        const QString path = testing::sharedFixturePath(QStringLiteral("providers/met-norway/") + file);
-        if (path.isEmpty())
-            QSKIP("recorded provider documents are not available");
+        NIMBRA_READ_TEST_DATA(recorded, QStringLiteral("providers/met-norway/") + file);
         const QDateTime now(QDate(2020, 7, 20), QTime(11, 44, 31), Qt::UTC);
-        const ProviderForecast f = decode(testing::readFile(path), now);
+        const ProviderForecast f = decode(recorded, now);
         QCOMPARE(f.errorMessage, std::nullopt);
         QCOMPARE(f.issuedAt, QDateTime(QDate(2020, 7, 20), QTime(1, 30, 57), Qt::UTC));
         QCOMPARE(f.current->date, QDateTime(QDate(2020, 7, 20), QTime(12, 0), Qt::UTC));

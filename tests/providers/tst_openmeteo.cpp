@@ -247,11 +247,9 @@ private Q_SLOTS:
     // The recorded answer was asked for other fields than ours: without weather codes it cannot make samples.
     // With codes added, every hour and day of it maps, read in the place's own zone.
     void realDocument() {
-        const QString path = testing::sharedFixturePath(
+        NIMBRA_READ_TEST_DATA(
+            recorded,
             QStringLiteral("providers/open-meteo/forecast-288h-past-days-lac-mann-2025-01-20.json"));
-        if (path.isEmpty())
-            QSKIP("recorded provider documents are not available");
-        const QByteArray recorded = testing::readFile(path);
         const QDateTime now(QDate(2025, 1, 21), QTime(3, 5), Qt::UTC); // 22:05 at the place
         const LocalCalendar utcCalendar(QTimeZone::utc(), QLocale::c());
 

@@ -352,15 +352,10 @@ private Q_SLOTS:
     // Recorded One Call 3.0 answers: the document is not a 4.0 timeline, which the decoder says; its blocks
     // are the 4.0 elements and decode as such. The recorded 2.5 answers decode whole.
     void realDocuments() {
-        const QString saoLuis = testing::sharedFixturePath(
-            QStringLiteral("providers/openweather/onecall3-sao-luis-alerts-pt-2025-01-15.json"));
-        if (saoLuis.isEmpty())
-            QSKIP("recorded provider documents are not available");
         for (const QString& name :
              {QStringLiteral("onecall3-sao-luis-alerts-pt-2025-01-15.json"),
               QStringLiteral("onecall3-cancun-no-minutely-no-alerts-2024-12-27.json")}) {
-            const QByteArray recorded =
-                testing::readFile(testing::sharedFixturePath("providers/openweather/" + name));
+            NIMBRA_READ_TEST_DATA(recorded, "providers/openweather/" + name);
             const auto whole = decodeDocument<OpenWeatherTimelineResponse<OpenWeatherPoint>>(recorded);
             QCOMPARE(whole.error, QStringLiteral(R"(Missing key "data")"));
 
@@ -388,12 +383,12 @@ private Q_SLOTS:
             QVERIFY(encodeDocument(f));
         }
 
-        const auto current =
-            decodeDocument<OpenWeatherFreeCurrentResponse>(testing::readFile(testing::sharedFixturePath(
-                QStringLiteral("providers/openweather/weather25-maceio-ptbr-2021-01-08.json"))));
-        const auto forecast =
-            decodeDocument<OpenWeatherFreeForecastResponse>(testing::readFile(testing::sharedFixturePath(
-                QStringLiteral("providers/openweather/forecast25-maceio-ptbr-2021-01-08.json"))));
+        NIMBRA_READ_TEST_DATA(currentDocument,
+                              QStringLiteral("providers/openweather/weather25-maceio-ptbr-2021-01-08.json"));
+        NIMBRA_READ_TEST_DATA(forecastDocument,
+                              QStringLiteral("providers/openweather/forecast25-maceio-ptbr-2021-01-08.json"));
+        const auto current = decodeDocument<OpenWeatherFreeCurrentResponse>(currentDocument);
+        const auto forecast = decodeDocument<OpenWeatherFreeForecastResponse>(forecastDocument);
         QVERIFY2(current && forecast, qPrintable(current.error + forecast.error));
         const auto f =
             openweather::makeForecast(openweather::combined(*current, *forecast, utcCalendar()), london(),

@@ -33,7 +33,7 @@ LocalCalendar calendarIn(const char* zone) {
 }
 
 QByteArray data(const QString& name) {
-    return testing::readFile(QFINDTESTDATA("../data/providers/" + name));
+    return testing::readFile(testing::testDataPath("providers/" + name));
 }
 
 // Alerts get a fresh identity on every refresh; everything else is compared.
@@ -219,10 +219,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QByteArray, zone);
         QFETCH(int, days);
-        const QString path = testing::sharedFixturePath("providers/weatherapi/" + name);
-        if (path.isEmpty())
-            QSKIP("recorded provider documents are not available");
-        const QByteArray recorded = testing::readFile(path);
+        NIMBRA_READ_TEST_DATA(recorded, "providers/weatherapi/" + name);
         const auto response = decodeDocument<WeatherAPIResponse>(recorded);
         QVERIFY2(response, qPrintable(response.error));
         const QJsonObject root = QJsonDocument::fromJson(recorded).object();

@@ -186,10 +186,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, days);
         QFETCH(int, wetHours);
-        const QString path = testing::sharedFixturePath("providers/tomorrow-io/" + name);
-        if (path.isEmpty())
-            QSKIP("recorded provider documents are not available");
-        const auto response = decodeDocument<TomorrowIOResponse>(testing::readFile(path));
+        NIMBRA_READ_TEST_DATA(recorded, "providers/tomorrow-io/" + name);
+        const auto response = decodeDocument<TomorrowIOResponse>(recorded);
         QVERIFY2(response, qPrintable(response.error));
 
         const auto f = tomorrowio::makeForecast(*response, paris(), kNow);
@@ -211,11 +209,9 @@ private Q_SLOTS:
     }
 
     void recordedRateLimitAnswer() {
-        const QString path =
-            testing::sharedFixturePath("providers/tomorrow-io/error-429-sample-not-recorded.json");
-        if (path.isEmpty())
-            QSKIP("recorded provider documents are not available");
-        m_server->route(kPath, CannedResponse::json(testing::readFile(path), 429));
+        NIMBRA_READ_TEST_DATA(answer,
+                              QStringLiteral("providers/tomorrow-io/error-429-sample-not-recorded.json"));
+        m_server->route(kPath, CannedResponse::json(answer, 429));
         QVERIFY(fetch().errorMessage->startsWith(
             "Provider returned HTTP 429: The request limit for this resource has been reached"));
     }

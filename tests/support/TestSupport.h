@@ -15,17 +15,6 @@
 
 namespace nimbra::testing {
 
-// The recorded provider documents beside the repository; empty when they are not there (then skip).
-inline QString sharedFixturePath(const QString& relative) {
-#ifdef NIMBRA_SHARED_FIXTURES
-    const QString path = QDir(QStringLiteral(NIMBRA_SHARED_FIXTURES)).filePath(relative);
-    return QFile::exists(path) ? path : QString();
-#else
-    Q_UNUSED(relative);
-    return {};
-#endif
-}
-
 // A file of the project's own test data folder.
 inline QString testDataPath(const QString& relative) {
 #ifdef NIMBRA_TEST_DATA
@@ -41,6 +30,13 @@ inline QByteArray readFile(const QString& path) {
         return {};
     return file.readAll();
 }
+
+// Reads a file of the test data folder into the new constant `variable`. Data a test needs is part of the
+// project: a missing or empty file fails the test, it never skips it.
+#define NIMBRA_READ_TEST_DATA(variable, relative)                                                            \
+    const QByteArray variable = ::nimbra::testing::readFile(::nimbra::testing::testDataPath(relative));      \
+    QVERIFY2(!variable.isEmpty(),                                                                            \
+             qPrintable(QStringLiteral("missing test data: ") + ::nimbra::testing::testDataPath(relative)))
 
 namespace detail {
 template <typename T> struct TaskOutcome {
