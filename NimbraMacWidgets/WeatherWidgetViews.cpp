@@ -5,9 +5,11 @@
 
 #include "FitLabel.h"
 #include "SymbolView.h"
+#include "ViewTheme.h"
 #include "WeatherConditionIcon.h"
 
 #include <QBoxLayout>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -124,8 +126,16 @@ void buildMediumCurrent(QBoxLayout* card, const WidgetEntryTexts& texts) {
     top->addWidget(name, 2, Qt::AlignBottom);
     FitLabel* condition = elidingLabel(
         texts.conditionTitle, FontToken::style(TextStyle::headline, FontWeight::semibold), kSecondary, 0.75);
-    condition->setMaximumWidth(condition->sizeHint().width());
-    top->addWidget(condition, 1, Qt::AlignBottom);
+    // Both sit on the name's baseline: the condition is lifted by the difference of the two fonts' descents.
+    const int lift = int(std::lround(QFontMetricsF(theme::font(name->style().font)).descent() -
+                                     QFontMetricsF(theme::font(condition->style().font)).descent()));
+    auto* conditionBox = new QWidget;
+    box(QBoxLayout::TopToBottom, conditionBox, 0)->setContentsMargins(0, 0, 0, qMax(0, lift));
+    conditionBox->layout()->addWidget(condition);
+    conditionBox->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    conditionBox->setMaximumWidth(condition->sizeHint().width());
+    conditionBox->setMinimumWidth(1);
+    top->addWidget(conditionBox, 1, Qt::AlignBottom);
     addSpacer(top, 6);
     addBadge(top, texts.alertCount, Qt::AlignVCenter);
     card->addWidget(topRow);
