@@ -38,8 +38,27 @@ std::optional<WeatherSample> sample(const VisualCrossingPoint& point) {
     };
 }
 
-std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day) {
-    const auto date = units::instantFromUnixSeconds(day.datetimeEpoch);
+namespace {
+
+// datetimeEpoch is the place's midnight, which for a user west of the place is still the day before: the
+// day's own date text names it. The instant serves only an answer without that text.
+std::optional<QDateTime> dayStart(const VisualCrossingDay& day, const LocalCalendar& calendar) {
+    QDate date;
+    if (day.datetime)
+        date = QLocale::c().toDate(*day.datetime, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid()) {
+        if (const auto midnight = units::instantFromUnixSeconds(day.datetimeEpoch))
+            date = calendar.toLocal(*midnight).date();
+    }
+    if (!date.isValid())
+        return std::nullopt;
+    return units::storableInstant(date.startOfDay(calendar.timeZone()));
+}
+
+} // namespace
+
+std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day, const LocalCalendar& calendar) {
+    const auto date = dayStart(day, calendar);
     const auto high = units::finite(day.tempmax);
     const auto low = units::finite(day.tempmin);
     if (!date || !high || !low)
@@ -89,7 +108,7 @@ ProviderForecast makeForecast(const VisualCrossingResponse& response, const Weat
                 forecast.hourly.append(*s);
         }
         if (forecast.daily.size() < dailyLimit) {
-            if (const auto d = dailyForecast(day))
+            if (const auto d = dailyForecast(day, calendar))
                 forecast.daily.append(*d);
         }
     }

@@ -15,7 +15,8 @@ QString attribution();
 
 // Nothing when the point's time or temperature is unusable.
 std::optional<WeatherSample> sample(const VisualCrossingPoint& point);
-std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day);
+// The day starts at the user's midnight of the place's date.
+std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day, const LocalCalendar& calendar);
 // Times the alert does not give run from `now` for an hour.
 WeatherAlert alert(const VisualCrossingAlert& alert, const QDateTime& now);
 // Hours are kept from the start of the current hour in the user's calendar.

@@ -18,6 +18,7 @@ VisualCrossingPoint VisualCrossingPoint::fromJson(const QJsonValue& value) {
 VisualCrossingDay VisualCrossingDay::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"VisualCrossingDay");
     return {
+        json::readOptionalString(o, u"datetime"),
         json::readDouble(o, u"datetimeEpoch"),
         json::readDouble(o, u"tempmax"),
         json::readDouble(o, u"tempmin"),

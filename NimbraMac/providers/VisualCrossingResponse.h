@@ -26,6 +26,7 @@ struct VisualCrossingPoint {
 };
 
 struct VisualCrossingDay {
+    std::optional<QString> datetime; // the place's own date, "yyyy-MM-dd"
     double datetimeEpoch = 0;
     double tempmax = 0;
     double tempmin = 0;

@@ -116,6 +116,24 @@ private Q_SLOTS:
                  alert("Weather alert", "", WeatherAlertSeverity::moderate, kNow, kNow.addSecs(3600)));
     }
 
+    // A user west of London still has the day before at London's midnight: each day is the place's own date,
+    // starting at the user's midnight, as every provider's days do.
+    void visualCrossingDaysAreThePlacesDates() {
+        const auto response =
+            decodeDocument<VisualCrossingResponse>(data("visual-crossing/timeline-london.json"));
+        QVERIFY2(response, qPrintable(response.error));
+        const LocalCalendar losAngeles = calendarIn("America/Los_Angeles");
+        const auto f = visualcrossing::makeForecast(*response, place(51.5, -0.12), kNow, losAngeles);
+        QCOMPARE(f.daily.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(f.daily[i].date, utc(20 + i, 8));
+
+        // Without the date text the place's midnight is read in the user's calendar.
+        VisualCrossingDay undated = response->days.first();
+        undated.datetime.reset();
+        QCOMPARE(visualcrossing::dailyForecast(undated, calendarIn("Europe/Berlin"))->date, utc(19, 23));
+    }
+
     // West of UTC, the UTC midnight that WeatherAPI.com gives for a day falls on the previous local day.
     void weatherAPIRequestsAndMaps() {
         const QString path = QStringLiteral("/v1/forecast.json");
