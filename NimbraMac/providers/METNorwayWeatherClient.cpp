@@ -1,4 +1,5 @@
 #include "METNorwayWeatherClient.h"
+#include "StorableForecast.h"
 
 #include "FailedForecast.h"
 #include "FetchOutcome.h"
@@ -173,7 +174,7 @@ ProviderForecast METNorwayWeatherClient::makeForecast(const METNorwayForecastRes
             forecast.hourly.append(*s);
     }
     forecast.daily = dailyForecasts(forecast.hourly, calendar);
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 ProviderForecast METNorwayWeatherClient::forecastFromBody(const QByteArray& body,

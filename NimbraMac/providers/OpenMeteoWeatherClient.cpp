@@ -1,4 +1,5 @@
 #include "OpenMeteoWeatherClient.h"
+#include "StorableForecast.h"
 
 #include "FailedForecast.h"
 #include "FetchOutcome.h"
@@ -274,7 +275,7 @@ ProviderForecast OpenMeteoWeatherClient::makeForecast(const OpenMeteoForecastRes
         forecast.hourly = hourlySamples(*response.hourly, clock, calendar.startOfHour(now));
     if (response.daily)
         forecast.daily = dailyForecasts(*response.daily, clock);
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 ProviderForecast OpenMeteoWeatherClient::forecastFromBody(const QByteArray& body,

@@ -1,4 +1,5 @@
 #include "OpenWeatherMapping.h"
+#include "StorableForecast.h"
 
 #include "ProviderUnits.h"
 
@@ -189,7 +190,7 @@ ProviderForecast makeForecast(const OpenWeatherResponse& response, const Weather
         if (const auto d = dailyForecast(day))
             forecast.daily.append(*d);
     }
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 } // namespace nimbra::openweather

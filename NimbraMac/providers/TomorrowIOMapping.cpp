@@ -1,4 +1,5 @@
 #include "TomorrowIOMapping.h"
+#include "StorableForecast.h"
 
 #include "Iso8601.h"
 #include "ProviderUnits.h"
@@ -138,7 +139,7 @@ ProviderForecast makeForecast(const TomorrowIOResponse& response, const WeatherL
         if (const auto d = dailyForecast(interval))
             forecast.daily.append(*d);
     }
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 } // namespace nimbra::tomorrowio

@@ -1,4 +1,5 @@
 #include "VisualCrossingMapping.h"
+#include "StorableForecast.h"
 
 #include "ProviderTextMapping.h"
 #include "ProviderUnits.h"
@@ -114,7 +115,7 @@ ProviderForecast makeForecast(const VisualCrossingResponse& response, const Weat
     }
     for (const auto& a : response.alerts.value_or(QList<VisualCrossingAlert>{}))
         forecast.alerts.append(alert(a, now));
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 } // namespace nimbra::visualcrossing

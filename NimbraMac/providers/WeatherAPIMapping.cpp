@@ -1,4 +1,5 @@
 #include "WeatherAPIMapping.h"
+#include "StorableForecast.h"
 
 #include "Iso8601.h"
 #include "ProviderTextMapping.h"
@@ -154,7 +155,7 @@ ProviderForecast makeForecast(const WeatherAPIResponse& response, const WeatherL
     }
     for (const auto& a : response.alerts.value_or(QList<WeatherAPIAlert>{}))
         forecast.alerts.append(alert(a, now, calendar));
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 } // namespace nimbra::weatherapi

@@ -1,4 +1,5 @@
 #include "WeatherKitWeatherClient.h"
+#include "StorableForecast.h"
 
 #include "FailedForecast.h"
 #include "ProviderUnits.h"
@@ -173,7 +174,7 @@ ProviderForecast WeatherKitWeatherClient::makeForecast(const WeatherKitWeather& 
     }
     for (const WeatherKitAlert& a : weather.weatherAlerts.value_or(QList<WeatherKitAlert>()))
         forecast.alerts.append(alert(a, now));
-    return forecast;
+    return withStorableInstants(std::move(forecast), now);
 }
 
 QCoro::Task<ProviderForecast> WeatherKitWeatherClient::forecast(WeatherLocation location,

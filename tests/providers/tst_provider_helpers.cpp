@@ -3,7 +3,9 @@
 #include "FixtureWeatherClient.h"
 #include "PlaceholderWeatherClient.h"
 #include "ProviderTextMapping.h"
+#include "StorableForecast.h"
 #include "TestSupport.h"
+#include "TomorrowIOMapping.h"
 #include "UUIDText.h"
 #include "WeatherFixtures.h"
 #include "WeatherProviderHTTPError.h"
@@ -172,6 +174,44 @@ private Q_SLOTS:
         const QString fits(providerTextLimit, u'y');
         QCOMPARE(failedForecast(WeatherProviderKind::openMeteo, {}, kNow, "Open-Meteo", fits).errorMessage,
                  fits);
+    }
+
+    // Times that only leave the years 0001-9999 once in UTC ("9999-12-31T23:00-05:00") must not reach the
+    // snapshot, whose every later save they would fail.
+    void forecastsKeepOnlyStorableInstants() {
+        const auto response = decodeDocument<TomorrowIOResponse>(
+            R"({"timelines":{"hourly":[{"time":"9999-12-31T23:00:00-05:00","values":{"temperature":1}},)"
+            R"({"time":"2025-03-10T15:00:00Z","values":{"temperature":2}}]}})");
+        QVERIFY2(response, qPrintable(response.error));
+        const ProviderForecast mapped = tomorrowio::makeForecast(*response, {}, kNow);
+        QCOMPARE(mapped.current, std::nullopt);
+        QCOMPARE(mapped.hourly.size(), 1);
+        QVERIFY(encodeDocument(mapped));
+
+        const QDateTime beyond(QDate(10000, 1, 1), QTime(1, 0), Qt::UTC);
+        const QDateTime before(QDate(0, 12, 31), QTime(23, 0), Qt::UTC);
+        ProviderForecast f = failedForecast(WeatherProviderKind::weatherKit, {}, QDateTime(), "Apple", "x");
+        f.errorMessage.reset();
+        f.expiresAt = beyond;
+        f.current = WeatherSample{before, 1, {}, {}, {}, WeatherCondition::clear, {}, {}};
+        f.hourly = {WeatherSample{kNow, 2, {}, {}, {}, WeatherCondition::clear, {}, {}},
+                    WeatherSample{beyond, 3, {}, {}, {}, WeatherCondition::clear, {}, {}}};
+        f.daily = {DailyForecast{kNow, 5, 1, WeatherCondition::rain, {}, before, kNow},
+                   DailyForecast{before, 5, 1, WeatherCondition::rain, {}, {}, {}}};
+        f.alerts = {WeatherAlert{
+            QUuid::createUuid(), WeatherProviderKind::weatherKit, "Wind", "", {}, kNow, beyond, {}}};
+        QVERIFY(!encodeDocument(f));
+
+        const ProviderForecast kept = withStorableInstants(f, kNow);
+        QVERIFY2(encodeDocument(kept), qPrintable(encodeDocument(kept).error));
+        QCOMPARE(kept.issuedAt, kNow);
+        QCOMPARE(kept.expiresAt, kNow);
+        QCOMPARE(kept.current, std::nullopt);
+        QCOMPARE(kept.hourly, QList<WeatherSample>{f.hourly.first()});
+        QCOMPARE(kept.daily.size(), 1);
+        QCOMPARE(kept.daily.first().sunrise, std::nullopt);
+        QCOMPARE(kept.daily.first().sunset, kNow);
+        QVERIFY(kept.alerts.isEmpty());
     }
 
     void responseFailureOfTransportErrorsAndSuccess() {
