@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Iso8601.h"
+
 #include <QDateTime>
 
 #include <memory>
@@ -18,6 +20,17 @@ public:
 class SystemClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTimeUtc(); }
+};
+
+// Another clock's time without the fraction of a second. The snapshot keeps whole seconds, so state stamped
+// with this clock reads back from the file exactly as it is held.
+class WholeSecondClock final : public Clock {
+public:
+    explicit WholeSecondClock(std::shared_ptr<const Clock> base) : m_base(std::move(base)) {}
+    QDateTime now() const override { return iso8601::wholeSeconds(m_base->now()); }
+
+private:
+    std::shared_ptr<const Clock> m_base;
 };
 
 class ManualClock final : public Clock {

@@ -58,6 +58,8 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
       m_credentialStore(std::move(credentialStore)), m_environment(std::move(environment)) {
     if (!m_environment.providers.session)
         m_environment.providers.session = std::make_shared<HTTPSession>();
+    // Everything the store and its refreshes stamp goes to the snapshot, which keeps whole seconds.
+    m_environment.clock = std::make_shared<WholeSecondClock>(m_environment.clock);
     const WeatherCacheReading reading = m_cache->read();
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
 

@@ -58,10 +58,10 @@ private:
     std::shared_ptr<InMemoryKeychain> m_keychain;
     std::shared_ptr<WidgetCenterRecorder> m_widgets;
 
-    std::unique_ptr<WeatherStore> makeStore() {
+    std::unique_ptr<WeatherStore> makeStore(const QDateTime& now = kNoon.addDays(1)) {
         auto credentials = std::make_shared<WeatherProviderCredentialStore>(
             std::make_shared<InMemoryUserDefaults>(), m_keychain);
-        const WeatherStoreEnvironment environment{std::make_shared<ManualClock>(kNoon.addDays(1)), m_widgets,
+        const WeatherStoreEnvironment environment{std::make_shared<ManualClock>(now), m_widgets,
                                                   std::chrono::milliseconds(60)};
         return std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(m_file), std::make_shared<LocationSyncStore>(m_mirror),
@@ -166,6 +166,26 @@ private Q_SLOTS:
         QTEST(namesOf(store->locations()), "names");
         QCOMPARE(m_mirror->writeCount(), sync ? 2 : 1);
         QVERIFY(invariantsHold(*store));
+    }
+
+    // The widget host reads the file: it must see the state the application starts with. The system clock
+    // has milliseconds, which the file does not keep.
+    void startupFileHoldsTheStartupState() {
+        CachedWeatherPayload local;
+        local.locations = {place(2, QStringLiteral("Oslo"), 59.9, 10.7)};
+        savePayload(local);
+        CachedWeatherPayload remote;
+        remote.locations = {
+            place(3, QStringLiteral("Bergen"), 60.4, 5.3, QStringLiteral("Norway"), false, kNoon.addDays(2))};
+        LocationSyncStore(m_mirror).save(remote);
+
+        const auto store = makeStore(kNoon.addDays(1).addMSecs(250));
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Current Location", "Bergen", "Oslo"}));
+        const CachedWeatherPayload state{store->locations(),         store->settings(),
+                                         store->selectedForecast(),  store->forecasts(),
+                                         store->providerForecasts(), store->accuracyScores()};
+        QCOMPARE(WeatherCache(m_file).load(), state);
+        QCOMPARE(LocationSyncStore(m_mirror).load(), std::optional(state));
     }
 
     void startupTidyDropsSamplesAndMergesDuplicates() {
