@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end check of the tray application, for CTest and for a person:
 #
-#   tests/app/e2e_tray.sh NIMBRA HELPER OUTDIR
+#   tests/app/e2e_tray.sh NIMBRA HELPER OUTDIR [WIDGETS_HELPER]
 #
 # Starts a private X server (Xvfb) with a real XEmbed tray host (trayer) and a private session bus, writes a
 # snapshot into a temporary XDG_DATA_HOME, starts NIMBRA, waits for its tray icon, clicks it and photographs
-# the dashboard. Screenshots stay in OUTDIR. No network: every provider address points at a closed local port,
+# the dashboard. With WIDGETS_HELPER it also checks the widget host the application starts: the widgets show the
+# snapshot's forecast, and change once the application has saved a new one. Screenshots stay in OUTDIR. No network: every provider address points at a closed local port,
 # so the launch refresh fails and the snapshot's forecast stays on screen.
 #
 # To add a check, write a function step_<name> below (it may use the helpers) and add <name> to STEPS.
@@ -15,7 +16,10 @@ set -uo pipefail
 NIMBRA=${1:?nimbra binary}
 HELPER=${2:?nimbra-e2e-helper binary}
 OUTDIR=${3:?output folder}
+# The widget host's steps need the widget helper; without it they are left out.
+WIDGETS_HELPER=${4:-}
 STEPS=(tray_icon popover)
+[[ -n $WIDGETS_HELPER ]] && STEPS+=(widgets widgets_after_save)
 
 for tool in Xvfb trayer xdotool import dbus-daemon; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -173,7 +177,92 @@ step_popover() {
     ((warm > 300)) || fail "the dashboard does not show the snapshot's forecast"
 }
 
+# --- Widget host steps (with the widget helper as the 4th argument) ---
+
+# The host's widget windows: visible windows of nimbra-widgets.
+widget_windows() {
+    xdotool search --onlyvisible --classname '^nimbra-widgets$' 2>/dev/null
+}
+
+# Three widgets where neither the tray nor the dashboard covers them, as a user would have placed them.
+place_widgets() {
+    mkdir -p "$XDG_CONFIG_HOME/Nimbra"
+    cat >"$XDG_CONFIG_HOME/Nimbra/widgets.conf" <<CONF
+[placements]
+1\\kind=NimbraCurrentWidget
+1\\family=systemMedium
+1\\x=20
+1\\y=40
+2\\kind=NimbraHourlyWidget
+2\\family=systemMedium
+2\\x=20
+2\\y=240
+3\\kind=NimbraTenDayWidget
+3\\family=systemLarge
+3\\x=412
+3\\y=40
+size=3
+CONF
+}
+
+# Recorded provider answers on a loopback port; refused (404) until the trigger file exists.
+start_provider_server() {
+    "$WIDGETS_HELPER" serve "$WORK/serve-now" >"$WORK/serve.port" 2>"$WORK/serve.log" &
+    PIDS+=($!)
+    wait_for 50 test -s "$WORK/serve.port" || fail "the provider server did not start"
+    export NIMBRA_PROVIDER_BASE_URL=http://127.0.0.1:$(head -n 1 "$WORK/serve.port")
+}
+
+# The widgets' area of a screenshot as one small image, for comparing two moments.
+widgets_crop() {
+    convert "$OUTDIR/$1.png" -crop 770x420+20+40 +repage "$WORK/$1-widgets.png"
+}
+
+step_widgets() {
+    wait_for 150 test "$(widget_windows | wc -l)" -ge 3 || {
+        shot no-widgets
+        fail "the application started no widget host showing the three widgets"
+    }
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:com.tarnwick.Nimbra.Widgets 2>/dev/null | grep -q "boolean true" ||
+        fail "no widget host owns its bus name"
+    sleep 1.5
+    shot widgets
+    local warm
+    # The snapshot's forecast is clear: the current-conditions widget draws a sun.
+    warm=$("$HELPER" warm-pixels "$OUTDIR/widgets.png" 20 40 372 180)
+    echo "warm pixels in the current-conditions widget: $warm"
+    ((warm > 300)) || fail "the widgets do not show the snapshot's forecast"
+    widgets_crop widgets
+}
+
+step_widgets_after_save() {
+    # From now on a refresh finds a snowy morning; the application saves it and the host reloads.
+    touch "$WORK/serve-now"
+    sleep 0.3
+    # The refresh button at the dashboard's top right, still open from the popover step.
+    xdotool mousemove $((DX + DW - 27)) $((DY + 24)) click 1
+    local tries=100 changed=0
+    while ((tries-- > 0)); do
+        sleep 0.2
+        import -window root "$WORK/now.png" 2>/dev/null || continue
+        convert "$WORK/now.png" -crop 770x420+20+40 +repage "$WORK/now-widgets.png"
+        if (($(compare -metric AE "$WORK/widgets-widgets.png" "$WORK/now-widgets.png" null: 2>&1 |
+            awk '{printf "%d", $1}') > 2000)); then
+            changed=1
+            break
+        fi
+    done
+    sleep 1
+    shot widgets-after-save
+    ((changed)) || fail "the widgets did not change after the application saved a new forecast"
+}
+
 start_session
+if [[ -n $WIDGETS_HELPER ]]; then
+    place_widgets
+    start_provider_server
+fi
 start_app
 for step in "${STEPS[@]}"; do
     echo "== $step"
