@@ -14,6 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         LocationSearchService::result(HTTPResponse{200, {}, fuzz::bytes(data, size), {}, false}, now);
     if (result.failed()) {
         fuzz::require(result.locations.isEmpty(), "a failed search offers no places");
+        // A successful answer that cannot be read shows the fixed text, never a decoder's.
+        fuzz::require(result.errorDescription == errorDescription(LocationSearchError::invalidResponse),
+                      "an unreadable answer shows the fixed text", result.errorDescription);
         return 0;
     }
     QSet<QUuid> ids;
@@ -21,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const WeatherLocation& location : result.locations) {
         fuzz::require(isValidCoordinate(location.latitude, location.longitude),
                       "a candidate lies on the globe", location.name);
+        fuzz::require(!location.name.trimmed().isEmpty(), "a candidate has a name to show");
         ids.insert(location.id);
         payload.locations.append(location);
     }
