@@ -87,8 +87,9 @@ LocationSearchResult candidates(const HTTPResponse& response, const QDateTime& n
         return failure(LocationSearchError::invalidResponse);
     QList<WeatherLocation> mapped;
     for (const GeocodingResult& result : decoded->results.value_or(QList<GeocodingResult>{})) {
-        // A place off the globe cannot be forecast, and its number would break the snapshot later.
-        if (isValidCoordinate(result.latitude, result.longitude))
+        // A place off the globe cannot be forecast, and its number would break the snapshot later; a blank
+        // name would be an empty row in the list.
+        if (isValidCoordinate(result.latitude, result.longitude) && !result.name.trimmed().isEmpty())
             mapped.append(candidate(result, now));
     }
     return {LocationSearchService::withoutNearDuplicates(mapped), std::nullopt, {}};

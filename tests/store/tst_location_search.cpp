@@ -146,11 +146,13 @@ private Q_SLOTS:
         QTest::newRow("results not an array")
             << CannedResponse::json(R"({"results":"none"})") << QStringList{} << invalid << true;
         QTest::newRow("top level an array") << CannedResponse::json("[]") << QStringList{} << invalid << true;
-        QTest::newRow("results without a name or coordinates are skipped")
-            << CannedResponse::json(R"({"results":[{"name":"A","latitude":1,"longitude":2},)"
-                                    R"({"name":"B","longitude":5.3},{"latitude":7,"longitude":8},)"
-                                    R"({"name":"C","latitude":"59.9","longitude":10.7},null,3,)"
-                                    R"({"name":"D","latitude":3,"longitude":4}]})")
+        QTest::newRow("results without a name (or a blank one) or coordinates are skipped")
+            << CannedResponse::json(
+                   R"({"results":[{"name":"A","latitude":1,"longitude":2},)"
+                   R"({"name":"B","longitude":5.3},{"latitude":7,"longitude":8},)"
+                   R"({"name":"C","latitude":"59.9","longitude":10.7},null,3,)"
+                   R"({"name":" ","latitude":5,"longitude":6},{"name":"","latitude":5,"longitude":9},)"
+                   R"({"name":"D","latitude":3,"longitude":4}]})")
             << QStringList{"A", "D"} << none << false;
         QTest::newRow("places off the globe are left out")
             << CannedResponse::json(R"({"results":[{"name":"N","latitude":90.5,"longitude":0},)"
