@@ -146,13 +146,17 @@ CachedWeatherPayload WeatherStore::snapshot() const {
 
 void WeatherStore::persist() {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot())
+    if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
+        setSaveError(m_snapshotSaveError, m_lastError);
         return;
+    }
     QByteArray written;
     if (const auto error = m_cache->save(snapshot(), &written)) {
         setLastError(error->description);
+        setSaveError(m_snapshotSaveError, error->description);
         return;
     }
+    setSaveError(m_snapshotSaveError, std::nullopt);
     if (m_settings.useICloudSync)
         m_syncStore->saveEncoded(written);
     reloadWidgetTimelines(*m_environment.widgetCenter);
@@ -273,6 +277,13 @@ void WeatherStore::setLastError(std::optional<QString> text) {
         return;
     Q_EMIT objectWillChange();
     m_lastError = std::move(text);
+}
+
+void WeatherStore::setSaveError(std::optional<QString>& slot, std::optional<QString> text) {
+    if (slot == text)
+        return;
+    Q_EMIT objectWillChange();
+    slot = std::move(text);
 }
 
 void WeatherStore::setRefreshing(bool on) {

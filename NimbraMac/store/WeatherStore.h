@@ -94,6 +94,12 @@ public:
     bool isRefreshing() const { return m_isRefreshing; }
     bool isResolvingCurrentLocation() const { return m_isResolvingCurrentLocation; }
     const std::optional<QString>& lastError() const { return m_lastError; }
+    // Why the last write of the snapshot file or of the API keys failed, until that write next succeeds.
+    // Unlike lastError() it is never a refresh's failure, so a screen that changes something can say that
+    // the change was not kept.
+    std::optional<QString> saveError() const {
+        return m_snapshotSaveError ? m_snapshotSaveError : m_keySaveError;
+    }
     const QString& currentLocationStatus() const { return m_currentLocationStatus; }
     const WeatherProviderCredentials& providerCredentials() const { return m_providerCredentials; }
     const QHash<WeatherProviderKind, APIKeyCheckStatus>& apiKeyCheckStatuses() const {
@@ -139,9 +145,14 @@ public:
     // Settings and API keys. Key edits and checks are not persisted: keys live in the keyring, check
     // states in memory.
     void updateSettings(const std::function<void(WeatherSettings&)>& change);
-    // Stores the trimmed key and resets its check state. A key the keyring did not take is reported in
-    // lastError().
+    // Stores the trimmed key, resets its check state and saves the keys. A key the keyring did not take is
+    // reported in lastError().
     void updateAPIKey(const QString& key, WeatherProviderKind kind);
+    // The first half of updateAPIKey: the key and its check state change in memory only. For a field that
+    // edits a key keystroke by keystroke, where each keyring write is a D-Bus call that may ask to unlock.
+    void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind);
+    // The second half: writes all keys to the keyring; a failure becomes lastError() and saveError().
+    void saveAPIKeys();
     APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const;
     // Asks the provider for one forecast with the kind's key. Only OpenWeather and Tomorrow.io take keys.
     // The answer is dropped when the key changed meanwhile or a newer check of the kind started.
@@ -151,7 +162,7 @@ public:
     WeatherLocation validationLocation() const;
 
     // Writes the snapshot file, the mirror when sync is on, and asks the widgets to reload at once and again
-    // after a delay. A failed file write becomes lastError() and skips the rest.
+    // after a delay. A failed file write becomes lastError() and saveError() and skips the rest.
     void persist();
     // Gives a listed location without a forecast the placeholder forecast and an empty provider list, and
     // persists; otherwise does nothing.
@@ -197,6 +208,7 @@ private:
 
     // Publishing helpers, each announcing the change first.
     void setLastError(std::optional<QString> text);
+    void setSaveError(std::optional<QString>& slot, std::optional<QString> text);
     void setRefreshing(bool on);
     void setResolvingCurrentLocation(bool on);
     void setCurrentLocationStatus(const QString& text);
@@ -229,6 +241,8 @@ private:
     bool m_isRefreshing = false;
     bool m_isResolvingCurrentLocation = false;
     std::optional<QString> m_lastError;
+    std::optional<QString> m_snapshotSaveError;
+    std::optional<QString> m_keySaveError;
     QString m_currentLocationStatus = unresolvedStatusText;
     WeatherProviderCredentials m_providerCredentials;
     QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;

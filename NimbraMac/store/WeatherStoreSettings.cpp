@@ -31,14 +31,25 @@ void WeatherStore::updateSettings(const std::function<void(WeatherSettings&)>& c
 }
 
 void WeatherStore::updateAPIKey(const QString& key, WeatherProviderKind kind) {
+    updateAPIKeyInMemory(key, kind);
+    saveAPIKeys();
+}
+
+void WeatherStore::updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind) {
     Q_ASSERT(QThread::currentThread() == thread());
     WeatherProviderCredentials copy = m_providerCredentials;
     copy.setAPIKey(key, kind);
     setProviderCredentials(copy);
     setAPIKeyCheckStatus(kind, copy.apiKey(kind).isEmpty() ? APIKeyCheckStatus::missing()
                                                            : APIKeyCheckStatus::notChecked());
+}
+
+void WeatherStore::saveAPIKeys() {
+    Q_ASSERT(QThread::currentThread() == thread());
     // A key the keyring did not take works until quit and is then gone: the user must know.
-    if (const auto failure = m_credentialStore->save(copy))
+    const auto failure = m_credentialStore->save(m_providerCredentials);
+    setSaveError(m_keySaveError, failure);
+    if (failure)
         setLastError(*failure);
     else if (m_lastError == WeatherProviderCredentialStore::saveFailureMessage())
         setLastError(std::nullopt);

@@ -1,5 +1,7 @@
 #include "StoreHarness.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace nimbra;
@@ -67,11 +69,46 @@ private Q_SLOTS:
         const auto store = h.makeStore();
         h.keychain->failWith(Keychain::notAvailable);
         store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO);
-        QCOMPARE(store->lastError(), std::optional(WeatherProviderCredentialStore::saveFailureMessage()));
+        const auto failure = std::optional(WeatherProviderCredentialStore::saveFailureMessage());
+        QCOMPARE(store->lastError(), failure);
+        QCOMPARE(store->saveError(), failure);
         QCOMPARE(store->providerCredentials().tomorrowIOAPIKey, QStringLiteral("tm-key"));
         h.keychain->failWith(Keychain::success);
         store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO);
-        QVERIFY(!store->lastError());
+        QVERIFY(!store->lastError() && !store->saveError());
+    }
+
+    // A key typed in memory is used at once (its badge follows) but reaches the keyring only when saved.
+    void keyInMemoryUntilSaved() {
+        StoreHarness h;
+        const auto store = h.makeStore();
+        store->updateAPIKeyInMemory(QStringLiteral(" ow-key "), K::openWeather);
+        QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QCOMPARE(store->apiKeyCheckStatus(K::openWeather).kind, Status::notChecked);
+        QCOMPARE(h.keychain->itemCount(), 0);
+        store->saveAPIKeys();
+        QCOMPARE(h.keychain->itemCount(), 1);
+        QCOMPARE(h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow-key"));
+        store->updateAPIKeyInMemory(QString(), K::openWeather);
+        QCOMPARE(store->apiKeyCheckStatus(K::openWeather).kind, Status::missing);
+        QCOMPARE(h.keychain->itemCount(), 1);
+    }
+
+    // A snapshot that cannot be written is a save error until a write succeeds; refresh failures are not.
+    void snapshotFailureIsASaveError() {
+        StoreHarness h;
+        const auto store = h.makeStore();
+        QVERIFY(!store->saveError());
+        const QString folder = QFileInfo(h.file).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        store->updateSettings([](WeatherSettings& s) { s.showAlerts = false; });
+        QVERIFY(store->saveError() && store->saveError() == store->lastError());
+        QVERIFY(QFile::remove(folder));
+        store->persist();
+        QVERIFY(!store->saveError());
     }
 
     void checkAPIKey_data() {
