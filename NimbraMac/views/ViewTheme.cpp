@@ -98,6 +98,9 @@ QColor color(const ColorToken& token, const QPalette& palette) {
     case Tint::red:
         c = QColor::fromRgbF(1.00f, 0.23f, 0.19f);
         break;
+    case Tint::green:
+        c = QColor::fromRgbF(0.20f, 0.78f, 0.35f);
+        break;
     case Tint::gray:
         c = QColor::fromRgbF(0.56f, 0.56f, 0.58f);
         break;

@@ -18,6 +18,7 @@ enum class Tint {
     cyan,
     yellow,
     red,
+    green,
     gray,
     white,
     black,
