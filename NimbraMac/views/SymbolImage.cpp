@@ -209,6 +209,240 @@ Glyph questionmark() {
     return g;
 }
 
+QPainterPath circle(QPointF centre, double radius) {
+    QPainterPath p;
+    p.addEllipse(centre, radius, radius);
+    return p;
+}
+
+// A filled disc with a mark cut out of it, as the ".circle.fill" symbols are.
+Glyph discWithout(const QPainterPath& markFill, const QPainterPath& markLine = {}, double lineWidth = 0.09) {
+    Glyph g;
+    QPainterPath mark = markFill;
+    if (!markLine.isEmpty())
+        mark = united(mark, strokeOf(markLine, lineWidth));
+    g.fill = subtracted(circle(QPointF(0.5, 0.5), 0.46), mark);
+    return g;
+}
+
+Glyph checkmarkCircleFill() {
+    QPainterPath tick;
+    tick.moveTo(0.29, 0.52);
+    tick.lineTo(0.44, 0.66);
+    tick.lineTo(0.71, 0.36);
+    return discWithout({}, tick, 0.1);
+}
+
+Glyph plusCircleFill() {
+    QPainterPath plus;
+    plus.moveTo(0.5, 0.28);
+    plus.lineTo(0.5, 0.72);
+    plus.moveTo(0.28, 0.5);
+    plus.lineTo(0.72, 0.5);
+    return discWithout({}, plus, 0.1);
+}
+
+Glyph questionmarkCircleFill() {
+    QPainterPath hook;
+    hook.moveTo(polar(QPointF(0.5, 0.39), 0.12, 160));
+    hook.arcTo(QRectF(0.38, 0.27, 0.24, 0.24), 160, -200);
+    hook.cubicTo(QPointF(0.57, 0.53), QPointF(0.5, 0.53), QPointF(0.5, 0.61));
+    return discWithout(circle(QPointF(0.5, 0.74), 0.055), hook, 0.09);
+}
+
+QPainterPath pinPath(double cx, double top, double radius, double tipY) {
+    QPainterPath p;
+    p.moveTo(cx, tipY);
+    p.cubicTo(QPointF(cx - radius * 0.5, tipY - (tipY - top) * 0.35),
+              QPointF(cx - radius, top + radius * 1.4), QPointF(cx - radius, top + radius));
+    p.arcTo(QRectF(cx - radius, top, 2 * radius, 2 * radius), 180, -180);
+    p.cubicTo(QPointF(cx + radius, top + radius * 1.4),
+              QPointF(cx + radius * 0.5, tipY - (tipY - top) * 0.35), QPointF(cx, tipY));
+    p.closeSubpath();
+    return p;
+}
+
+Glyph mappinCircleFill() {
+    const QPainterPath pin = subtracted(pinPath(0.5, 0.2, 0.16, 0.8), circle(QPointF(0.5, 0.36), 0.06));
+    return discWithout(pin);
+}
+
+QPainterPath arrowPath() {
+    // The navigation arrow, pointing up and to the right.
+    QPainterPath p;
+    p.moveTo(0.88, 0.12);
+    p.lineTo(0.50, 0.90);
+    p.lineTo(0.44, 0.56);
+    p.lineTo(0.10, 0.50);
+    p.closeSubpath();
+    return p;
+}
+
+Glyph locationFill() {
+    Glyph g;
+    g.fill = arrowPath();
+    return g;
+}
+
+Glyph locationOutline() {
+    Glyph g;
+    g.stroke = arrowPath();
+    g.strokeScale = 0.9;
+    return g;
+}
+
+Glyph exclamationTriangleFill() {
+    QPainterPath triangle;
+    triangle.moveTo(0.5, 0.08);
+    triangle.lineTo(0.95, 0.88);
+    triangle.lineTo(0.05, 0.88);
+    triangle.closeSubpath();
+    QPainterPath rounded = united(triangle, strokeOf(triangle, 0.08));
+    QPainterPath bar;
+    bar.moveTo(0.5, 0.36);
+    bar.lineTo(0.5, 0.62);
+    Glyph g;
+    g.fill = subtracted(rounded, united(strokeOf(bar, 0.1), circle(QPointF(0.5, 0.76), 0.055)));
+    return g;
+}
+
+Glyph keySlashFill() {
+    Glyph g;
+    QPainterPath key = circle(QPointF(0.33, 0.36), 0.2);
+    QPainterPath shaft;
+    shaft.moveTo(0.42, 0.45);
+    shaft.lineTo(0.84, 0.87);
+    shaft.moveTo(0.66, 0.69);
+    shaft.lineTo(0.74, 0.61);
+    shaft.moveTo(0.76, 0.79);
+    shaft.lineTo(0.84, 0.71);
+    key = united(subtracted(key, circle(QPointF(0.29, 0.32), 0.07)), strokeOf(shaft, 0.1));
+    QPainterPath slash;
+    slash.moveTo(0.1, 0.9);
+    slash.lineTo(0.9, 0.1);
+    // A gap on both sides of the slash keeps it readable over the key.
+    g.fill = united(subtracted(key, strokeOf(slash, 0.2)), strokeOf(slash, 0.08));
+    return g;
+}
+
+Glyph trash() {
+    Glyph g;
+    g.stroke.moveTo(0.14, 0.24);
+    g.stroke.lineTo(0.86, 0.24);
+    g.stroke.moveTo(0.38, 0.24);
+    g.stroke.lineTo(0.40, 0.10);
+    g.stroke.lineTo(0.60, 0.10);
+    g.stroke.lineTo(0.62, 0.24);
+    g.stroke.moveTo(0.22, 0.24);
+    g.stroke.lineTo(0.27, 0.90);
+    g.stroke.lineTo(0.73, 0.90);
+    g.stroke.lineTo(0.78, 0.24);
+    for (const double x : {0.42, 0.58}) {
+        g.stroke.moveTo(x, 0.38);
+        g.stroke.lineTo(x, 0.76);
+    }
+    g.strokeScale = 0.8;
+    return g;
+}
+
+Glyph circlingArrows() {
+    Glyph g;
+    const QRectF ring(0.14, 0.14, 0.72, 0.72);
+    const QPointF centre(0.5, 0.5);
+    for (const double start : {20.0, 200.0}) {
+        g.stroke.arcMoveTo(ring, start);
+        g.stroke.arcTo(ring, start, 140);
+        // The head at the arc's end points along the turn.
+        const double end = start + 140;
+        const QPointF tip = polar(centre, 0.36, end);
+        g.stroke.moveTo(polar(tip, 0.15, end - 60));
+        g.stroke.lineTo(tip);
+        g.stroke.lineTo(polar(tip, 0.15, end - 160));
+    }
+    g.strokeScale = 0.85;
+    return g;
+}
+
+Glyph infoCircle() {
+    Glyph g;
+    g.stroke = circle(QPointF(0.5, 0.5), 0.42);
+    g.stroke.moveTo(0.5, 0.45);
+    g.stroke.lineTo(0.5, 0.72);
+    g.fill = circle(QPointF(0.5, 0.31), 0.055);
+    g.strokeScale = 0.8;
+    return g;
+}
+
+Glyph compass() {
+    Glyph g;
+    g.stroke = circle(QPointF(0.5, 0.5), 0.42);
+    QPainterPath needle;
+    needle.moveTo(0.70, 0.30);
+    needle.lineTo(0.56, 0.56);
+    needle.lineTo(0.30, 0.70);
+    needle.lineTo(0.44, 0.44);
+    needle.closeSubpath();
+    g.fill = needle;
+    g.strokeScale = 0.8;
+    return g;
+}
+
+Glyph lockDocument() {
+    Glyph g;
+    g.stroke.moveTo(0.62, 0.08);
+    g.stroke.lineTo(0.22, 0.08);
+    g.stroke.lineTo(0.22, 0.92);
+    g.stroke.lineTo(0.78, 0.92);
+    g.stroke.lineTo(0.78, 0.24);
+    g.stroke.lineTo(0.62, 0.08);
+    g.stroke.lineTo(0.62, 0.24);
+    g.stroke.lineTo(0.78, 0.24);
+    g.stroke.moveTo(0.42, 0.56);
+    g.stroke.lineTo(0.42, 0.48);
+    g.stroke.arcTo(QRectF(0.42, 0.40, 0.16, 0.16), 180, -180);
+    g.stroke.lineTo(0.58, 0.56);
+    QPainterPath body;
+    body.addRoundedRect(QRectF(0.36, 0.56, 0.28, 0.22), 0.04, 0.04);
+    g.fill = body;
+    g.strokeScale = 0.7;
+    return g;
+}
+
+Glyph menubarRectangle() {
+    Glyph g;
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(0.08, 0.18, 0.84, 0.64), 0.1, 0.1);
+    g.stroke = frame;
+    QPainterPath bar;
+    bar.addRect(QRectF(0.08, 0.18, 0.84, 0.16));
+    g.fill = scaled(scaled(bar, 1000).intersected(scaled(frame, 1000)), 0.001);
+    g.strokeScale = 0.75;
+    return g;
+}
+
+Glyph cloudSun() {
+    Glyph g;
+    const QPointF sun(0.36, 0.36);
+    QPainterPath rays;
+    for (int i = 0; i < 8; ++i) {
+        if (i == 6 || i == 7)
+            continue; // hidden behind the cloud
+        rays.moveTo(polar(sun, 0.19, i * 45.0));
+        rays.lineTo(polar(sun, 0.26, i * 45.0));
+    }
+    QPainterPath cloud;
+    cloud.moveTo(0.30, 0.86);
+    cloud.arcTo(QRectF(0.16, 0.58, 0.28, 0.28), 270, -180);
+    cloud.arcTo(QRectF(0.34, 0.40, 0.38, 0.38), 160, -140);
+    cloud.arcTo(QRectF(0.66, 0.62, 0.24, 0.24), 90, -180);
+    cloud.closeSubpath();
+    g.faint =
+        subtracted(united(circle(sun, 0.12), strokeOf(rays, 0.06)), united(cloud, strokeOf(cloud, 0.12)));
+    g.stroke = cloud;
+    g.strokeScale = 0.8;
+    return g;
+}
+
 using GlyphFactory = std::function<Glyph()>;
 
 const QList<std::pair<QString, GlyphFactory>>& glyphTable() {
@@ -228,6 +462,21 @@ const QList<std::pair<QString, GlyphFactory>>& glyphTable() {
         {QStringLiteral("chevron.down"), chevronDown},
         {QStringLiteral("snowflake"), snowflake},
         {QStringLiteral("questionmark"), questionmark},
+        {QStringLiteral("menubar.rectangle"), menubarRectangle},
+        {QStringLiteral("location"), locationOutline},
+        {QStringLiteral("location.fill"), locationFill},
+        {QStringLiteral("cloud.sun"), cloudSun},
+        {QStringLiteral("info.circle"), infoCircle},
+        {QStringLiteral("checkmark.circle.fill"), checkmarkCircleFill},
+        {QStringLiteral("exclamationmark.triangle.fill"), exclamationTriangleFill},
+        {QStringLiteral("questionmark.circle.fill"), questionmarkCircleFill},
+        {QStringLiteral("key.slash.fill"), keySlashFill},
+        {QStringLiteral("plus.circle.fill"), plusCircleFill},
+        {QStringLiteral("mappin.circle.fill"), mappinCircleFill},
+        {QStringLiteral("trash"), trash},
+        {QStringLiteral("arrow.triangle.2.circlepath"), circlingArrows},
+        {QStringLiteral("safari"), compass},
+        {QStringLiteral("lock.doc"), lockDocument},
     };
     return table;
 }

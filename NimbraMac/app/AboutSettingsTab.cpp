@@ -1,0 +1,141 @@
+#include "AboutSettingsTab.h"
+
+#include "FitLabel.h"
+#include "SettingsControls.h"
+#include "SymbolImage.h"
+#include "ViewTheme.h"
+#include "WrapLabel.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace nimbra {
+
+namespace aboutsettings {
+
+QString versionText(const QString& version) {
+    return version.isEmpty() ? fallbackVersion : version;
+}
+
+QString buildText(const QString& build) {
+    return build.isEmpty() ? fallbackBuild : build;
+}
+
+QString updatesValue(bool hasFeed) {
+    return hasFeed ? QStringLiteral("Update feed") : QStringLiteral("Package manager");
+}
+
+QString updatesCaption(bool hasFeed) {
+    return hasFeed ? QStringLiteral("Nimbra checks its update feed for new versions.")
+                   : QStringLiteral(
+                         "This build has no update feed. Your package manager keeps Nimbra up to date.");
+}
+
+} // namespace aboutsettings
+
+QIcon symbolIcon(const QString& name, const QPalette& palette, int edge) {
+    QIcon icon;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
+        QColor tint = palette.color(group, QPalette::ButtonText);
+        for (const qreal ratio : {1.0, 2.0})
+            icon.addPixmap(
+                QPixmap::fromImage(SymbolImage::image(name, edge, tint, FontWeight::regular, ratio)),
+                group == QPalette::Active ? QIcon::Normal : QIcon::Disabled);
+    }
+    return icon;
+}
+
+namespace {
+
+QWidget* valueText(const QString& text) {
+    return new FitLabel(text, settingsstyle::value);
+}
+
+} // namespace
+
+AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment environment, QWidget* parent)
+    : SettingsForm(parent), m_binding(binding), m_environment(std::move(environment)) {
+    auto* product = addSection(QStringLiteral("Nimbra"));
+    product->addCaption(productText, settingsstyle::value);
+    product->addRow(QStringLiteral("Version"), valueText(aboutsettings::versionText(m_environment.version)));
+    product->addRow(QStringLiteral("Build"), valueText(aboutsettings::buildText(m_environment.build)));
+
+    auto* updates = addSection(QStringLiteral("Updates"));
+    updates->addRow(QStringLiteral("Updates"),
+                    valueText(aboutsettings::updatesValue(m_environment.hasUpdateFeed)));
+    m_checkForUpdates = new QPushButton(QStringLiteral("Check for Updates"));
+    m_checkForUpdates->setIcon(symbolIcon(QStringLiteral("arrow.triangle.2.circlepath"), palette()));
+    auto* buttonBox = new QWidget;
+    auto* buttonLine = new QHBoxLayout(buttonBox);
+    buttonLine->setContentsMargins(0, 0, 0, 0);
+    buttonLine->addWidget(m_checkForUpdates);
+    buttonLine->addStretch(1);
+    updates->addRow(buttonBox);
+    // The same handler as the tray menu's entry, including its answer when no updater is available.
+    connect(m_checkForUpdates, &QPushButton::clicked, this, [this] {
+        if (m_environment.checkForUpdates)
+            m_environment.checkForUpdates();
+    });
+    updates->addCaption(aboutsettings::updatesCaption(m_environment.hasUpdateFeed));
+
+    auto* sync = addSection(QStringLiteral("Sync"));
+    m_sync = new ToggleSwitch;
+    m_sync->setAccessibleName(QStringLiteral("Private location sync"));
+    sync->addRow(QStringLiteral("Private location sync"), m_sync);
+    connect(m_sync, &ToggleSwitch::clicked, this,
+            [this](bool on) { m_binding.write(&WeatherSettings::useICloudSync, on); });
+    sync->addCaption(syncCaption);
+
+    auto* privacy = addSection(QStringLiteral("Privacy"));
+    m_statistics = new ToggleSwitch;
+    m_statistics->setAccessibleName(QStringLiteral("Share anonymous usage statistics"));
+    privacy->addRow(QStringLiteral("Share anonymous usage statistics"), m_statistics);
+    // Without an endpoint nothing could be sent: the switch shows that it has no effect.
+    m_statistics->setEnabled(m_environment.hasTelemetryEndpoint && m_environment.setTelemetryEnabled);
+    connect(m_statistics, &ToggleSwitch::clicked, this, [this](bool on) {
+        if (m_environment.setTelemetryEnabled)
+            m_environment.setTelemetryEnabled(on);
+    });
+    if (!m_environment.hasTelemetryEndpoint)
+        privacy->addCaption(noStatisticsCaption);
+    privacy->addCaption(privacyCaption);
+    privacy->addCaption(statisticsCaption);
+
+    m_support = addSection(QStringLiteral("Support"));
+    m_website =
+        linkButton(QStringLiteral("Website and Support"), QStringLiteral("safari"), m_environment.websiteURL);
+    m_privacy =
+        linkButton(QStringLiteral("Privacy Policy"), QStringLiteral("lock.doc"), m_environment.privacyURL);
+    auto* links = new QWidget;
+    auto* linkLine = new QHBoxLayout(links);
+    linkLine->setContentsMargins(0, 0, 0, 0);
+    linkLine->addWidget(m_website);
+    linkLine->addWidget(m_privacy);
+    linkLine->addStretch(1);
+    m_support->addRow(links);
+    m_support->setVisible(!m_environment.websiteURL.isEmpty() || !m_environment.privacyURL.isEmpty());
+    syncFromStore();
+}
+
+QPushButton* AboutSettingsTab::linkButton(const QString& title, const QString& symbol, const QUrl& url) {
+    auto* button = new QPushButton(title);
+    button->setIcon(symbolIcon(symbol, palette()));
+    button->setVisible(!url.isEmpty());
+    connect(button, &QPushButton::clicked, this, [this, url] {
+        if (m_environment.openURL)
+            m_environment.openURL(url);
+    });
+    return button;
+}
+
+void AboutSettingsTab::syncFromStore() {
+    {
+        const QSignalBlocker blocker(m_sync);
+        m_sync->setChecked(m_binding.settings().useICloudSync);
+    }
+    const QSignalBlocker blocker(m_statistics);
+    m_statistics->setChecked(m_environment.isTelemetryEnabled && m_environment.isTelemetryEnabled());
+}
+
+} // namespace nimbra

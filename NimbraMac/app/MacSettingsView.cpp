@@ -1,0 +1,98 @@
+#include "MacSettingsView.h"
+
+#include "DisplaySettingsTab.h"
+#include "FitLabel.h"
+#include "HTTPSession.h"
+#include "LocationsSettingsTab.h"
+#include "SourcesSettingsTab.h"
+#include "SymbolImage.h"
+#include "ViewTheme.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace nimbra {
+
+namespace {
+
+struct TabItem {
+    QString title;
+    QString symbol;
+};
+const TabItem kTabs[] = {{QStringLiteral("Display"), QStringLiteral("menubar.rectangle")},
+                         {QStringLiteral("Locations"), QStringLiteral("location")},
+                         {QStringLiteral("Sources"), QStringLiteral("cloud.sun")},
+                         {QStringLiteral("About"), QStringLiteral("info.circle")}};
+
+LocationSearchController::SearchFunction defaultSearch() {
+    const LocationSearchService service(std::make_shared<HTTPSession>());
+    return LocationSearchController::searchWith(service);
+}
+
+} // namespace
+
+MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment environment, QWidget* parent)
+    : QWidget(parent), m_store(store) {
+    const auto makeTimer =
+        environment.makeTimer ? environment.makeTimer : [] { return SingleShotTimer::make(); };
+    const SettingsBinding binding(store);
+    m_display = new DisplaySettingsTab(binding);
+    m_locations = new LocationsSettingsTab(
+        store, LocationsSettingsTab::makeSearch(
+                   store, environment.search ? environment.search : defaultSearch(), makeTimer()));
+    m_sources = new SourcesSettingsTab(binding, std::make_unique<APIKeyEditing>(store, makeTimer()));
+    m_about = new AboutSettingsTab(binding, std::move(environment.about));
+
+    m_tabs = new QTabWidget;
+    m_tabs->setDocumentMode(true);
+    m_tabs->setUsesScrollButtons(false);
+    QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
+    for (int i = 0; i < 4; ++i)
+        m_tabs->addTab(pages[i], symbolIcon(kTabs[i].symbol, palette(), 16), kTabs[i].title);
+    m_tabs->setIconSize(QSize(16, 16));
+
+    m_warning =
+        new FitLabel(QString(), {FontToken::system(11, FontWeight::medium), ColorToken::of(Tint::orange)});
+    m_warning->setMinimumScaleFactor(0.9);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(m_tabs, 1);
+    column->addWidget(m_warning);
+
+    m_syncSoon.setSingleShot(true);
+    m_syncSoon.setInterval(0);
+    connect(&m_syncSoon, &QTimer::timeout, this, &MacSettingsView::syncFromStore);
+    connect(store, &WeatherStore::objectWillChange, &m_syncSoon, qOverload<>(&QTimer::start));
+    syncFromStore();
+}
+
+MacSettingsView::~MacSettingsView() = default;
+
+void MacSettingsView::syncFromStore() {
+    m_syncSoon.stop();
+    if (!m_store)
+        return;
+    m_display->syncFromStore();
+    m_locations->syncFromStore();
+    m_sources->syncFromStore();
+    m_about->syncFromStore();
+    // A change that could not be saved must not look saved.
+    const auto error = m_store->saveError();
+    m_warning->setText(error.value_or(QString()));
+    m_warning->setToolTip(error.value_or(QString()));
+    m_warning->setVisible(error.has_value());
+}
+
+void MacSettingsView::appeared() {
+    if (m_store && m_store->currentLocationNeedsResolution())
+        m_store->resolveCurrentLocation(); // not kept: the store ends it and ignores a second one meanwhile
+    m_locations->search()->resume();
+}
+
+void MacSettingsView::disappeared() {
+    m_locations->search()->cancel();
+    m_sources->saveKeys();
+}
+
+} // namespace nimbra

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "AboutSettingsTab.h"
+#include "LocationSearchController.h"
+#include "WeatherStore.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QTabWidget;
+
+namespace nimbra {
+
+class DisplaySettingsTab;
+class FitLabel;
+class LocationsSettingsTab;
+class SourcesSettingsTab;
+
+// What the settings window reaches outside the store. Tests replace the search and the timers.
+struct SettingsEnvironment {
+    AboutEnvironment about;
+    // Empty: the Open-Meteo place search over a network session of its own.
+    LocationSearchController::SearchFunction search;
+    // Empty: real timers.
+    std::function<std::unique_ptr<SingleShotTimer>()> makeTimer;
+};
+
+// The settings in four tabs, each control bound to the store; under them one line that says when the last
+// change could not be saved. Controls are updated in place whenever the store changes.
+class MacSettingsView : public QWidget {
+    Q_OBJECT
+public:
+    MacSettingsView(WeatherStore* store, SettingsEnvironment environment = {}, QWidget* parent = nullptr);
+    ~MacSettingsView() override;
+
+    // The window came on screen: a current location without a fix is resolved, and a search abandoned
+    // when the window went away starts again.
+    void appeared();
+    // The window went away: the running search is abandoned, typed keys reach the keyring.
+    void disappeared();
+    // Shows the store's state in every control now (it otherwise follows on the next pass of the event loop).
+    void syncFromStore();
+
+    QTabWidget* tabs() const { return m_tabs; }
+    DisplaySettingsTab* displayTab() const { return m_display; }
+    LocationsSettingsTab* locationsTab() const { return m_locations; }
+    SourcesSettingsTab* sourcesTab() const { return m_sources; }
+    AboutSettingsTab* aboutTab() const { return m_about; }
+    FitLabel* warningLine() const { return m_warning; }
+
+private:
+    QPointer<WeatherStore> m_store;
+    QTabWidget* m_tabs;
+    DisplaySettingsTab* m_display;
+    LocationsSettingsTab* m_locations;
+    SourcesSettingsTab* m_sources;
+    AboutSettingsTab* m_about;
+    FitLabel* m_warning;
+    // The store announces a change before making it: the controls follow once it is made.
+    QTimer m_syncSoon;
+};
+
+} // namespace nimbra

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "MacSettingsView.h"
+
+#include <QWidget>
+
+namespace nimbra {
+
+// The settings window: 620 x 480, dark whatever the desktop's theme, the settings view inset by 18. Made
+// once by the application and shown again on every opening; closing only hides it.
+class VantaSettingsRoot : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QSize windowSize{620, 480};
+    static constexpr int padding = 18;
+
+    VantaSettingsRoot(WeatherStore* store, SettingsEnvironment environment = {}, QWidget* parent = nullptr);
+
+    // Shows the window or brings it back: un-minimised, raised and focused.
+    void present();
+    MacSettingsView* content() const { return m_content; }
+
+    // The colours of the window, fixed dark.
+    static QPalette darkPalette();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    MacSettingsView* m_content;
+};
+
+} // namespace nimbra
