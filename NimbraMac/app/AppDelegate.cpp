@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "AppLog.h"
+#include "BuildInfo.h"
 #include "DashboardResizeHandle.h"
 #include "DeviceCurrentLocationService.h"
 #include "Keychain.h"
@@ -11,12 +12,14 @@
 #include "UbiquitousKeyValueStore.h"
 #include "UpdaterController.h"
 #include "UserDefaults.h"
+#include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 #include "WeatherStore.h"
 #include "WidgetHostLauncher.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -317,8 +320,36 @@ void AppDelegate::resizePopover(QSizeF delta) {
 }
 
 void AppDelegate::openSettings() {
-    // The settings window is opened from here.
+    if (m_telemetry)
+        m_telemetry->sendIfEnabled(TelemetryEvent::settingsOpened);
+    if (!m_settingsWindow) {
+        SettingsEnvironment environment;
+        AboutEnvironment& about = environment.about;
+        about.version = BuildInfo::version();
+        about.build = BuildInfo::build();
+        about.hasUpdateFeed = m_updaterController && m_updaterController->hasFeed();
+        about.hasTelemetryEndpoint = m_telemetry && m_telemetry->hasEndpoint();
+        about.websiteURL = BuildInfo::websiteURL();
+        about.privacyURL = BuildInfo::privacyURL();
+        const QPointer<AppDelegate> self(this);
+        about.checkForUpdates = [self] {
+            if (self)
+                self->checkForUpdates();
+        };
+        about.isTelemetryEnabled = [self] {
+            return self && self->m_telemetry && self->m_telemetry->isEnabled();
+        };
+        about.setTelemetryEnabled = [self](bool on) {
+            if (self && self->m_telemetry)
+                self->m_telemetry->setEnabled(on);
+        };
+        about.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+        m_settingsWindow = std::make_unique<VantaSettingsRoot>(m_store.get(), std::move(environment));
+    }
+    m_settingsWindow->present();
     Q_EMIT settingsRequested();
+    // Closed even when it was not shown; nothing happens once the delegate is gone.
+    QTimer::singleShot(settingsPopoverCloseDelayMs, this, &AppDelegate::closePopover);
 }
 
 void AppDelegate::refreshNow() {
@@ -326,8 +357,15 @@ void AppDelegate::refreshNow() {
 }
 
 void AppDelegate::checkForUpdates() {
-    if (m_updaterController)
-        m_updaterController->checkForUpdates(isPopoverShown() ? m_popover.get() : nullptr);
+    if (!m_updaterController)
+        return;
+    // The answer stands over whatever the check was asked from.
+    QWidget* parent = nullptr;
+    if (isPopoverShown())
+        parent = m_popover.get();
+    else if (m_settingsWindow && m_settingsWindow->isVisible())
+        parent = m_settingsWindow.get();
+    m_updaterController->checkForUpdates(parent);
 }
 
 void AppDelegate::quit() {

@@ -24,6 +24,7 @@ class StatusItem;
 class SystemEvents;
 class UpdaterController;
 class UserDefaults;
+class VantaSettingsRoot;
 class VantaTelemetry;
 class WakeRefreshDelay;
 class WeatherStore;
@@ -79,10 +80,15 @@ public:
     const StatusItemModel& statusItemModel() const { return m_statusModel; }
     VantaTelemetry* telemetry() const { return m_telemetry; }
     UpdaterController* updaterController() const { return m_updaterController; }
+    // Made on the first opening and kept for the rest of the session.
+    VantaSettingsRoot* settingsWindow() const { return m_settingsWindow.get(); }
+    // The popover closes this long after the settings were asked for from it.
+    static constexpr int settingsPopoverCloseDelayMs = 120;
     bool isPopoverShown() const;
 
 public Q_SLOTS:
     // The one way to the settings: the menu's "Settings...", Ctrl+, in the popover and the dashboard's gear.
+    // Shows the one settings window (made on first use), un-minimised, raised and focused.
     void openSettings();
     void refreshNow();
     void checkForUpdates();
@@ -131,6 +137,8 @@ private:
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;
     bool m_launched = false;
+    // Last: it reads the store while it goes, saving a key typed just before the end.
+    std::unique_ptr<VantaSettingsRoot> m_settingsWindow;
 };
 
 } // namespace nimbra

@@ -8,6 +8,7 @@
 #include "DashboardResizeHandle.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
+#include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
 
@@ -170,6 +171,18 @@ private Q_SLOTS:
         QVERIFY(actions.at(3)->isSeparator());
         actions.at(1)->trigger();
         QCOMPARE(settings.count(), 1);
+        // One settings window, shown again on every opening, un-minimised.
+        VantaSettingsRoot* window = delegate.settingsWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->size(), VantaSettingsRoot::windowSize);
+        window->showMinimized();
+        actions.at(1)->trigger();
+        QCOMPARE(delegate.settingsWindow(), window);
+        QVERIFY(window->isVisible() && !window->isMinimized());
+        window->close();
+        QCOMPARE(settings.count(), 2);
+        // Each opening closes the popover a moment later, shown or not.
+        QTest::qWait(AppDelegate::settingsPopoverCloseDelayMs + 50);
 
         delegate.togglePopover();
         QVERIFY(delegate.isPopoverShown());
@@ -179,15 +192,18 @@ private Q_SLOTS:
         field->show();
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Comma, Qt::ControlModifier);
-        QCOMPARE(settings.count(), 2);
+        QCOMPARE(settings.count(), 3);
         QCOMPARE(field->text(), QString());
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY(!delegate.isPopoverShown());
+        delegate.togglePopover();
         QTest::keyClick(field, Qt::Key_Comma);
         QCOMPARE(field->text(), QStringLiteral(","));
-        QCOMPARE(settings.count(), 2);
+        QCOMPARE(settings.count(), 3);
 
         // The gear asks for the settings and closes the popover shortly after.
         delegate.dashboard()->settingsButton()->click();
-        QCOMPARE(settings.count(), 3);
+        QCOMPARE(settings.count(), 4);
         QVERIFY(delegate.isPopoverShown());
         QTRY_VERIFY(!delegate.isPopoverShown());
     }
