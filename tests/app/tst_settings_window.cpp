@@ -284,6 +284,11 @@ private Q_SLOTS:
         h.location->release(ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
         w.settle();
 
+        // Opening again brings a minimised window back.
+        w.root->showMinimized();
+        w.root->present();
+        QVERIFY(w.root->isVisible() && !w.root->isMinimized());
+
         // A resolved one is left alone.
         SettingsHarness resolved(payloadWithPlaces());
         Window other(resolved);
