@@ -48,6 +48,7 @@ WeatherCacheReading WeatherCache::read() const {
         if (decoded) {
             reading.status = WeatherCacheReading::Status::loaded;
             reading.payload = std::move(*decoded.value);
+            reading.bytes = bytes;
             for (const QString& entry : std::as_const(reading.droppedEntries))
                 qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
             qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
@@ -65,17 +66,19 @@ WeatherCacheReading WeatherCache::read() const {
     return reading;
 }
 
-std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& payload,
-                                                    QByteArray* written) const {
+std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& payload, QByteArray* written,
+                                                    const QByteArray& onDisk) const {
     const auto bytes = payload.encoded();
     if (!bytes)
         return WeatherCacheError{
             WeatherCacheError::Code::encodingFailed,
             QStringLiteral("The weather snapshot could not be encoded: %1").arg(bytes.error)};
-    if (auto error = write(*bytes))
-        return error;
-    qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
-           static_cast<long long>(bytes->size()), static_cast<long long>(payload.forecasts.size()));
+    if (onDisk.isEmpty() || *bytes != onDisk) {
+        if (auto error = write(*bytes))
+            return error;
+        qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
+               static_cast<long long>(bytes->size()), static_cast<long long>(payload.forecasts.size()));
+    }
     if (written)
         *written = *bytes;
     return std::nullopt;

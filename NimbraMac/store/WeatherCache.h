@@ -37,6 +37,8 @@ struct WeatherCacheReading {
     Status status = Status::absent;
     CachedWeatherPayload payload;
     qsizetype byteCount = 0;
+    // The file as read, when it loaded: lets a save that would write the same bytes skip the disk.
+    QByteArray bytes;
     // Forecast entries that were malformed and left out (the rest of the file loaded).
     QStringList droppedEntries;
     // Why an unreadable file could not be used.
@@ -67,9 +69,10 @@ public:
     WeatherCacheReading read() const;
 
     // Encodes and writes. On any failure the previous file stays as it was. `written` receives the bytes on
-    // success, so the synced mirror can store them without encoding again.
-    std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload,
-                                          QByteArray* written = nullptr) const;
+    // success, so the synced mirror can store them without encoding again. When the encoding equals
+    // `onDisk` (the file's known content) nothing is written: the file holds that state already.
+    std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload, QByteArray* written = nullptr,
+                                          const QByteArray& onDisk = {}) const;
 
     // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user, and deletes
     // all but the newest `keptUnreadableCopies` of them. Gives the new path (empty when the file is gone

@@ -90,7 +90,8 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
         m_forecasts.insert(first.id, placeholderForecast(first));
         m_providerForecasts.insert(first.id, {});
     }
-    persist();
+    // A launch that changed nothing need not rewrite (and flush) the file it just read.
+    persist(reading.bytes);
 }
 
 WeatherStore::~WeatherStore() = default;
@@ -145,13 +146,17 @@ CachedWeatherPayload WeatherStore::snapshot() const {
 }
 
 void WeatherStore::persist() {
+    persist(QByteArray());
+}
+
+void WeatherStore::persist(const QByteArray& onDisk) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
         setSaveError(m_snapshotSaveError, m_lastError);
         return;
     }
     QByteArray written;
-    if (const auto error = m_cache->save(snapshot(), &written)) {
+    if (const auto error = m_cache->save(snapshot(), &written, onDisk)) {
         setLastError(error->description);
         setSaveError(m_snapshotSaveError, error->description);
         return;

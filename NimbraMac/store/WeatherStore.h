@@ -205,6 +205,8 @@ private:
     bool isListed(const QUuid& id) const;
     CachedWeatherPayload snapshot() const;
     bool setAsideUnreadableSnapshot();
+    // As persist(), skipping the file write when the snapshot encodes to `onDisk`.
+    void persist(const QByteArray& onDisk);
 
     // Publishing helpers, each announcing the change first.
     void setLastError(std::optional<QString> text);

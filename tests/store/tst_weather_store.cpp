@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace nimbra;
 using namespace nimbra::storetest;
 
@@ -45,6 +47,12 @@ bool invariantsHold(const WeatherStore& store) {
 }
 
 constexpr int reloadsPerPersist = 4;
+
+// Which file a path names: a save replaces the file, so a new inode means it was written.
+ino_t inodeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
 
 } // namespace
 
@@ -116,6 +124,31 @@ private Q_SLOTS:
         QCOMPARE(store->accuracyScores(), saved.accuracyScores);
         QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
         QVERIFY(invariantsHold(*store) && unreadableCopies().isEmpty());
+    }
+
+    // Writing (and flushing) the same bytes again only slows the launch; a launch that repaired something
+    // must still write, and the widgets are asked to reload either way.
+    void launchRewritesTheFileOnlyWhenItsStateChanged() {
+        makeStore();
+        const QByteArray first = testing::readFile(m_file);
+        const ino_t written = inodeOf(m_file);
+        QVERIFY(written != 0);
+        m_widgets->clear();
+
+        const auto again = makeStore();
+        QCOMPARE(inodeOf(m_file), written);
+        QCOMPARE(testing::readFile(m_file), first);
+        QCOMPARE(WeatherCache(m_file).load().locations, again->locations());
+        QVERIFY(!again->lastError());
+        QTRY_COMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
+
+        CachedWeatherPayload saved = payloadWith(2);
+        saved.settings.enabledProviders.clear();
+        savePayload(saved);
+        const ino_t unrepaired = inodeOf(m_file);
+        const auto repaired = makeStore();
+        QVERIFY(inodeOf(m_file) != unrepaired);
+        QCOMPARE(WeatherCache(m_file).load().settings, repaired->settings());
     }
 
     // The user learns once where the unreadable file went, and copies from earlier launches do not pile up.
