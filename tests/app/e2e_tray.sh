@@ -20,6 +20,7 @@ OUTDIR=${3:?output folder}
 WIDGETS_HELPER=${4:-}
 STEPS=(tray_icon popover)
 [[ -n $WIDGETS_HELPER ]] && STEPS+=(widgets widgets_after_save)
+STEPS+=(settings)
 
 for tool in Xvfb trayer xdotool import dbus-daemon; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -175,6 +176,50 @@ step_popover() {
     warm=$("$HELPER" warm-pixels "$OUTDIR/popover.png" "$DX" "$DY" "$DW" $((DH * 6 / 10)))
     echo "warm pixels in the dashboard: $warm"
     ((warm > 300)) || fail "the dashboard does not show the snapshot's forecast"
+}
+
+# The settings window: nimbra's visible window of exactly 620 x 480.
+settings_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
+        read -r _ _ w h <<<"$(window_geometry "$id")"
+        if [[ $w == 620 && $h == 480 ]]; then echo "$id"; return 0; fi
+    done
+    return 1
+}
+
+# No nimbra window of the dashboard's size is visible apart from the settings window.
+dashboard_closed() {
+    local id settings
+    settings=$(settings_window)
+    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
+        [[ $id == "$settings" ]] && continue
+        read -r _ _ w h <<<"$(window_geometry "$id")"
+        [[ -n $w && $w -ge 300 && $h -ge 300 ]] && return 1
+    done
+    return 0
+}
+
+step_settings() {
+    # Ctrl+, in the open dashboard (opened again if an earlier step closed it).
+    if dashboard_closed; then
+        xdotool mousemove $((ICON_X + ICON_W / 2)) $((ICON_Y + ICON_H / 2)) click 1
+        wait_for 100 dashboard_window || fail "the dashboard did not open again"
+        sleep 0.5
+    fi
+    xdotool key --clearmodifiers ctrl+comma
+    wait_for 100 settings_window || { shot no-settings; fail "Ctrl+, in the dashboard opened no settings window"; }
+    # The dashboard closes a moment after the settings open.
+    wait_for 30 dashboard_closed || fail "the dashboard stayed open behind the settings"
+    sleep 1
+    shot settings
+    read -r SX SY SW SH <<<"$(window_geometry "$(settings_window)")"
+    echo "settings window: ${SW}x${SH} at $SX,$SY"
+    local mean
+    mean=$(convert "$OUTDIR/settings.png" -crop "${SW}x${SH}+${SX}+${SY}" +repage -colorspace Gray \
+        -format "%[fx:int(mean*100)]" info:)
+    echo "settings window brightness: $mean%"
+    ((mean < 35)) || fail "the settings window is not dark"
 }
 
 # --- Widget host steps (with the widget helper as the 4th argument) ---
