@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QList>
 #include <QLoggingCategory>
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 namespace nimbra::bench {
 
@@ -15,6 +19,19 @@ inline void runBenchmarks(int& argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+}
+
+// The median of several timed runs, for the ratios the programs print beside the benchmark table.
+template <typename Work> double medianMilliseconds(Work work, int runs = 15) {
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[runs / 2];
 }
 
 } // namespace nimbra::bench

@@ -96,18 +96,6 @@ void BM_QJsonDocumentFromJson(benchmark::State& state) {
     }
 }
 
-template <typename Work> double medianMilliseconds(Work work, int runs = 15) {
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[runs / 2];
-}
-
 } // namespace
 
 BENCHMARK(BM_SnapshotEncode)->Unit(benchmark::kMillisecond);
@@ -126,9 +114,9 @@ int main(int argc, char** argv) {
     if (cache.save(snapshot()))
         return 1;
     const QByteArray bytes = snapshotBytes();
-    const double load = medianMilliseconds([&] { benchmark::DoNotOptimize(cache.read()); });
+    const double load = bench::medianMilliseconds([&] { benchmark::DoNotOptimize(cache.read()); });
     const double parse =
-        medianMilliseconds([&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes)); });
+        bench::medianMilliseconds([&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes)); });
     std::printf(
         "snapshot file %.1f MiB; load %.1f ms, QJsonDocument::fromJson %.1f ms, ratio %.2f (goal <= 2.5)\n",
         double(bytes.size()) / (1024 * 1024), load, parse, load / parse);

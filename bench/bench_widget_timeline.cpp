@@ -82,18 +82,6 @@ void BM_WidgetRender(benchmark::State& state) {
     state.SetLabel(kind == 0 ? "current" : kind == 1 ? "hourly" : "ten-day");
 }
 
-template <typename Work> double medianMilliseconds(Work work, int runs = 15) {
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[runs / 2];
-}
-
 } // namespace
 
 BENCHMARK(BM_SnapshotLoad)->Unit(benchmark::kMillisecond);
@@ -109,9 +97,9 @@ int main(int argc, char** argv) {
     // The goal: a whole timeline costs at most 1.2 times loading the snapshot it is cut from.
     const WeatherCache cache(snapshotPath());
     const PayloadLoader load = loader();
-    const double loadTime = medianMilliseconds([&] { benchmark::DoNotOptimize(cache.load()); });
-    const double timelineTime =
-        medianMilliseconds([&] { benchmark::DoNotOptimize(WeatherWidgetProvider::timeline(load, kNow)); });
+    const double loadTime = bench::medianMilliseconds([&] { benchmark::DoNotOptimize(cache.load()); });
+    const double timelineTime = bench::medianMilliseconds(
+        [&] { benchmark::DoNotOptimize(WeatherWidgetProvider::timeline(load, kNow)); });
     std::printf("snapshot load %.1f ms, whole timeline %.1f ms, ratio %.2f (goal <= 1.2)\n", loadTime,
                 timelineTime, timelineTime / loadTime);
     return 0;
