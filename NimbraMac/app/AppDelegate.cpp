@@ -4,6 +4,7 @@
 #include "BuildInfo.h"
 #include "DashboardResizeHandle.h"
 #include "DeviceCurrentLocationService.h"
+#include "FirstTurnMark.h"
 #include "Keychain.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
@@ -93,13 +94,16 @@ void AppDelegate::applicationDidFinishLaunching() {
     installObserversAndRefreshTimer();
     observeStoreChanges();
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
-    // The first refresh, the dashboard's content and the widget host wait for the event loop's first turn, so
-    // the tray icon is up and answering first.
+    // The first refresh waits for the event loop's first turn, so the tray icon is up and answering first;
+    // the dashboard's content and the widget host follow in a turn of their own, so input that arrived
+    // meanwhile is not held up behind them.
     QTimer::singleShot(0, this, [this] {
         m_scheduler->trigger(RefreshTrigger::launch);
-        loadDashboard();
-        if (m_environment.useDesktop)
-            startWidgetHost();
+        QTimer::singleShot(0, this, [this] {
+            loadDashboard();
+            if (m_environment.useDesktop)
+                startWidgetHost();
+        });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
     if (m_environment.useDesktop && !m_statusItem)
@@ -161,6 +165,7 @@ void AppDelegate::loadDashboard() {
             [this] { m_resize.begin(m_popover->size()); });
     connect(m_dashboard->resizeHandle(), &DashboardResizeHandle::dragFinished, this,
             [this] { m_resize.end(); });
+    printStartupMarkWhenAsked("dashboard-built");
 }
 
 void AppDelegate::buildContextMenu() {
