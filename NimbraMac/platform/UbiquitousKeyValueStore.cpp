@@ -47,6 +47,16 @@ const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
     return entries;
 }
 
+bool UbiquitousKeyValueStoreFile::fileHolds(const QByteArray& bytes) const {
+    // Read again rather than trusting what was read before: another program may have changed the file (or
+    // opened it to others, which a rewrite mends).
+    QFile file(m_filePath);
+    constexpr auto othersMayRead =
+        QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return file.open(QIODevice::ReadOnly) && !(file.permissions() & othersMayRead) &&
+           file.size() == bytes.size() && file.readAll() == bytes;
+}
+
 std::optional<QByteArray> UbiquitousKeyValueStoreFile::data(const QString& key) const {
     const auto it = entries().constFind(key);
     if (it == entries().constEnd())
@@ -63,10 +73,15 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
     for (auto it = updated.cbegin(); it != updated.cend(); ++it)
         object.insert(it.key(), QString::fromLatin1(it->toBase64()));
 
+    const QByteArray encoded = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    // Most saves (every launch among them) change nothing here: no rewrite and flush of the same bytes.
+    if (fileHolds(encoded)) {
+        m_entries = std::move(updated);
+        return true;
+    }
     // The entries carry the user's places: readable by the user alone.
     if (const auto reason =
-            replaceFileDurably(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Compact),
-                               QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            replaceFileDurably(m_filePath, encoded, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         qCInfo(cacheLog, "Synced store could not write %s: %s", qUtf8Printable(m_filePath),
                qUtf8Printable(*reason));
         return false;

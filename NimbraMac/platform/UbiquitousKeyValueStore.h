@@ -43,6 +43,7 @@ public:
 
 private:
     const QHash<QString, QByteArray>& entries() const;
+    bool fileHolds(const QByteArray& bytes) const;
 
     QString m_filePath;
     mutable std::optional<QHash<QString, QByteArray>> m_entries;

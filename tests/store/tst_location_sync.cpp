@@ -7,6 +7,8 @@
 
 #include <limits>
 
+#include <sys/stat.h>
+
 using namespace nimbra;
 using namespace nimbra::storetest;
 
@@ -100,6 +102,38 @@ private Q_SLOTS:
         QCOMPARE(reopened.data(QStringLiteral("b")), std::optional(QByteArray("second")));
         QCOMPARE(int(QFile::permissions(path)) & 0x7077,
                  int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+
+    // A save of what the file holds already leaves it alone (no rewrite and flush at every launch); a file
+    // changed behind the store's back, or opened to others, is written again.
+    void fileStoreRewritesOnlyWhatChanged() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Nimbra/Sync/store.json"));
+        const auto inode = [&path] {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+        };
+        UbiquitousKeyValueStoreFile store(path);
+        QVERIFY(store.setData("places", QStringLiteral("a")));
+        const ino_t first = inode();
+        QVERIFY(store.setData("places", QStringLiteral("a")));
+        QCOMPARE(inode(), first);
+        QVERIFY(UbiquitousKeyValueStoreFile(path).setData("places", QStringLiteral("a")));
+        QCOMPARE(inode(), first);
+
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther);
+        QVERIFY(store.setData("places", QStringLiteral("a")));
+        QVERIFY(inode() != first);
+        QCOMPARE(int(QFile::permissions(path)) & 0x7077,
+                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+        QFile other(path);
+        QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        other.write("{}");
+        other.close();
+        QVERIFY(store.setData("places", QStringLiteral("a")));
+        QCOMPARE(UbiquitousKeyValueStoreFile(path).data(QStringLiteral("a")),
+                 std::optional(QByteArray("places")));
     }
 };
 
