@@ -1,5 +1,7 @@
 #include "WidgetBlockViews.h"
 
+#include "EvenSlotsLayout.h"
+
 #include "FitLabel.h"
 #include "SymbolView.h"
 #include "ViewShapes.h"
@@ -177,7 +179,7 @@ QWidget* makeWidgetAlertBadge(int count, bool compact) {
 
 QWidget* makeHourlyMiniStrip(const HourlyMiniStripModel& model) {
     auto* strip = new QWidget;
-    QBoxLayout* layout = box(QBoxLayout::LeftToRight, strip, model.cellSpacing);
+    auto* layout = new EvenSlotsLayout(model.slots, int(std::lround(model.cellSpacing)), strip);
     for (const HourMiniCell& cell : model.cells) {
         auto* fill = new WidgetFill(ColorToken::of(Tint::white, 0.055), model.cornerRadius);
         QBoxLayout* column = box(QBoxLayout::TopToBottom, fill, model.rowSpacing);
@@ -196,7 +198,7 @@ QWidget* makeHourlyMiniStrip(const HourlyMiniStripModel& model) {
             cell.rain, FontToken::style(TextStyle::caption2, FontWeight::semibold).digits(), kSecondary));
         rainRow->addStretch(1);
         column->addWidget(rain);
-        layout->addWidget(fill, 1);
+        layout->addWidget(fill);
     }
     return strip;
 }

@@ -13,6 +13,8 @@
 #include <QLayout>
 #include <QPainter>
 
+#include <algorithm>
+
 using namespace nimbra;
 using namespace nimbra::widgettest;
 
@@ -130,6 +132,51 @@ private Q_SLOTS:
         QVERIFY(sheet.save(renderDir() +
                            QStringLiteral("/sheet-%1-%2.png").arg(kind, widgetFamilyName(widgetFamily))));
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    // Both strips of the large hourly widget place their cells alike: a second strip with fewer hours left
+    // keeps the first strip's cell widths and places instead of stretching its cells over the row.
+    void hourlyStripsShareTheirCellPlaces_data() {
+        QTest::addColumn<int>("hours");
+        QTest::addColumn<int>("secondStripCells");
+        QTest::newRow("one hour left for the second strip") << 7 << 1;
+        QTest::newRow("two hours left") << 8 << 2;
+        QTest::newRow("both strips full") << 14 << 6;
+    }
+
+    void hourlyStripsShareTheirCellPlaces() {
+        QFETCH(int, hours);
+        QFETCH(int, secondStripCells);
+        QList<qint64> offsets;
+        for (int i = 0; i < hours; ++i)
+            offsets.append(2400 + 3600 * i);
+        const WeatherWidgetEntry entry{fixedNow(), forecastWithHours(offsets), WeatherSettings{}};
+        HourlyWeatherWidgetView view(entry, WidgetFamily::systemLarge, utcCalendar());
+        view.show();
+        settle();
+        const auto cellsOf = [&](int item) {
+            QList<QRect> cells;
+            const QWidget* strip = view.cardLayout()->itemAt(item)->widget();
+            for (const QWidget* cell : strip->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                cells.append(cell->geometry());
+            std::sort(cells.begin(), cells.end(),
+                      [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
+            return cells;
+        };
+        const QList<QRect> first = cellsOf(1), second = cellsOf(2);
+        QCOMPARE(first.size(), 6);
+        QCOMPARE(second.size(), secondStripCells);
+        for (qsizetype i = 0; i < second.size(); ++i) {
+            QCOMPARE(second[i].x(), first[i].x());
+            QCOMPARE(second[i].width(), first[i].width());
+        }
+        // Six cells fill the row, 10 px apart, none narrower than its neighbour by more than a pixel.
+        QCOMPARE(first.last().right() - first.first().left() + 1, view.cardLayout()->contentsRect().width());
+        for (qsizetype i = 1; i < first.size(); ++i) {
+            QCOMPARE(first[i].left() - first[i - 1].right() - 1, 10);
+            QVERIFY(qAbs(first[i].width() - first[i - 1].width()) <= 1);
+        }
+        QVERIFY2(fitProblems(&view).isEmpty(), qPrintable(fitProblems(&view).join(u'\n')));
     }
 
 private:
