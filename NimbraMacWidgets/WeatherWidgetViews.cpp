@@ -4,6 +4,7 @@
 #include "WidgetLayouts.h"
 
 #include "FitLabel.h"
+#include "HeroViewModel.h"
 #include "SymbolView.h"
 #include "ViewTheme.h"
 #include "WeatherConditionIcon.h"
@@ -50,6 +51,15 @@ QWidget* vbox(double spacing, QBoxLayout** layout) {
 void addBadge(QBoxLayout* row, int count, Qt::Alignment alignment) {
     if (QWidget* badge = makeWidgetAlertBadge(count, false))
         row->addWidget(badge, 0, alignment);
+}
+
+// In place of hours or days the entry does not have (no forecast, or one whose hours and days have all
+// passed): the views' sentence for a forecast still to come, centred in the rest of the card.
+void addWaitingBody(QBoxLayout* card) {
+    card->addStretch(1);
+    card->addWidget(label(waitingForForecastSentence, subheadlineFont(FontWeight::semibold), kSecondary, 0.78,
+                          Qt::AlignCenter));
+    card->addStretch(1);
 }
 
 QWidget* railRow(const WidgetContextMetric& metric) {
@@ -241,6 +251,10 @@ HourlyWeatherWidgetView::HourlyWeatherWidgetView(const WeatherWidgetEntry& entry
     cardLayout()->addWidget(
         makeWidgetHeader(widgetLocationTitle(entry), parameters.subtitle, widgetAlertCount(entry)));
     const QList<WeatherSample> hourly = entryHourly(entry, calendar);
+    if (hourly.isEmpty()) {
+        addWaitingBody(cardLayout());
+        return;
+    }
     for (const HourlyStripPlacement& strip : parameters.strips)
         cardLayout()->addWidget(makeHourlyMiniStrip(hourlyMiniStripModel(
             hourly, entry.settings, strip.limit, strip.startIndex, strip.expanded, calendar)));
@@ -263,6 +277,10 @@ TenDayWeatherWidgetView::TenDayWeatherWidgetView(const WeatherWidgetEntry& entry
     if (parameters.showsHeader)
         cardLayout()->addWidget(
             makeWidgetHeader(widgetLocationTitle(entry), parameters.subtitle, widgetAlertCount(entry)));
+    if (cells.isEmpty()) {
+        addWaitingBody(cardLayout());
+        return;
+    }
     cardLayout()->addWidget(parameters.compactGrid ? makeTenDayCompactGrid(cells)
                                                    : makeTenDayLargeForecastGrid(cells));
     cardLayout()->addStretch(1);

@@ -33,8 +33,6 @@ bool isDescriptor(const QString& part) {
     return words.contains(part.toLower());
 }
 
-const QString waitingSentence = QStringLiteral("Waiting for a forecast");
-
 } // namespace
 
 HeroPresentationMetrics heroPresentationMetrics(WeatherHeroPresentation presentation) {
@@ -72,7 +70,7 @@ std::optional<QString> heroRegion(const WeatherLocation& location) {
 QString heroSummarySentence(const QString& nextPrecipitationSummary, const QString& conditionTitle) {
     const QString t = nextPrecipitationSummary.trimmed();
     if (t.isEmpty())
-        return waitingSentence;
+        return waitingForForecastSentence;
     QStringList parts = trimmedPieces(withoutEndPeriods(t));
     if (!parts.isEmpty() && !conditionTitle.isEmpty() &&
         parts.first().compare(conditionTitle, Qt::CaseInsensitive) == 0)
@@ -143,7 +141,7 @@ HeroViewModel buildHeroViewModel(const std::optional<ConsensusForecast>& forecas
                                      now, calendar);
     vm.summary = forecast ? heroSummarySentence(forecast->nextPrecipitationSummary,
                                                 current ? conditions::title(current->condition) : QString())
-                          : waitingSentence;
+                          : waitingForForecastSentence;
     if (forecast)
         vm.statusLine = WeatherFormatting::dataQualitySentence(*forecast);
     return vm;

@@ -35,6 +35,9 @@ std::optional<SunEvent> nextSunEvent(const QList<DailyForecast>& daily, const QD
 // The last non-empty piece of the location's comma-separated subtitle, unless it is the location's name.
 std::optional<QString> heroRegion(const WeatherLocation& location);
 
+// What the views show in place of a forecast they do not have yet.
+inline const QString waitingForForecastSentence = QStringLiteral("Waiting for a forecast");
+
 // One sentence about what is coming, from the consensus' comma-separated summary: the phrase that only
 // repeats the current condition is dropped, two leading descriptor words are joined with "and".
 QString heroSummarySentence(const QString& nextPrecipitationSummary, const QString& conditionTitle);

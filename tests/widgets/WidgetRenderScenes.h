@@ -81,6 +81,10 @@ inline QList<RenderScene> renderScenes(const SnapshotFile& file) {
     payload.forecasts.insert(leeds.id, fixtureForecast(leeds));
     file.write(payload);
     const auto timeline = WeatherWidgetProvider::timeline(file.loader(), fixedNow());
+    // A snapshot saved a year ago: its hours and days have all passed.
+    payload.forecasts.insert(leeds.id, fixtureForecast(leeds, fixedNow().addYears(-1)));
+    file.write(payload);
+    const auto yearOld = WeatherWidgetProvider::timeline(file.loader(), fixedNow());
 
     WeatherSettings celsius;
     celsius.temperatureUnit = TemperatureUnit::celsius;
@@ -89,6 +93,7 @@ inline QList<RenderScene> renderScenes(const SnapshotFile& file) {
         {QStringLiteral("snapshot-6h"), timeline.entries.value(6)},
         {QStringLiteral("placeholder"), WeatherWidgetProvider::placeholderEntry(fixedNow(), utcCalendar())},
         {QStringLiteral("no-forecast"), {fixedNow(), std::nullopt, celsius}},
+        {QStringLiteral("year-old"), yearOld.entries.value(0)},
         // 37.8 °C reads 100° in Fahrenheit.
         {QStringLiteral("hot-100"),
          extremeEntry(37.8, 30, TemperatureUnit::fahrenheit, WindSpeedUnit::milesPerHour)},

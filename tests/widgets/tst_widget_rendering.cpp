@@ -179,6 +179,47 @@ private Q_SLOTS:
         QVERIFY2(fitProblems(&view).isEmpty(), qPrintable(fitProblems(&view).join(u'\n')));
     }
 
+    // Hourly and ten-day widgets with nothing left to list say that a forecast is awaited instead of leaving
+    // their body blank; with hours and days to come they list them.
+    void widgetsWithoutHoursOrDaysSayAForecastIsAwaited_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QString>("scene");
+        QTest::addColumn<bool>("waits");
+        for (const QString& kind : {QStringLiteral("hourly"), QStringLiteral("tenday")})
+            for (WidgetFamily family : {WidgetFamily::systemMedium, WidgetFamily::systemLarge})
+                for (const auto& [scene, waits] : {std::pair(QStringLiteral("no-forecast"), true),
+                                                   std::pair(QStringLiteral("year-old"), true),
+                                                   std::pair(QStringLiteral("snapshot"), false)})
+                    QTest::addRow("%s-%s-%s", qPrintable(kind), qPrintable(widgetFamilyName(family)),
+                                  qPrintable(scene))
+                        << kind << int(family) << scene << waits;
+    }
+
+    void widgetsWithoutHoursOrDaysSayAForecastIsAwaited() {
+        QFETCH(QString, kind);
+        QFETCH(int, family);
+        QFETCH(QString, scene);
+        QFETCH(bool, waits);
+        WeatherWidgetEntry entry;
+        for (const RenderScene& s : renderScenes(m_snapshot))
+            if (s.name == scene)
+                entry = s.entry;
+        auto view = makeWidgetView(kind, entry, WidgetFamily(family));
+        view->show();
+        settle();
+        QStringList texts;
+        for (const FitLabel* label : view->findChildren<FitLabel*>())
+            if (label->isVisibleTo(view.get()))
+                texts << label->text();
+        QCOMPARE(texts.contains(QStringLiteral("Waiting for a forecast")), waits);
+        // Beside the header and the sentence, nothing: no hour or day with its temperature or rain chance.
+        if (waits)
+            for (const QString& text : std::as_const(texts))
+                QVERIFY2(!text.contains(u'°') && !text.contains(u'%'), qPrintable(text));
+        QVERIFY2(fitProblems(view.get()).isEmpty(), qPrintable(fitProblems(view.get()).join(u'\n')));
+    }
+
 private:
     SnapshotFile m_snapshot;
 };
