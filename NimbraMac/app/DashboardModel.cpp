@@ -18,19 +18,29 @@ QList<DashboardSection> dashboardSections(bool hasForecast, const WeatherSetting
     return sections;
 }
 
-DashboardModel dashboardModel(const DashboardInputs& inputs, const QDateTime& now,
-                              const LocalCalendar& calendar) {
+QString dashboardFooterText(const std::optional<ConsensusForecast>& forecast, const QDateTime& now,
+                            const LocalCalendar& calendar) {
+    return forecast ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
+                    : DashboardModel::notRefreshedText;
+}
+
+DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {
     DashboardModel m;
     m.sections = dashboardSections(inputs.forecast.has_value(), inputs.settings);
     m.busy = inputs.isRefreshing || inputs.isResolvingCurrentLocation;
-    m.footerText = inputs.forecast ? WeatherFormatting::freshness(inputs.forecast->generatedAt, now, calendar)
-                                   : DashboardModel::notRefreshedText;
     if (inputs.lastError) {
         // One line: a multi-line message is joined, so the row never grows.
         const QString line = inputs.lastError->simplified();
         if (!line.isEmpty())
             m.warning = line;
     }
+    return m;
+}
+
+DashboardModel dashboardModel(const DashboardInputs& inputs, const QDateTime& now,
+                              const LocalCalendar& calendar) {
+    DashboardModel m = dashboardModelWithoutFooter(inputs);
+    m.footerText = dashboardFooterText(inputs.forecast, now, calendar);
     return m;
 }
 

@@ -132,9 +132,12 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
     m_handle = new DashboardResizeHandle(std::move(onResizeDrag), this);
     placeHandle();
 
-    m_minuteTimer = new QTimer(this);
-    m_minuteTimer->setInterval(30'000);
-    connect(m_minuteTimer, &QTimer::timeout, this, &MacDashboardView::reload);
+    m_footerTimer = new QTimer(this);
+    m_footerTimer->setInterval(30'000);
+    connect(m_footerTimer, &QTimer::timeout, this, [this] {
+        if (m_store)
+            updateFooter(m_store->selectedForecast(), m_clock->now());
+    });
 
     // The store announces a change before applying it: read it once the burst of changes has settled.
     connect(&store, &WeatherStore::objectWillChange, this, &MacDashboardView::scheduleReload);
@@ -227,12 +230,23 @@ void MacDashboardView::reload() {
         return;
     const DashboardInputs inputs = inputsOf(*m_store);
     const QDateTime now = m_clock->now();
-    m_model = dashboardModel(inputs, now, m_calendar);
+    const QString footer = m_model.footerText;
+    m_model = dashboardModelWithoutFooter(inputs);
+    m_model.footerText = footer;
+    updateFooter(inputs.forecast, now);
     m_refresh->setBusy(m_model.busy);
-    m_footer->setText(m_model.footerText);
     m_warning->setFullText(m_model.warning.value_or(QString()));
     m_warningRow->setVisible(m_model.warning.has_value());
     rebuildSections(inputs, now);
+}
+
+void MacDashboardView::updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now) {
+    // Only on screen: hidden, the relative time would go stale before anyone reads it, and working it out
+    // loads the formatter's locale data into an application otherwise idle in the tray.
+    if (!isVisible())
+        return;
+    m_model.footerText = dashboardFooterText(forecast, now, m_calendar);
+    m_footer->setText(m_model.footerText);
 }
 
 QList<QWidget*> MacDashboardView::sectionWidgets() const {
@@ -312,14 +326,15 @@ void MacDashboardView::resizeEvent(QResizeEvent* event) {
 
 void MacDashboardView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Relative times ("Updated 5 min. ago") have moved on while it was hidden.
+    // Relative times ("Updated 5 min. ago") have moved on while it was hidden; this runs before the first
+    // paint.
     m_builtFrom.reset();
     reload();
-    m_minuteTimer->start();
+    m_footerTimer->start();
 }
 
 void MacDashboardView::hideEvent(QHideEvent* event) {
-    m_minuteTimer->stop();
+    m_footerTimer->stop();
     QWidget::hideEvent(event);
 }
 

@@ -76,6 +76,8 @@ public:
     ElidedLabel* warningLabel() const { return m_warning; }
     DashboardResizeHandle* resizeHandle() const { return m_handle; }
     QScrollArea* scrollArea() const { return m_scroll; }
+    // Moves the footer's relative time on while the dashboard is shown.
+    QTimer* footerTimer() const { return m_footerTimer; }
 
 Q_SIGNALS:
     void settingsRequested();
@@ -91,6 +93,7 @@ private:
     QWidget* buildWarningRow();
     QWidget* buildFooter();
     void scheduleReload();
+    void updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now);
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
     void placeHandle();
     void requestSettings();
@@ -117,8 +120,8 @@ private:
     // Kept across rebuilds for the state they hold.
     DailyListView* m_daily = nullptr;
     TrendMetric m_trendMetric = TrendMetric::temperature;
-    // Keeps the footer's relative time current while the dashboard is on screen.
-    QTimer* m_minuteTimer = nullptr;
+    // Keeps the footer's relative time current while the dashboard is on screen; stopped while hidden.
+    QTimer* m_footerTimer = nullptr;
 };
 
 } // namespace nimbra

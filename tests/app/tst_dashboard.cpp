@@ -1,5 +1,6 @@
-// The popover dashboard over a real store: its sections, busy indicator, footer and warning row; and the
-// application shell around it: Ctrl+, in the popover, the gear, the context menu and the popover's size.
+// The popover dashboard over a real store: its sections, busy indicator, footer (its relative time worked out
+// only on screen) and warning row; and the application shell around it: Ctrl+, in the popover, the gear, the
+// context menu and the popover's size.
 #include "../store/StoreHarness.h"
 
 #include "AppDelegate.h"
@@ -100,6 +101,7 @@ private Q_SLOTS:
         MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
         QTEST(view.model().sections, "sections");
         QCOMPARE(view.sectionWidgets().size(), view.model().sections.size());
+        view.show();
         QCOMPARE(view.footerLabel()->text(),
                  forecast ? QStringLiteral("Updated 5 min. ago") : "Not refreshed");
     }
@@ -115,6 +117,42 @@ private Q_SLOTS:
         // The same ten-day list, its opened day still open.
         QCOMPARE(view.sectionWidgets().at(2), daily);
         QCOMPARE(daily->expandedDays().size(), 1);
+    }
+
+    // The footer's relative time is worked out only on screen: hidden, it is left as it was and no timer
+    // runs; shown, it is right before the first paint and moves on while the dashboard stays open.
+    void footerTimeOnlyWhileShown() {
+        DashboardRig rig;
+        MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
+        const auto changeSettings = [&](bool trend) {
+            rig.store->updateSettings([trend](WeatherSettings& s) { s.showTwelveHourTrendGraph = trend; });
+            QTRY_COMPARE(view.sectionWidgets().size(), trend ? 5 : 4);
+        };
+        changeSettings(false);
+        QCOMPARE(view.model().footerText, QString());
+        QCOMPARE(view.footerLabel()->text(), QString());
+        QVERIFY(!view.footerTimer()->isActive());
+
+        view.show();
+        QCOMPARE(view.footerLabel()->text(), QStringLiteral("Updated 5 min. ago"));
+        QCOMPARE(view.model().footerText, view.footerLabel()->text());
+        QVERIFY(view.footerTimer()->isActive());
+        QVERIFY(view.footerTimer()->interval() <= 60'000);
+        rig.harness.clock->advance(60);
+        view.footerTimer()->setInterval(5);
+        QTRY_COMPARE(view.footerLabel()->text(), QStringLiteral("Updated 6 min. ago"));
+
+        view.hide();
+        QVERIFY(!view.footerTimer()->isActive());
+        rig.harness.clock->advance(600);
+        changeSettings(true);
+        QCOMPARE(view.footerLabel()->text(), QStringLiteral("Updated 6 min. ago"));
+        view.show();
+        QCOMPARE(view.footerLabel()->text(), QStringLiteral("Updated 16 min. ago"));
+        // Shown, a store change brings the footer up to date as well.
+        rig.harness.clock->advance(120);
+        changeSettings(false);
+        QCOMPARE(view.footerLabel()->text(), QStringLiteral("Updated 18 min. ago"));
     }
 
     void busyIndicatorAndWarningRow() {
@@ -218,6 +256,9 @@ private Q_SLOTS:
         AppDelegate delegate(std::move(rig.store), environment);
         delegate.applicationDidFinishLaunching();
         QTRY_VERIFY(delegate.dashboard());
+        // Built but closed: no relative time is worked out and nothing runs on a timer.
+        QCOMPARE(delegate.dashboard()->footerLabel()->text(), QString());
+        QVERIFY(!delegate.dashboard()->footerTimer()->isActive());
         DashboardResizeHandle* handle = delegate.dashboard()->resizeHandle();
         // Closed: a drag changes nothing.
         handle->pressAt({0, 0});
@@ -226,6 +267,8 @@ private Q_SLOTS:
         QVERIFY(!defaults->contains("nimbraPopoverWidth"));
 
         delegate.togglePopover();
+        QCOMPARE(delegate.dashboard()->footerLabel()->text(), QStringLiteral("Updated 5 min. ago"));
+        QVERIFY(delegate.dashboard()->footerTimer()->isActive());
         const QSize before = delegate.popover()->size();
         handle->pressAt({0, 0});
         handle->moveTo({20.5, 0});
@@ -238,6 +281,7 @@ private Q_SLOTS:
         // Closed and opened again at the saved size.
         delegate.togglePopover();
         QVERIFY(!delegate.isPopoverShown());
+        QVERIFY(!delegate.dashboard()->footerTimer()->isActive());
         delegate.togglePopover();
         QCOMPARE(delegate.popover()->size(), after);
     }
