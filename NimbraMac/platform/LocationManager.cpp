@@ -139,13 +139,16 @@ PositioningLocationServices::PositioningLocationServices(QString desktopID)
           return QGeoPositionInfoSource::createDefaultSource({{QStringLiteral("desktopId"), desktopID}},
                                                              nullptr);
       }),
-      m_probeGeoClue(QGeoPositionInfoSource::availableSources().contains(QStringLiteral("geoclue2"))) {}
+      m_usesDefaultSource(true) {}
 
 PositioningLocationServices::PositioningLocationServices(SourceFactory makeSource)
     : m_makeSource(std::move(makeSource)) {}
 
 bool PositioningLocationServices::locationServicesEnabled() const {
-    return !m_probeGeoClue || geoClueReachable();
+    // Listing the sources loads every positioning plugin: done on the first question, not at every launch.
+    if (m_usesDefaultSource && !m_defaultIsGeoClue)
+        m_defaultIsGeoClue = QGeoPositionInfoSource::availableSources().contains(QStringLiteral("geoclue2"));
+    return !m_defaultIsGeoClue.value_or(false) || geoClueReachable();
 }
 
 std::unique_ptr<LocationManager> PositioningLocationServices::makeManager() {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QGeoPositionInfo;
 class QGeoPositionInfoSource;
@@ -118,7 +119,10 @@ public:
 
 private:
     SourceFactory m_makeSource;
-    bool m_probeGeoClue = false;
+    bool m_usesDefaultSource = false;
+    // Whether Qt's default source is GeoClue's, so GeoClue's reachability decides; asked once, when first
+    // needed.
+    mutable std::optional<bool> m_defaultIsGeoClue;
 };
 
 } // namespace nimbra
