@@ -47,6 +47,38 @@ template <typename Dictionary> void keepOnly(Dictionary& dictionary, const QSet<
     dictionary.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
 }
 
+// Gives the kept entry the selection and, where it has none of its own, the forecasts of the dropped one.
+void carryOver(CachedWeatherPayload& payload, const QUuid& dropped, const QUuid& kept) {
+    if (payload.settings.menuBarLocationID == dropped)
+        payload.settings.menuBarLocationID = kept;
+    if (!payload.forecasts.contains(kept) && payload.forecasts.contains(dropped)) {
+        ConsensusForecast forecast = payload.forecasts.value(dropped);
+        forecast.location = *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
+                                          [&](const WeatherLocation& l) { return l.id == kept; });
+        payload.forecasts.insert(kept, forecast);
+    }
+    if (!payload.providerForecasts.contains(kept) && payload.providerForecasts.contains(dropped)) {
+        QList<ProviderForecast> list = payload.providerForecasts.value(dropped);
+        for (ProviderForecast& f : list)
+            f.locationID = kept;
+        payload.providerForecasts.insert(kept, list);
+    }
+}
+
+// Merges duplicate places until no two are left, carrying each dropped entry's data to the kept one. One
+// pass is not enough: the entry that took an earlier one's place may duplicate a later entry that the earlier
+// one did not, and whichever pass merged that pair next would drop the later entry's forecasts.
+void mergeDuplicates(CachedWeatherPayload& payload) {
+    for (;;) {
+        const DeduplicatedLocations merged = deduplicatedLocations(payload.locations);
+        if (merged.locations.size() == payload.locations.size())
+            return;
+        payload.locations = merged.locations;
+        for (const auto& [dropped, kept] : merged.replacements)
+            carryOver(payload, dropped, kept);
+    }
+}
+
 } // namespace
 
 WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
@@ -67,10 +99,13 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     std::optional<CachedWeatherPayload> remote;
     if (reading.payload.settings.useICloudSync)
         remote = m_syncStore->load();
-    const CachedWeatherPayload tidied =
-        tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
+    CachedWeatherPayload tidied = tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
+    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
+    // The unresolved entry put first when there is none may duplicate a saved place; the next launch
+    // would merge the two, so this one does.
+    mergeDuplicates(tidied);
 
-    m_locations = nimbra::normalizedLocations(tidied.locations, now());
+    m_locations = tidied.locations;
     const QSet<QUuid> validIDs = idsOf(m_locations);
 
     m_settings = tidied.settings;
@@ -225,7 +260,6 @@ bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
 }
 
 CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
-    const QSet<QUuid> incomingIDs = idsOf(payload.locations);
     QList<WeatherLocation> kept;
     QSet<QUuid> seenIDs;
     for (WeatherLocation l : std::as_const(payload.locations)) {
@@ -242,33 +276,12 @@ CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload pay
             kept.append(l);
     }
 
-    const DeduplicatedLocations merged = nimbra::deduplicatedLocations(kept);
-    payload.locations = merged.locations;
-    for (const auto& [dropped, keptID] : merged.replacements) {
-        if (payload.settings.menuBarLocationID == dropped)
-            payload.settings.menuBarLocationID = keptID;
-        if (!payload.forecasts.contains(keptID) && payload.forecasts.contains(dropped)) {
-            ConsensusForecast forecast = payload.forecasts.value(dropped);
-            const auto keptLocation = std::find_if(payload.locations.cbegin(), payload.locations.cend(),
-                                                   [&](const WeatherLocation& l) { return l.id == keptID; });
-            forecast.location = *keptLocation;
-            payload.forecasts.insert(keptID, forecast);
-        }
-        if (!payload.providerForecasts.contains(keptID) && payload.providerForecasts.contains(dropped)) {
-            QList<ProviderForecast> list = payload.providerForecasts.value(dropped);
-            for (ProviderForecast& f : list)
-                f.locationID = keptID;
-            payload.providerForecasts.insert(keptID, list);
-        }
-    }
-
-    const QSet<QUuid> remaining = idsOf(payload.locations);
-    for (const QUuid& id : incomingIDs) {
-        if (!remaining.contains(id)) {
-            payload.forecasts.remove(id);
-            payload.providerForecasts.remove(id);
-        }
-    }
+    payload.locations = kept;
+    mergeDuplicates(payload);
+    // Forecasts of vanished places, and of ids no place ever had, would otherwise wait for the next pass.
+    const QSet<QUuid> listed = idsOf(payload.locations);
+    keepOnly(payload.forecasts, listed);
+    keepOnly(payload.providerForecasts, listed);
     return payload;
 }
 

@@ -175,8 +175,8 @@ public:
     // The built-in sample places of earlier versions (never a current-location entry).
     static bool isSampleLocation(const WeatherLocation& location);
     // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate reset,
-    // duplicates merged (their selection and forecasts carried to the kept entry), entries of vanished ids
-    // removed.
+    // duplicates merged until no two are left (their selection and forecasts carried to the kept entry), and
+    // forecasts of ids no listed place has removed. Tidying the result again changes nothing.
     CachedWeatherPayload tidiedStartupPayload(CachedWeatherPayload payload) const;
 
     // The location list.

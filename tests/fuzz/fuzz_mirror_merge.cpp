@@ -1,5 +1,7 @@
 // Start-up with a snapshot file and a synced mirror (joined by a NUL byte; one document alone is both): the
 // file the store writes at start-up holds exactly the state it starts with, and the mirror the same bytes.
+// A second start-up over what the first wrote starts with the same state: nothing is merged or dropped
+// twice (only the mirror's re-sorting may change the order of the places).
 #include "AppGroupContainer.h"
 #include "FuzzSupport.h"
 #include "InMemoryKeychain.h"
@@ -10,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 using namespace nimbra;
 
@@ -56,6 +60,13 @@ CachedWeatherPayload stateOf(const WeatherStore& store) {
             store.forecasts(), store.providerForecasts(), store.accuracyScores()};
 }
 
+// The state with its places in id order.
+CachedWeatherPayload inIDOrder(CachedWeatherPayload state) {
+    std::sort(state.locations.begin(), state.locations.end(),
+              [](const WeatherLocation& a, const WeatherLocation& b) { return a.id < b.id; });
+    return state;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -81,10 +92,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     environment.calendar = fuzz::calendarFor(size);
     const auto credentials = std::make_shared<WeatherProviderCredentialStore>(
         std::make_shared<InMemoryUserDefaults>(), std::make_shared<InMemoryKeychain>());
+    const auto launch = [&] {
+        return std::make_unique<WeatherStore>(std::make_shared<WeatherCache>(f.file),
+                                              std::make_shared<LocationSyncStore>(mirror), f.location,
+                                              credentials, environment);
+    };
+    CachedWeatherPayload first;
     {
-        const WeatherStore store(std::make_shared<WeatherCache>(f.file),
-                                 std::make_shared<LocationSyncStore>(mirror), f.location, credentials,
-                                 environment);
+        const auto launched = launch();
+        const WeatherStore& store = *launched;
+        first = stateOf(store);
         QFile file(f.file);
         fuzz::require(file.open(QIODevice::ReadOnly), "the store wrote its snapshot at start-up",
                       store.lastError().value_or(QString()));
@@ -99,6 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (store.settings().useICloudSync)
             fuzz::require(mirror->data(LocationSyncStore::payloadKey) == written,
                           "the mirror holds what the file holds");
+    }
+    {
+        const CachedWeatherPayload second = stateOf(*launch());
+        const bool same = inIDOrder(second) == inIDOrder(first);
+        fuzz::require(same, "a second start-up over the first one's file starts with the same state",
+                      same ? QString() : QString::fromUtf8(second.encoded().value.value_or(QByteArray())));
     }
     // The delayed widget reloads.
     QCoreApplication::sendPostedEvents();

@@ -46,6 +46,11 @@ bool invariantsHold(const WeatherStore& store) {
            ids.contains(store.settings().menuBarLocationID.value_or(QUuid()));
 }
 
+CachedWeatherPayload stateOf(const WeatherStore& store) {
+    return {store.locations(), store.settings(),          store.selectedForecast(),
+            store.forecasts(), store.providerForecasts(), store.accuracyScores()};
+}
+
 constexpr int reloadsPerPersist = 4;
 
 // Which file a path names: a save replaces the file, so a new inode means it was written.
@@ -130,7 +135,8 @@ private Q_SLOTS:
     // must still write, and the widgets are asked to reload either way.
     void launchRewritesTheFileOnlyWhenItsStateChanged() {
         makeStore();
-        // The first launch's second reload comes a second later; let it land before counting the next launch's.
+        // The first launch's second reload comes a second later; let it land before counting the next
+        // launch's.
         QTRY_COMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
         const QByteArray first = testing::readFile(m_file);
         const ino_t written = inodeOf(m_file);
@@ -216,9 +222,7 @@ private Q_SLOTS:
 
         const auto store = makeStore(kNoon.addDays(1).addMSecs(250));
         QCOMPARE(namesOf(store->locations()), (QStringList{"Current Location", "Bergen", "Oslo"}));
-        const CachedWeatherPayload state{store->locations(),         store->settings(),
-                                         store->selectedForecast(),  store->forecasts(),
-                                         store->providerForecasts(), store->accuracyScores()};
+        const CachedWeatherPayload state = stateOf(*store);
         QCOMPARE(WeatherCache(m_file).load(), state);
         QCOMPARE(LocationSyncStore(m_mirror).load(), std::optional(state));
     }
@@ -247,6 +251,60 @@ private Q_SLOTS:
         QCOMPARE(store->selectedForecast()->location, parisLater);
         QCOMPARE(store->providerForecasts().value(parisLater.id).first().locationID, parisLater.id);
         QVERIFY(invariantsHold(*store));
+    }
+
+    // Beta duplicates both Alpha and Gamma, which are too far apart to duplicate each other. Beta takes
+    // Alpha's place and then duplicates Gamma: one pass of merging leaves that pair, and whichever later pass
+    // merged it (this launch's list shaping, the next launch, the mirror's re-sorting) dropped Gamma's
+    // forecasts although its place lives on as Beta.
+    void duplicateChainsMergeOnceAndForAll() {
+        const WeatherLocation alpha = place(2, "Alpha", 10, 20);
+        const WeatherLocation gamma = place(3, "Gamma", 10.012, 20);
+        const WeatherLocation beta = place(4, "Beta", 10.006, 20, "Somewhere", false, kNoon.addSecs(60));
+        CachedWeatherPayload saved = payloadWith(1);
+        saved.locations += {alpha, gamma, beta};
+        saved.forecasts.insert(gamma.id, consensusFor(gamma));
+        saved.providerForecasts.insert(gamma.id,
+                                       {providerForecast(gamma.id, WeatherProviderKind::metNorway)});
+        saved.forecasts.insert(idFor(77), consensusFor(place(77, QStringLiteral("Gone"), 1, 1)));
+        saved.settings.menuBarLocationID = gamma.id;
+
+        const auto empty = makeStore();
+        const CachedWeatherPayload once = empty->tidiedStartupPayload(saved);
+        QCOMPARE(once.locations, (QList{currentPlace(1), beta}));
+        QCOMPARE(once.forecasts.value(beta.id).location, beta);
+        QCOMPARE(once.forecasts.keys().size(), 2);
+        QCOMPARE(once.providerForecasts.value(beta.id).first().locationID, beta.id);
+        QCOMPARE(once.settings.menuBarLocationID, std::optional(beta.id));
+        QCOMPARE(empty->tidiedStartupPayload(once), once);
+
+        // The same through the file and, on the second launch, the mirror the first one wrote.
+        savePayload(saved);
+        CachedWeatherPayload first = stateOf(*makeStore());
+        QCOMPARE(first.locations, once.locations);
+        QCOMPARE(first.forecasts.value(beta.id), once.forecasts.value(beta.id));
+        QCOMPARE(first.providerForecasts.value(beta.id), once.providerForecasts.value(beta.id));
+        QCOMPARE(first.selectedForecast->location, beta);
+        QVERIFY(LocationSyncStore(m_mirror).load());
+        QCOMPARE(stateOf(*makeStore()), first);
+        QCOMPARE(WeatherCache(m_file).load(), first);
+    }
+
+    // With no current-location entry in the file, the unresolved one put first sits at (0, 0); a saved place
+    // there duplicates it, so it merges at once rather than on the next launch.
+    void unresolvedEntryTakesOverASavedPlaceAtItsPosition() {
+        const WeatherLocation gulf = place(2, QStringLiteral("Gulf of Guinea"), 0.004, -0.003);
+        CachedWeatherPayload saved;
+        saved.locations = {gulf, place(3, QStringLiteral("Oslo"), 59.9, 10.7)};
+        saved.forecasts.insert(gulf.id, consensusFor(gulf));
+        savePayload(saved);
+
+        const CachedWeatherPayload first = stateOf(*makeStore());
+        QCOMPARE(namesOf(first.locations), (QStringList{"Current Location", "Oslo"}));
+        const WeatherLocation current = first.locations.first();
+        QCOMPARE(first.forecasts.value(current.id).location, current);
+        QCOMPARE(first.forecasts.value(current.id).hourly, consensusFor(gulf).hourly);
+        QCOMPARE(stateOf(*makeStore()), first);
     }
 
     void savedPlaceAtTheCurrentLocationGoesWithItsForecasts() {
