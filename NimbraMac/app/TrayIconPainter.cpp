@@ -11,6 +11,29 @@
 
 namespace nimbra::TrayIconPainter {
 
+int textPixelSize(QFont font, const QString& text, int edge) {
+    const double start = edge * 0.56;
+    const int largest = qMax(1, qRound(start));
+    if (largest <= 6)
+        return largest;
+    const auto fits = [&](int pixelSize) {
+        font.setPixelSize(pixelSize);
+        return QFontMetricsF(font).horizontalAdvance(text) <= edge;
+    };
+    font.setPixelSize(largest);
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    if (width <= edge)
+        return largest;
+    // Every size shapes the text again, so guess from the width at the largest size (the width grows about
+    // in proportion to the size) and check around the guess instead of trying each size downwards.
+    int size = qBound(6, int(largest * edge / width), largest - 1);
+    while (size > 6 && !fits(size))
+        --size;
+    while (size + 1 < largest && fits(size + 1))
+        ++size;
+    return size;
+}
+
 QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio) {
     QImage image(QSize(edge, edge) * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
@@ -26,13 +49,8 @@ QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio) {
     QFont font(theme::roundedFamily());
     font.setWeight(QFont::Bold);
     font.setStyleStrategy(QFont::PreferAntialias);
-    double pixelSize = edge * 0.56;
-    font.setPixelSize(qMax(1, qRound(pixelSize)));
     // Long readings ("-12°") shrink to fit the square.
-    while (QFontMetricsF(font).horizontalAdvance(model.iconText) > edge && pixelSize > 6) {
-        pixelSize -= 0.5;
-        font.setPixelSize(qMax(1, qRound(pixelSize)));
-    }
+    font.setPixelSize(textPixelSize(font, model.iconText, edge));
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(model.iconText);
     const QPointF baseline(edge - width, edge - metrics.descent() * 0.35);
