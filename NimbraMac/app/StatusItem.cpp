@@ -1,6 +1,6 @@
 #include "StatusItem.h"
 
-#include "TrayIconPainter.h"
+#include "TrayIconEngine.h"
 
 #include <QMenu>
 
@@ -41,7 +41,7 @@ void StatusItem::paint(const StatusItemModel& model) {
     m_model = model;
     m_painted = true;
     if (iconChanged)
-        m_icon->setIcon(TrayIconPainter::icon(model));
+        m_icon->setIcon(QIcon(new TrayIconEngine(model)));
     m_icon->setToolTip(model.tooltip);
     if (!m_icon->isVisible())
         m_icon->show();
@@ -50,6 +50,10 @@ void StatusItem::paint(const StatusItemModel& model) {
 std::optional<QRect> StatusItem::geometry() const {
     const QRect rect = m_icon->geometry();
     return rect.isValid() && !rect.isEmpty() ? std::optional<QRect>(rect) : std::nullopt;
+}
+
+QIcon StatusItem::icon() const {
+    return m_icon->icon();
 }
 
 bool StatusItem::isVisible() const {

@@ -3,6 +3,7 @@
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
 
+#include <QIcon>
 #include <QObject>
 #include <QRect>
 #include <QSystemTrayIcon>
@@ -27,6 +28,8 @@ public:
     // Where the icon is on screen, when the tray host says.
     std::optional<QRect> geometry() const;
     bool isVisible() const;
+    // Painted for each size only when the tray host asks for it.
+    QIcon icon() const;
 
 Q_SIGNALS:
     void clicked(TrayClickFilter::Click click);

@@ -66,11 +66,4 @@ QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio) {
     return image;
 }
 
-QIcon icon(const StatusItemModel& model) {
-    QIcon icon;
-    for (const int edge : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(image(model, edge)));
-    return icon;
-}
-
 } // namespace nimbra::TrayIconPainter

@@ -3,7 +3,6 @@
 #include "StatusItemModel.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QImage>
 
 namespace nimbra {
@@ -13,8 +12,6 @@ namespace nimbra {
 namespace TrayIconPainter {
 
 QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio = 1.0);
-// Every size tray hosts commonly ask for.
-QIcon icon(const StatusItemModel& model);
 
 // The whole pixel size of the temperature in a square of `edge`: the largest from edge * 0.56 down to 7
 // at which `text` in `font` fits the width, else 6.

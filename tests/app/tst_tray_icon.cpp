@@ -1,13 +1,40 @@
-// The tray icon's temperature fitted to its square.
+// The tray icon painted on demand: the same pixels as the painter gives for each size and ratio however the
+// tray host asks, the sizes a StatusNotifier host is sent, and a picture painted once per reading.
+#include "StatusItem.h"
+#include "TrayIconEngine.h"
 #include "TrayIconPainter.h"
 #include "ViewTheme.h"
 
 #include <QFontMetricsF>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
 
 using namespace nimbra;
 
 namespace {
+
+StatusItemModel modelShowing(const QString& text, WeatherCondition condition = WeatherCondition::clear) {
+    StatusItemModel m;
+    m.iconText = text;
+    m.condition = condition;
+    m.tooltip = QStringLiteral("Nimbra");
+    return m;
+}
+
+QIcon iconFor(const StatusItemModel& model) {
+    return QIcon(new TrayIconEngine(model));
+}
+
+// What an XEmbed tray does: paint the icon into its window's rectangle.
+QImage paintedByHost(const QIcon& icon, QSize rect, qreal ratio) {
+    QImage target(rect * ratio, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    target.fill(Qt::transparent);
+    QPainter p(&target);
+    icon.paint(&p, QRect(QPoint(0, 0), rect));
+    return target;
+}
 
 QFont iconFont() {
     QFont font(theme::roundedFamily());
@@ -35,6 +62,36 @@ const QStringList readings = {QStringLiteral("70°"),  QStringLiteral("-12°"), 
 class TestTrayIcon : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void samePixelsAsThePainter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<qreal>("ratio");
+        for (const QString& text : readings)
+            for (const int edge : {16, 22, 32})
+                for (const qreal ratio : {1.0, 2.0})
+                    QTest::addRow("%s at %d, ratio %g", qPrintable(text), edge, ratio)
+                        << text << edge << ratio;
+    }
+    void samePixelsAsThePainter() {
+        QFETCH(QString, text);
+        QFETCH(int, edge);
+        QFETCH(qreal, ratio);
+        const StatusItemModel model = modelShowing(text);
+        const QImage expected = TrayIconPainter::image(model, edge, ratio);
+        const QIcon icon = iconFor(model);
+
+        // A StatusNotifier host's way: a pixmap for a size.
+        const QPixmap pixmap = icon.pixmap(QSize(edge, edge), ratio);
+        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+        QCOMPARE(pixmap.toImage().convertToFormat(expected.format()), expected);
+        // An XEmbed host's way: paint into the window.
+        QCOMPARE(paintedByHost(icon, QSize(edge, edge), ratio), expected);
+        // A window wider than tall gets the square picture in its middle, not a stretched one.
+        const QImage wide = paintedByHost(icon, QSize(edge + 10, edge), ratio);
+        QCOMPARE(wide.copy(QRect(QPoint(5, 0) * ratio, expected.size())), expected);
+        QCOMPARE(wide.pixelColor(0, 0).alpha(), 0);
+    }
+
     // Fitting the text from a guess finds the size trying every size downwards finds, also where the width
     // does not grow in proportion to the size (spacing, hinting), so the first guess is off.
     void textSizeMatchesStepwiseFitting_data() {
@@ -64,6 +121,50 @@ private Q_SLOTS:
                                          .arg(stepwise)));
             }
         }
+    }
+
+    void offeredSizes() {
+        const QIcon icon = iconFor(modelShowing(QStringLiteral("70°")));
+        const QList<QSize> sizes = icon.availableSizes();
+        QCOMPARE(sizes, (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+        for (const QSize& size : sizes)
+            QCOMPARE(icon.pixmap(size).size(), size);
+        // Odd requests: nothing for an empty size, and no giant picture for a huge one.
+        QVERIFY(icon.pixmap(QSize(0, 22)).isNull());
+        QCOMPARE(icon.pixmap(QSize(5000, 5000)).size(), QSize(256, 256));
+        QCOMPARE(icon.actualSize(QSize(40, 22)), QSize(22, 22));
+    }
+
+    void paintedOncePerReading() {
+        QMenu menu;
+        StatusItem item(&menu);
+        const StatusItemModel warm = modelShowing(QStringLiteral("70°"));
+        item.paint(warm);
+        const QIcon first = item.icon();
+        const QPixmap firstPicture = first.pixmap(QSize(22, 22));
+        // Asked again, the same picture comes back rather than a new painting.
+        QCOMPARE(item.icon().pixmap(QSize(22, 22)).cacheKey(), firstPicture.cacheKey());
+
+        item.paint(warm);
+        QCOMPARE(item.icon().cacheKey(), first.cacheKey());
+        StatusItemModel newTooltip = warm;
+        newTooltip.tooltip = QStringLiteral("70° Clear");
+        item.paint(newTooltip);
+        QCOMPARE(item.icon().cacheKey(), first.cacheKey());
+
+        StatusItemModel warmer = newTooltip;
+        warmer.iconText = QStringLiteral("71°");
+        item.paint(warmer);
+        QVERIFY(item.icon().cacheKey() != first.cacheKey());
+        const QImage warmerPicture = item.icon().pixmap(QSize(22, 22)).toImage();
+        QVERIFY(warmerPicture != firstPicture.toImage());
+        QCOMPARE(warmerPicture.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 TrayIconPainter::image(warmer, 22));
+
+        StatusItemModel rainy = warmer;
+        rainy.condition = WeatherCondition::rain;
+        item.paint(rainy);
+        QVERIFY(item.icon().pixmap(QSize(22, 22)).toImage() != warmerPicture);
     }
 };
 
