@@ -36,8 +36,14 @@ public:
     // itemNotFound when there was nothing to delete.
     virtual KeychainStatus remove(const QString& service, const QString& account) = 0;
 
-    // The Secret Service of the session bus (GNOME Keyring, KWallet) through libsecret.
-    static std::shared_ptr<Keychain> secretService();
+    // The library that reaches the Secret Service.
+    static constexpr const char* secretServiceLibrary = "libsecret-1.so.0";
+
+    // The Secret Service of the session bus (GNOME Keyring, KWallet) through libsecret. The library (and GIO
+    // with it) is loaded at the first call, so a session that never needs a key never loads it. When it
+    // cannot be loaded, every call fails with notAvailable.
+    static std::shared_ptr<Keychain>
+    secretService(const QString& library = QLatin1String(secretServiceLibrary));
 };
 
 } // namespace nimbra

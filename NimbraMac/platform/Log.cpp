@@ -5,6 +5,7 @@ namespace nimbra {
 namespace {
 Q_LOGGING_CATEGORY(lcProviders, NIMBRA_APP_IDENTIFIER ".Providers", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcCache, NIMBRA_APP_IDENTIFIER ".Cache", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcKeychain, NIMBRA_APP_IDENTIFIER ".Keychain", QtInfoMsg)
 } // namespace
 
 const QLoggingCategory& providersLog() {
@@ -13,6 +14,10 @@ const QLoggingCategory& providersLog() {
 
 const QLoggingCategory& cacheLog() {
     return lcCache();
+}
+
+const QLoggingCategory& keychainLog() {
+    return lcKeychain();
 }
 
 QString privateValue(const QLoggingCategory& category, const QString& value) {

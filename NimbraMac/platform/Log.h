@@ -9,6 +9,8 @@ namespace nimbra {
 const QLoggingCategory& providersLog();
 // "<identifier>.Cache": the snapshot file's lines.
 const QLoggingCategory& cacheLog();
+// "<identifier>.Keychain": the keyring's lines (never a key).
+const QLoggingCategory& keychainLog();
 
 // A personal value (a place name, a provider's error text) as it may appear in a log line: "<private>",
 // unless the category's debug messages are switched on

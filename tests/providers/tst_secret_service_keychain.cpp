@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dlfcn.h>
+
 using namespace nimbra;
 
 namespace {
@@ -26,6 +28,49 @@ class SecretServiceKeychainTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Linking the keychain, or making one, must not load libsecret: only a call does.
+    void libraryIsNotLoadedBeforeTheFirstCall() {
+        if (qEnvironmentVariableIsSet(kChildVariable))
+            QSKIP("the outer run checks this");
+        const auto keychain = Keychain::secretService();
+        QVERIFY(keychain);
+        QVERIFY(!dlopen(Keychain::secretServiceLibrary, RTLD_LAZY | RTLD_NOLOAD));
+    }
+
+    void withoutTheLibraryEveryCallFails_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("missing") << "libnimbra-no-such-secret.so.0"
+                                 << "Cannot load libnimbra-no-such-secret";
+        // Loads, but has none of libsecret's functions.
+        QTest::newRow("other library") << "libz.so.1"
+                                       << "libz.so.1 has no secret_password_lookup_binary_sync";
+    }
+
+    // Every call says the store cannot be reached, with one warning in all, never one per call.
+    void withoutTheLibraryEveryCallFails() {
+        QFETCH(QString, library);
+        QFETCH(QString, warning);
+        const QRegularExpression warned(QRegularExpression::escape(warning));
+        QTest::ignoreMessage(QtWarningMsg, warned);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("keyring")));
+        const auto keychain = Keychain::secretService(library);
+        const QString service = "com.tarnwick.Nimbra.integration";
+        QCOMPARE(keychain->find(service, "openWeather").status, Keychain::notAvailable);
+        QCOMPARE(keychain->add(service, "openWeather", "key"), Keychain::notAvailable);
+        QCOMPARE(keychain->update(service, "openWeather", "key"), Keychain::notAvailable);
+        QCOMPARE(keychain->remove(service, "openWeather"), Keychain::notAvailable);
+        QCOMPARE(Keychain::secretService(library)->find(service, "tomorrowIO").status,
+                 Keychain::notAvailable);
+
+        auto defaults = std::make_shared<InMemoryUserDefaults>();
+        WeatherProviderCredentials credentials;
+        credentials.openWeatherAPIKey = "ow";
+        WeatherProviderCredentialStore store(defaults, keychain);
+        QCOMPARE(store.save(credentials), WeatherProviderCredentialStore::saveFailureMessage());
+        QCOMPARE(store.load(), WeatherProviderCredentials());
+    }
+
     void againstGnomeKeyringInAPrivateSession() {
         if (qEnvironmentVariableIsSet(kChildVariable))
             QSKIP("this is the inner run");
