@@ -24,6 +24,10 @@ QList<WeatherProviderClientPtr> ProviderClientFactory::clients(const ProviderSet
     return out;
 }
 
+bool ProviderClientFactory::takesKey(WeatherProviderKind kind) {
+    return kind == WeatherProviderKind::openWeather || kind == WeatherProviderKind::tomorrowIO;
+}
+
 WeatherProviderClientPtr ProviderClientFactory::client(WeatherProviderKind kind) const {
     using K = WeatherProviderKind;
     const auto& clock = environment.clock;

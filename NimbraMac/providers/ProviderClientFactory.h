@@ -34,6 +34,8 @@ struct ProviderClientFactory {
     // One client per kind, ordered by raw value.
     QList<WeatherProviderClientPtr> clients(const ProviderSet& enabledProviders) const;
     WeatherProviderClientPtr client(WeatherProviderKind kind) const;
+    // The kinds whose live client is built with a key from the configuration (OpenWeather, Tomorrow.io).
+    static bool takesKey(WeatherProviderKind kind);
 };
 
 } // namespace nimbra

@@ -118,7 +118,6 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     keepOnly(m_forecasts, validIDs);
     keepOnly(m_providerForecasts, validIDs);
     m_accuracyScores = tidied.accuracyScores;
-    m_providerCredentials = m_credentialStore->load();
 
     if (m_forecasts.isEmpty()) {
         const WeatherLocation& first = m_locations.first();

@@ -76,8 +76,10 @@ public:
                                                    QStringLiteral("NimbraHourlyWidget"),
                                                    QStringLiteral("NimbraTenDayWidget")};
 
-    // Loads the snapshot (merged with the synced mirror when sync is on), tidies and normalises it, loads the
-    // API keys and persists. Cannot fail: problems end up in lastError().
+    // Loads the snapshot (merged with the synced mirror when sync is on), tidies and normalises it and
+    // persists. Cannot fail: problems end up in lastError(). The API keys are read from the keyring when
+    // first needed (see providerCredentials()), not here: a launch whose providers take no key never touches
+    // it.
     WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
                  std::shared_ptr<CurrentLocationService> currentLocationService,
                  std::shared_ptr<WeatherProviderCredentialStore> credentialStore,
@@ -101,7 +103,9 @@ public:
         return m_snapshotSaveError ? m_snapshotSaveError : m_keySaveError;
     }
     const QString& currentLocationStatus() const { return m_currentLocationStatus; }
-    const WeatherProviderCredentials& providerCredentials() const { return m_providerCredentials; }
+    // The API keys. The first call reads them from the keyring (a few synchronous D-Bus calls); a refresh
+    // asks only when an enabled provider takes a key.
+    const WeatherProviderCredentials& providerCredentials() const;
     const QHash<WeatherProviderKind, APIKeyCheckStatus>& apiKeyCheckStatuses() const {
         return m_apiKeyCheckStatuses;
     }
@@ -217,7 +221,8 @@ private:
     void setSelection(std::optional<QUuid> id);
     void setProviderCredentials(const WeatherProviderCredentials& credentials);
     void setAPIKeyCheckStatus(WeatherProviderKind kind, const APIKeyCheckStatus& status);
-    ProviderClientFactory clientFactory(bool useFixtures) const;
+    // The clients of `kinds`; the keys are read only when one of them takes a key.
+    QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
@@ -246,7 +251,9 @@ private:
     std::optional<QString> m_snapshotSaveError;
     std::optional<QString> m_keySaveError;
     QString m_currentLocationStatus = unresolvedStatusText;
-    WeatherProviderCredentials m_providerCredentials;
+    // Empty until the keys are first read: an edit or a save reads them first, so a late read can never
+    // replace what the user set.
+    mutable std::optional<WeatherProviderCredentials> m_providerCredentials;
     QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
     AccuracyScores m_accuracyScores;
     // Counts the key checks started per kind: only the latest one's answer may set the badge.

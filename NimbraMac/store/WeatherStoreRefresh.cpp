@@ -51,10 +51,13 @@ std::optional<WeatherLocation> WeatherStore::listedLocation(const QUuid& id) con
     return std::nullopt;
 }
 
-ProviderClientFactory WeatherStore::clientFactory(bool useFixtures) const {
+QList<WeatherProviderClientPtr> WeatherStore::providerClients(const ProviderSet& kinds,
+                                                              bool useFixtures) const {
     ProviderEnvironment environment = m_environment.providers;
     environment.clock = m_environment.clock;
-    return {m_providerCredentials.configuration(), useFixtures, std::move(environment)};
+    const bool keyed = std::any_of(kinds.cbegin(), kinds.cend(), &ProviderClientFactory::takesKey);
+    const WeatherProviderCredentials keys = keyed ? providerCredentials() : WeatherProviderCredentials();
+    return ProviderClientFactory{keys.configuration(), useFixtures, std::move(environment)}.clients(kinds);
 }
 
 QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
@@ -83,7 +86,7 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
     });
 
     const QList<WeatherProviderClientPtr> clients =
-        clientFactory(m_environment.useFixtures).clients(m_settings.enabledProviders);
+        providerClients(m_settings.enabledProviders, m_environment.useFixtures);
     const auto stored = m_forecasts.constFind(location.id);
     const std::optional<ConsensusForecast> previous =
         stored == m_forecasts.constEnd() ? std::nullopt : std::optional(*stored);

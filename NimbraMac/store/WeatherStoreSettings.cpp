@@ -10,10 +10,6 @@
 namespace nimbra {
 namespace {
 
-bool takesKey(WeatherProviderKind kind) {
-    return kind == WeatherProviderKind::openWeather || kind == WeatherProviderKind::tomorrowIO;
-}
-
 // Keeps the client alive for as long as its answer is pending, even when the check has stopped waiting.
 QCoro::Task<ProviderForecast> forecastHolding(WeatherProviderClientPtr client, WeatherLocation location,
                                               CancellationToken cancel) {
@@ -37,7 +33,7 @@ void WeatherStore::updateAPIKey(const QString& key, WeatherProviderKind kind) {
 
 void WeatherStore::updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind) {
     Q_ASSERT(QThread::currentThread() == thread());
-    WeatherProviderCredentials copy = m_providerCredentials;
+    WeatherProviderCredentials copy = providerCredentials();
     copy.setAPIKey(key, kind);
     setProviderCredentials(copy);
     setAPIKeyCheckStatus(kind, copy.apiKey(kind).isEmpty() ? APIKeyCheckStatus::missing()
@@ -47,7 +43,7 @@ void WeatherStore::updateAPIKeyInMemory(const QString& key, WeatherProviderKind 
 void WeatherStore::saveAPIKeys() {
     Q_ASSERT(QThread::currentThread() == thread());
     // A key the keyring did not take works until quit and is then gone: the user must know.
-    const auto failure = m_credentialStore->save(m_providerCredentials);
+    const auto failure = m_credentialStore->save(providerCredentials());
     setSaveError(m_keySaveError, failure);
     if (failure)
         setLastError(*failure);
@@ -56,7 +52,7 @@ void WeatherStore::saveAPIKeys() {
 }
 
 APIKeyCheckStatus WeatherStore::apiKeyCheckStatus(WeatherProviderKind kind) const {
-    if (m_providerCredentials.apiKey(kind).isEmpty())
+    if (providerCredentials().apiKey(kind).isEmpty())
         return APIKeyCheckStatus::missing();
     return m_apiKeyCheckStatuses.value(kind, APIKeyCheckStatus::notChecked());
 }
@@ -78,9 +74,9 @@ WeatherLocation WeatherStore::validationLocation() const {
 
 QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (!takesKey(kind))
+    if (!ProviderClientFactory::takesKey(kind))
         co_return;
-    const QString key = m_providerCredentials.apiKey(kind);
+    const QString key = providerCredentials().apiKey(kind);
     if (key.isEmpty()) {
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::missing());
         co_return;
@@ -89,7 +85,7 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     setAPIKeyCheckStatus(kind, APIKeyCheckStatus::checking());
 
     // Enabled or not: a provider can be checked before it is switched on.
-    const QList<WeatherProviderClientPtr> clients = clientFactory(false).clients(ProviderSet{kind});
+    const QList<WeatherProviderClientPtr> clients = providerClients(ProviderSet{kind}, false);
     if (clients.isEmpty()) {
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(providerUnavailableMessage));
         co_return;
@@ -103,7 +99,7 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     if (!self)
         co_return;
     // The badge vouches only for the key that was tested, and only the latest check of a kind speaks.
-    if (m_providerCredentials.apiKey(kind) != key || m_keyCheckGenerations.value(kind) != generation)
+    if (providerCredentials().apiKey(kind) != key || m_keyCheckGenerations.value(kind) != generation)
         co_return;
 
     if (!answer)
@@ -116,8 +112,15 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::valid(now()));
 }
 
+const WeatherProviderCredentials& WeatherStore::providerCredentials() const {
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (!m_providerCredentials)
+        m_providerCredentials = m_credentialStore->load();
+    return *m_providerCredentials;
+}
+
 void WeatherStore::setProviderCredentials(const WeatherProviderCredentials& credentials) {
-    if (m_providerCredentials == credentials)
+    if (providerCredentials() == credentials)
         return;
     Q_EMIT objectWillChange();
     m_providerCredentials = credentials;

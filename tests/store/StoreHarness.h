@@ -56,6 +56,34 @@ private:
     CurrentLocationResult m_released;
 };
 
+// Passes every call to another keychain and notes it ("find <account>", "remove <account>", ...).
+class CountingKeychain final : public Keychain {
+public:
+    explicit CountingKeychain(std::shared_ptr<Keychain> inner) : m_inner(std::move(inner)) {}
+
+    mutable QStringList calls;
+
+    KeychainStatus add(const QString& service, const QString& account, const QByteArray& data) override {
+        calls.append(QStringLiteral("add ") + account);
+        return m_inner->add(service, account, data);
+    }
+    KeychainStatus update(const QString& service, const QString& account, const QByteArray& data) override {
+        calls.append(QStringLiteral("update ") + account);
+        return m_inner->update(service, account, data);
+    }
+    KeychainLookup find(const QString& service, const QString& account) const override {
+        calls.append(QStringLiteral("find ") + account);
+        return m_inner->find(service, account);
+    }
+    KeychainStatus remove(const QString& service, const QString& account) override {
+        calls.append(QStringLiteral("remove ") + account);
+        return m_inner->remove(service, account);
+    }
+
+private:
+    std::shared_ptr<Keychain> m_inner;
+};
+
 // A coroutine of the store left running while the test acts.
 struct Running {
     std::shared_ptr<bool> done = std::make_shared<bool>(false);
@@ -89,6 +117,8 @@ struct StoreHarness {
                        .filePath(QStringLiteral("Nimbra/weather-widget-cache-v3.json"));
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(kNoon);
     std::shared_ptr<InMemoryKeychain> keychain = std::make_shared<InMemoryKeychain>();
+    // What the store asks of `keychain`; keys a test seeds through credentials() are not counted.
+    std::shared_ptr<CountingKeychain> storeKeychain = std::make_shared<CountingKeychain>(keychain);
     std::shared_ptr<WidgetCenterRecorder> widgets = std::make_shared<WidgetCenterRecorder>();
     std::shared_ptr<ScriptedCurrentLocationService> location =
         std::make_shared<ScriptedCurrentLocationService>();
@@ -121,7 +151,10 @@ struct StoreHarness {
         return std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(file),
             std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreInMemory>()),
-            location, credentials(), environment);
+            location,
+            std::make_shared<WeatherProviderCredentialStore>(std::make_shared<InMemoryUserDefaults>(),
+                                                             storeKeychain),
+            environment);
     }
 };
 

@@ -1,0 +1,166 @@
+#include "StoreHarness.h"
+
+#include <QTest>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+using K = WeatherProviderKind;
+const QString kOpenMeteo = QStringLiteral("/v1/forecast");
+const QString kMETNorway = QStringLiteral("/weatherapi/locationforecast/2.0/compact");
+const QString kTomorrow = QStringLiteral("/v4/weather/forecast");
+
+CannedResponse document(const QString& name) {
+    return CannedResponse::json(
+        testing::readFile(testing::testDataPath(QStringLiteral("providers/") + name)));
+}
+
+void seedKeys(const StoreHarness& h, const QString& openWeather, const QString& tomorrowIO) {
+    WeatherProviderCredentials keys;
+    keys.openWeatherAPIKey = openWeather;
+    keys.tomorrowIOAPIKey = tomorrowIO;
+    QCOMPARE(h.credentials()->save(keys), std::nullopt);
+}
+
+// The value of `name` in every request the providers made, in order.
+QStringList sent(const StoreHarness& h, const QString& name) {
+    QStringList values;
+    for (const RecordedRequest& request : h.server->requests())
+        values += request.queryValues(name);
+    return values;
+}
+
+QStringList lookups(const StoreHarness& h) {
+    return h.storeKeychain->calls.filter(QStringLiteral("find "));
+}
+
+CachedWeatherPayload withProviders(ProviderSet kinds) {
+    CachedWeatherPayload payload = payloadWith(2);
+    payload.settings.enabledProviders = std::move(kinds);
+    return payload;
+}
+
+enum class Edit { inMemory, saved, none };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+
+// The keyring is a handful of synchronous D-Bus calls and loads libsecret: the store reads it only when
+// something needs a key, and once.
+class StoreKeyringTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A first launch, and launches whose providers take no key, with the refreshes a launch makes.
+    void keylessLaunchesLeaveTheKeyringAlone() {
+        StoreHarness first;
+        seedKeys(first, QStringLiteral("ow-key"), QString());
+        first.location->answer = ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable);
+        const auto fresh = first.makeStore();
+        QVERIFY(run(fresh->refreshSelectedResolvingCurrentLocation()));
+        QCOMPARE(fresh->settings().enabledProviders, providers::liveSet());
+        QCOMPARE(first.storeKeychain->calls, QStringList());
+
+        StoreHarness h;
+        seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
+        h.save(withProviders({K::openMeteo, K::metNorway}));
+        h.server->route(kOpenMeteo, document(QStringLiteral("open-meteo/forecast-new-york.json")));
+        h.server->route(kMETNorway, document(QStringLiteral("met-norway/compact-oslo.json")));
+        h.location->answer = ScriptedCurrentLocationService::found(QStringLiteral("Leeds"), 53.8, -1.55);
+        const auto store = h.makeStore();
+        h.clock->advance(3600);
+        QVERIFY(run(store->refreshSelected()));
+        QVERIFY(run(store->refreshCurrentLocationForBackground()));
+        QCOMPARE(h.storeKeychain->calls, QStringList());
+        // The refreshes themselves are what they always were.
+        QVERIFY(!store->lastError());
+        QCOMPARE(h.server->requests(kOpenMeteo).size(), 2);
+        QCOMPARE(h.server->requests(kMETNorway).size(), 2);
+        QCOMPARE(store->selectedForecast()->providerCount, 2);
+        QCOMPARE(store->selectedForecast()->generatedAt, h.clock->now());
+    }
+
+    // With OpenWeather enabled the first refresh reads the keys (clearing what older versions left behind)
+    // before it builds the clients, and no later refresh reads them again.
+    void keyedRefreshReadsTheKeysOnce() {
+        StoreHarness h;
+        seedKeys(h, QStringLiteral("ow-key"), QString());
+        QCOMPARE(h.keychain->add(WeatherProviderCredentialStore::legacyService(), "openWeather", "old"),
+                 Keychain::success);
+        h.save(withProviders({K::openMeteo, K::openWeather}));
+        const auto store = h.makeStore();
+        QCOMPARE(h.storeKeychain->calls, QStringList());
+
+        QVERIFY(run(store->refreshSelected()));
+        QCOMPARE(lookups(h), (QStringList{"find openWeather", "find tomorrowIO"}));
+        QVERIFY(!sent(h, "appid").isEmpty());
+        QCOMPARE(sent(h, "appid").filter("ow-key").size(), sent(h, "appid").size());
+        QCOMPARE(h.keychain->find(WeatherProviderCredentialStore::legacyService(), "openWeather").status,
+                 Keychain::itemNotFound);
+
+        const int calls = h.storeKeychain->calls.size();
+        QVERIFY(run(store->refreshSelected()));
+        QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QCOMPARE(h.storeKeychain->calls.size(), calls);
+    }
+
+    // The settings window and a key check see the saved keys, whichever asks first.
+    void settingsSeeTheSavedKeys() {
+        StoreHarness h;
+        seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
+        const auto store = h.makeStore();
+        QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::notChecked);
+        QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QCOMPARE(lookups(h).size(), 2);
+
+        StoreHarness checked;
+        seedKeys(checked, QString(), QStringLiteral("tm-key"));
+        checked.server->route(kTomorrow, document(QStringLiteral("tomorrow-io/forecast-paris.json")));
+        const auto checking = checked.makeStore();
+        QVERIFY(run(checking->checkAPIKey(K::tomorrowIO)));
+        QCOMPARE(sent(checked, "apikey"), QStringList{"tm-key"});
+        QCOMPARE(checking->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::valid);
+        QCOMPARE(lookups(checked).size(), 2);
+    }
+
+    void editsBeforeTheFirstReadAreKept_data() {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QString>("openWeather");
+        QTest::newRow("typed") << Edit::inMemory << "ow-new";
+        QTest::newRow("typed and saved") << Edit::saved << "ow-new";
+        QTest::newRow("saved unchanged") << Edit::none << "ow-old";
+    }
+
+    // An edit or a save first reads the keys: the other key survives, and no later read undoes the edit.
+    void editsBeforeTheFirstReadAreKept() {
+        QFETCH(Edit, edit);
+        QFETCH(QString, openWeather);
+        StoreHarness h;
+        seedKeys(h, QStringLiteral("ow-old"), QStringLiteral("tm-saved"));
+        h.save(withProviders({K::openWeather}));
+        const auto store = h.makeStore();
+        if (edit == Edit::inMemory)
+            store->updateAPIKeyInMemory(QStringLiteral("ow-new"), K::openWeather);
+        else if (edit == Edit::saved)
+            store->updateAPIKey(QStringLiteral("ow-new"), K::openWeather);
+        else
+            store->saveAPIKeys();
+
+        WeatherProviderCredentials expected;
+        expected.openWeatherAPIKey = openWeather;
+        expected.tomorrowIOAPIKey = QStringLiteral("tm-saved");
+        QCOMPARE(store->providerCredentials(), expected);
+        QVERIFY(run(store->refreshSelected()));
+        QCOMPARE(sent(h, "appid").value(0), openWeather);
+        QCOMPARE(lookups(h).size(), 2);
+        store->saveAPIKeys();
+        QCOMPARE(h.credentials()->load(), expected);
+        QVERIFY(!store->saveError());
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreKeyringTest)
+#include "tst_store_keyring.moc"
