@@ -114,6 +114,19 @@ QList<ProviderForecast> readProviderForecastList(const QJsonValue& value) {
     return out;
 }
 
+// The snapshot's JSON, noting how many consensus forecasts made it in.
+struct ForecastCounting {
+    const CachedWeatherPayload& payload;
+    qsizetype* written;
+
+    QJsonObject toJson() const {
+        QJsonObject o = payload.toJson();
+        if (written)
+            *written = o.value(u"forecasts").toArray().size() / 2;
+        return o;
+    }
+};
+
 } // namespace
 
 QJsonObject CachedWeatherPayload::toJson() const {
@@ -135,6 +148,10 @@ QJsonObject CachedWeatherPayload::toJson() const {
             o.insert(QStringLiteral("selectedForecast"), *encoded);
     }
     return o;
+}
+
+Coded<QByteArray> CachedWeatherPayload::encoded(qsizetype* forecastsWritten) const {
+    return encodeDocument(ForecastCounting{*this, forecastsWritten});
 }
 
 CachedWeatherPayload CachedWeatherPayload::fromJson(const QJsonValue& value, QStringList* dropped) {

@@ -46,8 +46,9 @@ struct CachedWeatherPayload {
 
     // The snapshot in the bytes of a file or a mirror entry, or why there is none.
     static Coded<CachedWeatherPayload> decode(const QByteArray& bytes, QStringList* dropped = nullptr);
-    // Compact JSON bytes, or why the snapshot cannot be written.
-    Coded<QByteArray> encoded() const { return encodeDocument(*this); }
+    // Compact JSON bytes, or why the snapshot cannot be written. `forecastsWritten` receives how many
+    // consensus forecasts the bytes hold, which is fewer than `forecasts` when one was left out.
+    Coded<QByteArray> encoded(qsizetype* forecastsWritten = nullptr) const;
 };
 
 } // namespace nimbra

@@ -68,7 +68,8 @@ WeatherCacheReading WeatherCache::read() const {
 
 std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& payload, QByteArray* written,
                                                     const QByteArray& onDisk) const {
-    const auto bytes = payload.encoded();
+    qsizetype forecastsWritten = 0;
+    const auto bytes = payload.encoded(&forecastsWritten);
     if (!bytes)
         return WeatherCacheError{
             WeatherCacheError::Code::encodingFailed,
@@ -77,7 +78,7 @@ std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& 
         if (auto error = write(*bytes))
             return error;
         qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
-               static_cast<long long>(bytes->size()), static_cast<long long>(payload.forecasts.size()));
+               static_cast<long long>(bytes->size()), static_cast<long long>(forecastsWritten));
     }
     if (written)
         *written = *bytes;

@@ -142,7 +142,7 @@ private Q_SLOTS:
     }
 
     // Forecasts can be fetched again: one the encoder refuses is left out, and the places and every other
-    // forecast are still saved.
+    // forecast are still saved. The log counts what the file holds, not what the store held.
     void refusedForecastIsLeftOutOfTheSave() {
         const QString file = m_dir.filePath(QStringLiteral("poisoned.json"));
         CachedWeatherPayload payload = payloadWith(3);
@@ -153,7 +153,13 @@ private Q_SLOTS:
             WeatherProviderKind::metNorway,
             {WeatherProviderKind::metNorway, 2, std::numeric_limits<double>::quiet_NaN()});
 
+        const QByteArray bytes = *payload.encoded();
+        QTest::ignoreMessage(
+            QtInfoMsg,
+            qPrintable(
+                QStringLiteral("Weather cache saved file payload bytes=%1 forecasts=2").arg(bytes.size())));
         QVERIFY(!WeatherCache(file).save(payload));
+        QCOMPARE(testing::readFile(file), bytes);
         CachedWeatherPayload expected = payload;
         expected.forecasts.remove(idFor(2));
         expected.selectedForecast.reset();
