@@ -4,6 +4,8 @@
 #include "ProviderTextMapping.h"
 #include "ProviderUnits.h"
 
+#include <cmath>
+
 namespace nimbra::visualcrossing {
 namespace {
 
@@ -41,12 +43,27 @@ std::optional<WeatherSample> sample(const VisualCrossingPoint& point) {
 
 namespace {
 
+// The place's date of a day given only by its instant, the place's midnight: read at the place's offset and
+// taken to the nearest midnight, since a day after a clock change starts an hour away from the answer's
+// offset. Nothing without a usable offset.
+QDate placeDate(double midnight, std::optional<double> offsetHours) {
+    constexpr double widestOffsetHours = 24;
+    if (!offsetHours || !std::isfinite(*offsetHours) || std::abs(*offsetHours) > widestOffsetHours)
+        return {};
+    const auto local = units::instantFromUnixSeconds(midnight + *offsetHours * 3600 + 12 * 3600);
+    return local ? local->date() : QDate();
+}
+
 // datetimeEpoch is the place's midnight, which for a user west of the place is still the day before: the
-// day's own date text names it. The instant serves only an answer without that text.
-std::optional<QDateTime> dayStart(const VisualCrossingDay& day, const LocalCalendar& calendar) {
+// day's own date text names it, else the answer's offset does. Only an answer with neither is dated by the
+// user's calendar.
+std::optional<QDateTime> dayStart(const VisualCrossingDay& day, const LocalCalendar& calendar,
+                                  std::optional<double> placeOffsetHours) {
     QDate date;
     if (day.datetime)
         date = QLocale::c().toDate(*day.datetime, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        date = placeDate(day.datetimeEpoch, placeOffsetHours);
     if (!date.isValid()) {
         if (const auto midnight = units::instantFromUnixSeconds(day.datetimeEpoch))
             date = calendar.toLocal(*midnight).date();
@@ -58,8 +75,9 @@ std::optional<QDateTime> dayStart(const VisualCrossingDay& day, const LocalCalen
 
 } // namespace
 
-std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day, const LocalCalendar& calendar) {
-    const auto date = dayStart(day, calendar);
+std::optional<DailyForecast> dailyForecast(const VisualCrossingDay& day, const LocalCalendar& calendar,
+                                           std::optional<double> placeOffsetHours) {
+    const auto date = dayStart(day, calendar, placeOffsetHours);
     const auto high = units::finite(day.tempmax);
     const auto low = units::finite(day.tempmin);
     if (!date || !high || !low)
@@ -109,7 +127,7 @@ ProviderForecast makeForecast(const VisualCrossingResponse& response, const Weat
                 forecast.hourly.append(*s);
         }
         if (forecast.daily.size() < dailyLimit) {
-            if (const auto d = dailyForecast(day, calendar))
+            if (const auto d = dailyForecast(day, calendar, response.tzoffset))
                 forecast.daily.append(*d);
         }
     }

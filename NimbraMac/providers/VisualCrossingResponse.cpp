@@ -41,6 +41,7 @@ VisualCrossingAlert VisualCrossingAlert::fromJson(const QJsonValue& value) {
 VisualCrossingResponse VisualCrossingResponse::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"VisualCrossingResponse");
     return {
+        json::readOptionalDouble(o, u"tzoffset"),
         json::readOptionalRecord<VisualCrossingPoint>(o, u"currentConditions"),
         json::readArray<VisualCrossingDay>(o, u"days", VisualCrossingDay::fromJson),
         json::readOptionalArray<VisualCrossingAlert>(o, u"alerts", VisualCrossingAlert::fromJson),

@@ -52,6 +52,7 @@ struct VisualCrossingAlert {
 };
 
 struct VisualCrossingResponse {
+    std::optional<double> tzoffset; // hours east of UTC at the place, may be fractional (5.5)
     std::optional<VisualCrossingPoint> currentConditions;
     QList<VisualCrossingDay> days;
     std::optional<QList<VisualCrossingAlert>> alerts;

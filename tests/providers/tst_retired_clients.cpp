@@ -6,6 +6,8 @@
 #include "WeatherAPIMapping.h"
 #include "WeatherAPIWeatherClient.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace nimbra;
@@ -127,11 +129,47 @@ private Q_SLOTS:
         QCOMPARE(f.daily.size(), 3);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(f.daily[i].date, utc(20 + i, 8));
+    }
 
-        // Without the date text the place's midnight is read in the user's calendar.
-        VisualCrossingDay undated = response->days.first();
-        undated.datetime.reset();
-        QCOMPARE(visualcrossing::dailyForecast(undated, calendarIn("Europe/Berlin"))->date, utc(19, 23));
+    // Without its date text a day is only the place's midnight as an instant; the answer's offset (hours,
+    // possibly fractional) names the place's date, which then starts at the user's midnight.
+    void visualCrossingUndatedDaysUseTheAnswersOffset_data() {
+        QTest::addColumn<QJsonValue>("tzoffset");
+        QTest::addColumn<QDateTime>("placeMidnight");
+        QTest::addColumn<QByteArray>("userZone");
+        QTest::addColumn<QDateTime>("start");
+        QTest::newRow("India, user west of it")
+            << QJsonValue(5.5) << utc(19, 18, 30) << QByteArray("America/Los_Angeles") << utc(20, 8);
+        QTest::newRow("Samoa, user east of UTC")
+            << QJsonValue(13) << utc(19, 11) << QByteArray("Europe/Berlin") << utc(19, 23);
+        QTest::newRow("Los Angeles, the day after the clock change, answer from before it")
+            << QJsonValue(-8) << QDateTime(QDate(2025, 3, 10), QTime(7, 0), Qt::UTC)
+            << QByteArray("Pacific/Honolulu") << QDateTime(QDate(2025, 3, 10), QTime(10, 0), Qt::UTC);
+        QTest::newRow("no offset: read in the user's calendar")
+            << QJsonValue(QJsonValue::Undefined) << utc(20, 0) << QByteArray("Europe/Berlin") << utc(19, 23);
+        QTest::newRow("offset beyond a day ignored")
+            << QJsonValue(1e6) << utc(20, 0) << QByteArray("Europe/Berlin") << utc(19, 23);
+    }
+
+    void visualCrossingUndatedDaysUseTheAnswersOffset() {
+        QFETCH(QJsonValue, tzoffset);
+        QFETCH(QDateTime, placeMidnight);
+        QFETCH(QByteArray, userZone);
+        QJsonObject document = QJsonDocument::fromJson(data("visual-crossing/timeline-london.json")).object();
+        document.remove(u"tzoffset");
+        if (!tzoffset.isUndefined())
+            document.insert(u"tzoffset", tzoffset);
+        QJsonObject day = document.value(u"days").toArray().first().toObject();
+        day.remove(u"datetime");
+        day.insert(u"datetimeEpoch", double(placeMidnight.toSecsSinceEpoch()));
+        document.insert(u"days", QJsonArray{day});
+
+        const auto response = decodeDocument<VisualCrossingResponse>(QJsonDocument(document).toJson());
+        QVERIFY2(response, qPrintable(response.error));
+        const auto f = visualcrossing::makeForecast(*response, place(51.5, -0.12), kNow,
+                                                    calendarIn(userZone.constData()));
+        QCOMPARE(f.daily.size(), 1);
+        QTEST(f.daily.first().date, "start");
     }
 
     // West of UTC, the UTC midnight that WeatherAPI.com gives for a day falls on the previous local day.
