@@ -5,7 +5,36 @@
 #include <QDBusConnection>
 #include <QNetworkInformation>
 
+#include <utility>
+
 namespace nimbra {
+namespace {
+
+QNetworkInformation* loadedReachability(WakeRefreshDelay* delay) {
+    if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return nullptr;
+    QNetworkInformation* info = QNetworkInformation::instance();
+    QObject::connect(info, &QNetworkInformation::reachabilityChanged, delay,
+                     [delay](QNetworkInformation::Reachability reachability) {
+                         if (reachability == QNetworkInformation::Reachability::Online)
+                             delay->networkReachable();
+                     });
+    return info;
+}
+
+std::optional<bool> reachabilityOf(QNetworkInformation::Reachability reachability) {
+    switch (reachability) {
+    case QNetworkInformation::Reachability::Unknown:
+        return std::nullopt;
+    case QNetworkInformation::Reachability::Online:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 SystemEvents::SystemEvents(QObject* parent) : QObject(parent) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.isConnected()) {
@@ -65,23 +94,12 @@ void WakeRefreshDelay::fire() {
 }
 
 std::function<std::optional<bool>()> WakeRefreshDelay::systemReachability(WakeRefreshDelay* delay) {
-    if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
-        return [] { return std::optional<bool>(); };
-    QNetworkInformation* info = QNetworkInformation::instance();
-    QObject::connect(info, &QNetworkInformation::reachabilityChanged, delay,
-                     [delay](QNetworkInformation::Reachability reachability) {
-                         if (reachability == QNetworkInformation::Reachability::Online)
-                             delay->networkReachable();
-                     });
-    return [info]() -> std::optional<bool> {
-        switch (info->reachability()) {
-        case QNetworkInformation::Reachability::Unknown:
-            return std::nullopt;
-        case QNetworkInformation::Reachability::Online:
-            return true;
-        default:
-            return false;
-        }
+    // The network-state backend (NetworkManager over D-Bus) is loaded at the first wake that asks, not at
+    // launch: most sessions never sleep.
+    return [delay, info = static_cast<QNetworkInformation*>(nullptr), tried = false]() mutable {
+        if (!std::exchange(tried, true))
+            info = loadedReachability(delay);
+        return info ? reachabilityOf(info->reachability()) : std::nullopt;
     };
 }
 

@@ -123,7 +123,14 @@ QByteArray HTTPResponse::header(const QByteArray& name) const {
     return {};
 }
 
-HTTPSession::HTTPSession(QObject* parent) : QObject(parent), m_manager(new QNetworkAccessManager(this)) {}
+HTTPSession::HTTPSession(QObject* parent) : QObject(parent) {}
+
+QNetworkAccessManager* HTTPSession::networkAccessManager() const {
+    // Made at the first request: most launches ask the network for nothing.
+    if (!m_manager)
+        m_manager = new QNetworkAccessManager(const_cast<HTTPSession*>(this));
+    return m_manager;
+}
 
 HTTPSession::~HTTPSession() {
     abortAll();
@@ -134,7 +141,7 @@ QCoro::Task<HTTPResponse> HTTPSession::get(QNetworkRequest request, Cancellation
     if (cancel && cancel->isCancelled())
         return readyResponse(cancelledResponse());
     prepare(request, timeout);
-    return awaitReply(m_manager->get(request), std::move(cancel));
+    return awaitReply(networkAccessManager()->get(request), std::move(cancel));
 }
 
 QCoro::Task<HTTPResponse> HTTPSession::post(QNetworkRequest request, QByteArray body,
@@ -142,10 +149,12 @@ QCoro::Task<HTTPResponse> HTTPSession::post(QNetworkRequest request, QByteArray 
     if (cancel && cancel->isCancelled())
         return readyResponse(cancelledResponse());
     prepare(request, timeout);
-    return awaitReply(m_manager->post(request, body), std::move(cancel));
+    return awaitReply(networkAccessManager()->post(request, body), std::move(cancel));
 }
 
 void HTTPSession::abortAll() {
+    if (!m_manager)
+        return;
     const auto replies = m_manager->findChildren<QNetworkReply*>(Qt::FindDirectChildrenOnly);
     for (QNetworkReply* reply : replies) {
         if (!reply->isFinished())

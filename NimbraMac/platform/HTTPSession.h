@@ -52,10 +52,10 @@ public:
     // Aborts every reply still pending.
     void abortAll();
 
-    QNetworkAccessManager* networkAccessManager() const { return m_manager; }
+    QNetworkAccessManager* networkAccessManager() const;
 
 private:
-    QNetworkAccessManager* m_manager;
+    mutable QNetworkAccessManager* m_manager = nullptr;
 };
 
 } // namespace nimbra
