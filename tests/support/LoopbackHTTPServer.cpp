@@ -198,7 +198,9 @@ QList<RecordedRequest> LoopbackHTTPServer::requests(const QString& path) const {
 int LoopbackHTTPServer::openConnections() const {
     int open = 0;
     for (const auto& socket : m_sockets) {
-        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+        // A connection the client opened ahead and never sent a request on is idle, not a request in flight.
+        if (socket && socket->state() == QAbstractSocket::ConnectedState &&
+            !socket->property(kBufferProperty).toByteArray().isEmpty())
             ++open;
     }
     return open;

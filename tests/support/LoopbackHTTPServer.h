@@ -74,7 +74,8 @@ public:
 
     QList<RecordedRequest> requests() const { return m_requests; }
     QList<RecordedRequest> requests(const QString& path) const;
-    // Connections still open because their answer is stalled or delayed.
+    // Connections still open with a request on them whose answer is stalled or delayed (a connection the
+    // client opened ahead and left idle does not count).
     int openConnections() const;
 
     // gzip framing around raw deflate, as a real server sends it.
