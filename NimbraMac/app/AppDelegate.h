@@ -74,7 +74,7 @@ public:
     WeatherStore& store() const { return *m_store; }
     RefreshScheduler& scheduler() const { return *m_scheduler; }
     PopoverWindow* popover() const { return m_popover.get(); }
-    // Built on the first turn of the event loop after launch, or when first shown.
+    // Built in the event loop's turn after the launch refresh starts, or when first shown.
     MacDashboardView* dashboard() const { return m_dashboard; }
     QMenu* contextMenu() const { return m_contextMenu.get(); }
     const StatusItemModel& statusItemModel() const { return m_statusModel; }

@@ -249,6 +249,25 @@ private Q_SLOTS:
         QTRY_VERIFY(!delegate.isPopoverShown());
     }
 
+    // A burst of store changes repaints the status item once, after the burst has been quiet a moment.
+    void statusItemFollowsABurstOfChanges() {
+        DashboardRig rig;
+        AppDelegate delegate(std::move(rig.store), testEnvironment(rig.harness));
+        delegate.applicationDidFinishLaunching();
+        const QString fahrenheit = delegate.statusItemModel().iconText;
+        WeatherSettings settings = delegate.store().settings();
+        for (const auto unit :
+             {TemperatureUnit::celsius, TemperatureUnit::fahrenheit, TemperatureUnit::celsius}) {
+            settings.temperatureUnit = unit;
+            delegate.store().setSettings(settings);
+        }
+        // Still the reading from before the burst: nothing was painted in its middle.
+        // Still the reading from before the burst: nothing is painted while the changes come.
+        QTRY_VERIFY(delegate.statusItemModel().iconText != fahrenheit);
+        QCOMPARE(delegate.statusItemModel(),
+                 nimbra::statusItemModel(delegate.store().selectedForecast(), delegate.store().settings()));
+    }
+
     void resizingSavesTheSize() {
         DashboardRig rig;
         AppEnvironment environment = testEnvironment(rig.harness);
