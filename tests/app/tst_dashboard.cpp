@@ -261,8 +261,8 @@ private Q_SLOTS:
             settings.temperatureUnit = unit;
             delegate.store().setSettings(settings);
         }
-        // Still the reading from before the burst: nothing was painted in its middle.
         // Still the reading from before the burst: nothing is painted while the changes come.
+        QCOMPARE(delegate.statusItemModel().iconText, fahrenheit);
         QTRY_VERIFY(delegate.statusItemModel().iconText != fahrenheit);
         QCOMPARE(delegate.statusItemModel(),
                  nimbra::statusItemModel(delegate.store().selectedForecast(), delegate.store().settings()));
