@@ -1,5 +1,6 @@
 // Writes a snapshot built from the sample forecasts, as the application would after a refresh, so the widget
-// host can be measured and looked at without the application. Usage: sample_snapshot <file> [degrees added]
+// host can be measured and looked at without the application.
+// Usage: sample_snapshot <file> [degrees added] [hours old]
 #include "ConsensusEngine.h"
 #include "WeatherCache.h"
 #include "WeatherFixtures.h"
@@ -11,12 +12,14 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fputs("usage: sample_snapshot <file> [degrees added]\n", stderr);
+        std::fputs("usage: sample_snapshot <file> [degrees added] [hours old]\n", stderr);
         return 2;
     }
     using namespace nimbra;
     const double added = argc > 2 ? QString::fromLocal8Bit(argv[2]).toDouble() : 0;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // An old snapshot makes the application refresh as it starts.
+    const double hoursOld = argc > 3 ? QString::fromLocal8Bit(argv[3]).toDouble() : 0;
+    const QDateTime now = QDateTime::currentDateTimeUtc().addSecs(qint64(-hoursOld * 3600));
     const WeatherLocation& home = WeatherFixtures::home();
     QList<ProviderForecast> forecasts = WeatherFixtures::providerForecasts(home, now);
     for (ProviderForecast& forecast : forecasts) {
