@@ -48,6 +48,25 @@ void FitLabel::setAlignment(Qt::Alignment alignment) {
     update();
 }
 
+void FitLabel::setBaselinePartner(FitLabel* partner) {
+    m_baselinePartner = partner;
+    updateGeometry();
+    update();
+}
+
+int FitLabel::lineHeight() const {
+    const QFontMetricsF metrics(theme::font(m_style.font));
+    return int(std::ceil(metrics.ascent() + metrics.descent()));
+}
+
+int FitLabel::descent() const {
+    return qRound(lineHeight() - QFontMetricsF(theme::font(m_style.font)).ascent());
+}
+
+int FitLabel::baselineLift() const {
+    return m_baselinePartner ? qMax(0, m_baselinePartner->descent() - descent()) : 0;
+}
+
 qreal FitLabel::naturalWidth() const {
     return textdrawing::advance(theme::font(m_style.font), m_text, m_style.font.monospacedDigits);
 }
@@ -64,8 +83,7 @@ bool FitLabel::isTruncated() const {
 }
 
 QSize FitLabel::sizeHint() const {
-    const QFontMetricsF metrics(theme::font(m_style.font));
-    return {int(std::ceil(naturalWidth())), int(std::ceil(metrics.ascent() + metrics.descent()))};
+    return {int(std::ceil(naturalWidth())), lineHeight() + baselineLift()};
 }
 
 QSize FitLabel::minimumSizeHint() const {
@@ -98,7 +116,7 @@ void FitLabel::paintEvent(QPaintEvent*) {
         x = (width() - drawnWidth) / 2;
     const qreal lineHeight = (metrics.ascent() + metrics.descent()) * scale;
     qreal top = (height() - lineHeight) / 2;
-    if (m_alignment & Qt::AlignTop)
+    if (m_alignment & Qt::AlignTop || baselineLift() > 0)
         top = 0;
     else if (m_alignment & Qt::AlignBottom)
         top = height() - lineHeight;

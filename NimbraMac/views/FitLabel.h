@@ -2,6 +2,7 @@
 
 #include "ViewTokens.h"
 
+#include <QPointer>
 #include <QWidget>
 
 namespace nimbra {
@@ -24,6 +25,10 @@ public:
     double minimumScaleFactor() const { return m_minimumScale; }
     void setAlignment(Qt::Alignment alignment);
     Qt::Alignment alignment() const { return m_alignment; }
+    // For two labels on the bottom of one row: keeps this one's baseline level with the partner's. Whichever
+    // font descends less gets the difference as room below its text, which it then draws at its top. Worked
+    // out when the label is measured, not here.
+    void setBaselinePartner(FitLabel* partner);
 
     // Width of the text at full size.
     qreal naturalWidth() const;
@@ -39,10 +44,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    int lineHeight() const;
+    int descent() const;
+    int baselineLift() const;
+
     QString m_text;
     TextToken m_style;
     double m_minimumScale = 1.0;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QPointer<FitLabel> m_baselinePartner;
 };
 
 } // namespace nimbra

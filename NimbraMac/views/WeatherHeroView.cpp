@@ -7,30 +7,8 @@
 #include "WrapLabel.h"
 
 #include <QBoxLayout>
-#include <QFontMetricsF>
 
 namespace nimbra {
-
-namespace {
-
-// Aligns the baselines of two labels that sit on the bottom of one row.
-void alignBaselines(QHBoxLayout* row, FitLabel* a, FitLabel* b) {
-    const QFontMetricsF ma(theme::font(a->style().font));
-    const QFontMetricsF mb(theme::font(b->style().font));
-    const int descentA = qRound(a->sizeHint().height() - ma.ascent());
-    const int descentB = qRound(b->sizeHint().height() - mb.ascent());
-    FitLabel* raised = descentA < descentB ? a : b;
-    const int lift = qAbs(descentA - descentB);
-    row->setAlignment(a, Qt::AlignBottom);
-    row->setAlignment(b, Qt::AlignBottom);
-    if (lift > 0) {
-        // The label with the smaller descent would sit low: keep its baseline with the other's.
-        raised->setFixedHeight(raised->sizeHint().height() + lift);
-        raised->setAlignment((raised->alignment() & ~Qt::AlignVertical_Mask) | Qt::AlignTop);
-    }
-}
-
-} // namespace
 
 WeatherHeroView::WeatherHeroView(const HeroViewModel& model, QWidget* parent)
     : CardWidget(parent), m_model(model) {
@@ -57,7 +35,11 @@ void WeatherHeroView::build() {
     if (vm.region) {
         auto* region = new FitLabel(*vm.region, vm.regionStyle, HeroViewModel::regionMinimumScale);
         titleRow->addWidget(region);
-        alignBaselines(titleRow, title, region);
+        // Both sit on the bottom of the row, their baselines level.
+        titleRow->setAlignment(title, Qt::AlignBottom);
+        titleRow->setAlignment(region, Qt::AlignBottom);
+        title->setBaselinePartner(region);
+        region->setBaselinePartner(title);
     }
     titleRow->addStretch(1);
     column->addLayout(titleRow);
