@@ -66,6 +66,9 @@ void RevealBox::setIndent(int indent) {
 }
 
 void RevealBox::place() {
+    // Placing the sentence measures it: a closed or hidden box is placed once it is shown.
+    if (!isVisible())
+        return;
     const int full = fullHeight(width());
     // Slides down from the box's top edge as it opens.
     const int y = int(std::lround(m_topGap - (1 - m_progress) * full));
@@ -73,6 +76,10 @@ void RevealBox::place() {
 }
 
 void RevealBox::resizeEvent(QResizeEvent*) {
+    place();
+}
+
+void RevealBox::showEvent(QShowEvent*) {
     place();
 }
 
@@ -254,10 +261,15 @@ void DailyListView::rebuildRows() {
             m_dividers.append(divider);
         }
     }
-    layoutColumns();
+    // Fitting the columns measures every row's text: hidden, that waits until the card is shown.
+    if (m_card->isVisible())
+        layoutColumns();
+    else
+        m_columnsStale = true;
 }
 
 void DailyListView::layoutColumns() {
+    m_columnsStale = false;
     const auto margins = m_card->layout()->contentsMargins();
     const double available = m_card->width() - margins.left() - margins.right();
     DailyColumnNeeds needs;
@@ -286,7 +298,8 @@ void DailyListView::layoutColumns() {
 }
 
 bool DailyListView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_card && event->type() == QEvent::Resize)
+    if (watched == m_card &&
+        (event->type() == QEvent::Resize || (event->type() == QEvent::Show && m_columnsStale)))
         layoutColumns();
     return QWidget::eventFilter(watched, event);
 }

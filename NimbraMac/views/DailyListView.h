@@ -34,6 +34,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int fullHeight(int width) const;
@@ -120,6 +121,8 @@ private:
     QWidget* m_headerChevron;
     QList<DailyRowButton*> m_rows;
     QList<QWidget*> m_dividers;
+    // The rows changed while hidden; their columns are fitted when the card is shown.
+    bool m_columnsStale = false;
 };
 
 } // namespace nimbra
