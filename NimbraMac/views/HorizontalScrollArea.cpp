@@ -6,7 +6,8 @@
 
 namespace nimbra {
 
-HorizontalScrollArea::HorizontalScrollArea(QWidget* content, QWidget* parent) : QScrollArea(parent) {
+HorizontalScrollArea::HorizontalScrollArea(QWidget* content, QWidget* parent)
+    : QScrollArea(parent), m_content(content) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -15,8 +16,27 @@ HorizontalScrollArea::HorizontalScrollArea(QWidget* content, QWidget* parent) : 
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     content->setAutoFillBackground(false);
-    content->adjustSize();
-    setWidget(content);
+    content->setParent(viewport());
+    content->hide();
+}
+
+void HorizontalScrollArea::showEvent(QShowEvent* event) {
+    QScrollArea::showEvent(event);
+    if (widget() || !m_content)
+        return;
+    m_content->adjustSize();
+    setWidget(m_content);
+    horizontalScrollBar()->setValue(m_pendingScroll);
+}
+
+int HorizontalScrollArea::scrollPosition() const {
+    return widget() ? horizontalScrollBar()->value() : m_pendingScroll;
+}
+
+void HorizontalScrollArea::setScrollPosition(int x) {
+    m_pendingScroll = x;
+    if (widget())
+        horizontalScrollBar()->setValue(x);
 }
 
 void HorizontalScrollArea::setDragScrollingEnabled(bool enabled) {
@@ -58,12 +78,12 @@ bool HorizontalScrollArea::viewportEvent(QEvent* event) {
 }
 
 QSize HorizontalScrollArea::sizeHint() const {
-    const QSize content = widget() ? widget()->sizeHint() : QSize();
+    const QSize content = m_content ? m_content->sizeHint() : QSize();
     return {content.width(), content.height()};
 }
 
 QSize HorizontalScrollArea::minimumSizeHint() const {
-    return {0, widget() ? widget()->sizeHint().height() : 0};
+    return {0, m_content ? m_content->sizeHint().height() : 0};
 }
 
 void HorizontalScrollArea::wheelEvent(QWheelEvent* event) {

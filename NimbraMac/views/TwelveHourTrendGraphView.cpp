@@ -169,7 +169,7 @@ void TwelveHourTrendGraphView::rebuild() {
     int chipScroll = 0;
     if (m_content) {
         if (auto* scroll = m_content->findChild<HorizontalScrollArea*>())
-            chipScroll = scroll->horizontalScrollBar()->value();
+            chipScroll = scroll->scrollPosition();
         m_content->hide();
         m_content->deleteLater();
     }
@@ -228,7 +228,7 @@ void TwelveHourTrendGraphView::rebuild() {
     }
     auto* scroll = new HorizontalScrollArea(chipRow);
     column->addWidget(scroll);
-    scroll->horizontalScrollBar()->setValue(chipScroll);
+    scroll->setScrollPosition(chipScroll);
 
     layout()->addWidget(m_content);
 }
