@@ -77,7 +77,10 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
 void ElidedLabel::setFullText(const QString& text) {
     m_fullText = text;
     setToolTip(text);
-    elide();
+    if (isVisible())
+        elide();
+    else
+        QLabel::setText(text);
 }
 
 QSize ElidedLabel::minimumSizeHint() const {
@@ -86,6 +89,12 @@ QSize ElidedLabel::minimumSizeHint() const {
 
 void ElidedLabel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
+    if (isVisible())
+        elide();
+}
+
+void ElidedLabel::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
     elide();
 }
 
@@ -236,7 +245,10 @@ void MacDashboardView::reload() {
     updateFooter(inputs.forecast, now);
     m_refresh->setBusy(m_model.busy);
     m_warning->setFullText(m_model.warning.value_or(QString()));
-    m_warningRow->setVisible(m_model.warning.has_value());
+    // Showing the row lays it out, which measures its text: while the dashboard is hidden that waits for
+    // its showing, which reloads.
+    if (isVisible() || !m_model.warning)
+        m_warningRow->setVisible(m_model.warning.has_value());
     rebuildSections(inputs, now);
 }
 

@@ -25,7 +25,8 @@ class GlyphButton;
 class TwelveHourTrendGraphView;
 class WeatherStore;
 
-// One line of plain text cut with an ellipsis to the width it gets; the whole text is its tooltip.
+// One line of plain text cut with an ellipsis to the width it gets; the whole text is its tooltip. Hidden,
+// it holds the whole text and measures nothing: it is cut once shown, when its width is known.
 class ElidedLabel : public QLabel {
     Q_OBJECT
 public:
@@ -36,6 +37,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void elide();
