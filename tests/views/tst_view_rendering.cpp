@@ -305,6 +305,25 @@ private Q_SLOTS:
         QVERIFY(d.trend->chips()[2]->chip().selected);
         save(grab(d.trend), QStringLiteral("trend-wind"));
 
+        // The chips row stays where it was scrolled when a chip rebuilds the card.
+        const auto chipArea = [&d] {
+            QWidget* w = d.trend->chips().first();
+            while (w && !qobject_cast<HorizontalScrollArea*>(w))
+                w = w->parentWidget();
+            return qobject_cast<HorizontalScrollArea*>(w);
+        };
+        d.scroll->resize(300, 2000);
+        preview::settle();
+        QVERIFY(chipArea()->horizontalScrollBar()->maximum() > 30);
+        chipArea()->horizontalScrollBar()->setValue(30);
+        QTest::mouseClick(d.trend->chips()[3], Qt::LeftButton);
+        QCOMPARE(d.trend->selectedMetric(), TrendMetric::precipitation);
+        preview::settle();
+        QVERIFY(chipArea()->isVisible());
+        QCOMPARE(chipArea()->horizontalScrollBar()->value(), 30);
+        d.scroll->resize(390, 2000);
+        preview::settle();
+
         // A click anywhere on a row, also on its texts, opens it; a second one closes it.
         DailyRowButton* row = d.daily->rows()[3];
         QTest::mouseClick(row->columnLabels().first(), Qt::LeftButton, {}, QPoint(5, 5));
