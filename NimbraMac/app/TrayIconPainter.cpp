@@ -1,6 +1,7 @@
 #include "TrayIconPainter.h"
 
 #include "ConditionArtwork.h"
+#include "TrayDigits.h"
 #include "ViewTheme.h"
 #include "WeatherConditionIcon.h"
 
@@ -10,6 +11,45 @@
 #include <QPalette>
 
 namespace nimbra::TrayIconPainter {
+namespace {
+
+const QColor kRim(0, 0, 0, 190);
+
+// Our own stroked digits: the reading as large as the square allows, right-aligned on its bottom edge.
+void paintDigits(QPainter& p, const QString& text, int edge, double rim) {
+    const double room = edge - rim;
+    double height = edge * 0.47;
+    height = qMin(height, height * room / TrayDigits::width(text, height));
+    const QPainterPath lines = TrayDigits::centreLines(text, height, QPointF(edge - rim / 2, edge - rim / 2));
+    const double stroke = TrayDigits::strokeWidth(height);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kRim, stroke + rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(lines);
+    p.setPen(QPen(Qt::white, stroke, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(lines);
+}
+
+// Anything the digits do not cover, in the rounded face.
+void paintText(QPainter& p, const QString& text, int edge, double rim) {
+    QFont font(theme::roundedFamily());
+    font.setWeight(QFont::Bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    // Long readings shrink to fit the square.
+    font.setPixelSize(textPixelSize(font, text, edge));
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(text);
+    const QPointF baseline(edge - width, edge - metrics.descent() * 0.35);
+    QPainterPath outline;
+    outline.addText(baseline, font, text);
+    p.setPen(QPen(kRim, rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outline);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(outline);
+}
+
+} // namespace
 
 int textPixelSize(QFont font, const QString& text, int edge) {
     const double start = edge * 0.56;
@@ -46,23 +86,11 @@ QImage image(const StatusItemModel& model, int edge, qreal devicePixelRatio) {
     paintConditionArtwork(p, conditionArtwork(model.condition, glyph), QPointF(edge * 0.02, edge * 0.02),
                           QPalette());
 
-    QFont font(theme::roundedFamily());
-    font.setWeight(QFont::Bold);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    // Long readings ("-12°") shrink to fit the square.
-    font.setPixelSize(textPixelSize(font, model.iconText, edge));
-    const QFontMetricsF metrics(font);
-    const double width = metrics.horizontalAdvance(model.iconText);
-    const QPointF baseline(edge - width, edge - metrics.descent() * 0.35);
-    QPainterPath text;
-    text.addText(baseline, font, model.iconText);
     const double rim = qMax(1.5, edge / 11.0);
-    p.setPen(QPen(QColor(0, 0, 0, 190), rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(text);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawPath(text);
+    if (TrayDigits::canDraw(model.iconText))
+        paintDigits(p, model.iconText, edge, rim);
+    else
+        paintText(p, model.iconText, edge, rim);
     return image;
 }
 

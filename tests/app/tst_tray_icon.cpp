@@ -1,10 +1,14 @@
 // The tray icon painted on demand: the same pixels as the painter gives for each size and ratio however the
-// tray host asks, the sizes a StatusNotifier host is sent, and a picture painted once per reading.
+// tray host asks, the sizes a StatusNotifier host is sent, and a picture painted once per reading. Readings
+// are drawn without a font, whole, in every size.
 #include "StatusItem.h"
+#include "TrayDigits.h"
 #include "TrayIconEngine.h"
 #include "TrayIconPainter.h"
 #include "ViewTheme.h"
+#include "WeatherFormatting.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
@@ -57,11 +61,68 @@ int stepwisePixelSize(QFont font, const QString& text, int edge) {
 const QStringList readings = {QStringLiteral("70°"),  QStringLiteral("-12°"), QStringLiteral("--"),
                               QStringLiteral("100°"), QStringLiteral("8°"),   QStringLiteral("--°")};
 
+// Font files mapped into this process.
+QStringList mappedFontFiles() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return {};
+    QStringList fonts;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QString file = QString::fromLocal8Bit(line.mid(line.lastIndexOf(' ') + 1));
+        if (file.endsWith(QLatin1String(".otf")) || file.endsWith(QLatin1String(".ttf")))
+            fonts.append(file);
+    }
+    fonts.removeDuplicates();
+    return fonts;
+}
+
+// Whether a fully white pixel, the inside of a stroke, touches the edge of the picture: a reading cut short.
+bool fillTouchesTheEdge(const QImage& image) {
+    const auto white = [&image](int x, int y) { return image.pixel(x, y) == qRgba(255, 255, 255, 255); };
+    for (int i = 0; i < image.width(); ++i) {
+        if (white(i, 0) || white(i, image.height() - 1) || white(0, i) || white(image.width() - 1, i))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestTrayIcon : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // First, while nothing in this process has used a font: an idle application in the tray needs none.
+    void readingsNeedNoFont() {
+        const QStringList before = mappedFontFiles();
+        for (const int edge : {16, 22, 32})
+            for (const QString& text : readings)
+                TrayIconPainter::image(modelShowing(text), edge, 2);
+        QCOMPARE(mappedFontFiles(), before);
+        // Something the digits do not cover still reads, through the font.
+        QVERIFY(!TrayDigits::canDraw(QStringLiteral("N/A")));
+        TrayIconPainter::image(modelShowing(QStringLiteral("N/A")), 22);
+        QVERIFY(mappedFontFiles().size() > before.size());
+    }
+
+    // Every temperature the status item can show, in either unit, is drawn with the digits and kept whole
+    // inside the square.
+    void everyReadingIsDrawnWhole() {
+        for (double celsius = -90; celsius <= 90; celsius += 0.5) {
+            for (const auto unit : {TemperatureUnit::celsius, TemperatureUnit::fahrenheit}) {
+                const QString text = WeatherFormatting::temperature(celsius, unit);
+                QVERIFY2(TrayDigits::canDraw(text), qPrintable(text));
+            }
+        }
+        QVERIFY(TrayDigits::canDraw(QStringLiteral("--°")));
+        for (const QString& text : readings + QStringList{QStringLiteral("-130°"), QStringLiteral("188°")}) {
+            for (const int edge : {16, 22, 24, 32, 48, 64}) {
+                const QImage image = TrayIconPainter::image(modelShowing(text), edge);
+                QVERIFY2(!fillTouchesTheEdge(image),
+                         qPrintable(QStringLiteral("%1 at %2").arg(text).arg(edge)));
+            }
+        }
+    }
+
     void samePixelsAsThePainter_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("edge");
