@@ -28,6 +28,11 @@ QPainterPath ellipse(const QRectF& box) {
     return p;
 }
 
+void minus(QPainterPath& p) {
+    p.moveTo(0, 0.56);
+    p.lineTo(0.34, 0.56);
+}
+
 const QHash<QChar, Glyph>& glyphs() {
     static const QHash<QChar, Glyph> table{
         {u'0', {0.52, [](QPainterPath& p) { p.addRoundedRect(QRectF(0, 0, 0.52, 1), 0.26, 0.32); }}},
@@ -99,18 +104,8 @@ const QHash<QChar, Glyph>& glyphs() {
               p.moveTo(0.52, 0.33);
               p.cubicTo(0.52, 0.66, 0.36, 0.94, 0.06, 0.97);
           }}},
-        {u'-',
-         {0.34,
-          [](QPainterPath& p) {
-              p.moveTo(0, 0.56);
-              p.lineTo(0.34, 0.56);
-          }}},
-        {QChar(0x2212),
-         {0.34,
-          [](QPainterPath& p) {
-              p.moveTo(0, 0.56);
-              p.lineTo(0.34, 0.56);
-          }}},
+        {u'-', {0.34, minus}},
+        {QChar(0x2212), {0.34, minus}},
         {QChar(0x00B0), {0.4, [](QPainterPath& p) { add(p, ellipse(QRectF(0, 0, 0.4, 0.4))); }}},
     };
     return table;
