@@ -18,16 +18,6 @@ struct Glyph {
     std::function<void(QPainterPath&)> draw;
 };
 
-void add(QPainterPath& path, const QPainterPath& part) {
-    path.addPath(part);
-}
-
-QPainterPath ellipse(const QRectF& box) {
-    QPainterPath p;
-    p.addEllipse(box);
-    return p;
-}
-
 void minus(QPainterPath& p) {
     p.moveTo(0, 0.56);
     p.lineTo(0.34, 0.56);
@@ -82,7 +72,7 @@ const QHash<QChar, Glyph>& glyphs() {
           [](QPainterPath& p) {
               p.moveTo(0.46, 0.03);
               p.cubicTo(0.16, 0.06, 0, 0.34, 0, 0.67);
-              add(p, ellipse(QRectF(0, 0.36, 0.52, 0.64)));
+              p.addEllipse(QRectF(0, 0.36, 0.52, 0.64));
           }}},
         {u'7',
          {0.52,
@@ -94,19 +84,19 @@ const QHash<QChar, Glyph>& glyphs() {
         {u'8',
          {0.52,
           [](QPainterPath& p) {
-              add(p, ellipse(QRectF(0.04, 0, 0.44, 0.46)));
-              add(p, ellipse(QRectF(0, 0.44, 0.52, 0.56)));
+              p.addEllipse(QRectF(0.04, 0, 0.44, 0.46));
+              p.addEllipse(QRectF(0, 0.44, 0.52, 0.56));
           }}},
         {u'9',
          {0.52,
           [](QPainterPath& p) {
-              add(p, ellipse(QRectF(0, 0, 0.52, 0.64)));
+              p.addEllipse(QRectF(0, 0, 0.52, 0.64));
               p.moveTo(0.52, 0.33);
               p.cubicTo(0.52, 0.66, 0.36, 0.94, 0.06, 0.97);
           }}},
         {u'-', {0.34, minus}},
         {QChar(0x2212), {0.34, minus}},
-        {QChar(0x00B0), {0.4, [](QPainterPath& p) { add(p, ellipse(QRectF(0, 0, 0.4, 0.4))); }}},
+        {QChar(0x00B0), {0.4, [](QPainterPath& p) { p.addEllipse(QRectF(0, 0, 0.4, 0.4)); }}},
     };
     return table;
 }
