@@ -21,7 +21,10 @@ struct DeleteLater {
 
 void abortOnPurpose(QNetworkReply* reply) {
     reply->setProperty(kCancelledProperty, true);
-    reply->abort();
+    // A reply that has reported its failure ends by itself; aborting it would report a second error, which Qt
+    // refuses with a warning.
+    if (reply->error() == QNetworkReply::NoError)
+        reply->abort();
 }
 
 HTTPResponse cancelledResponse() {
