@@ -1,5 +1,6 @@
 // nimbra-widgets: shows Nimbra's widgets on the desktop and keeps them current from the snapshot the
 // application writes. One per user session.
+#include "TerminationSignals.h"
 #include "WidgetHost.h"
 
 #include <QApplication>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Logout and Ctrl+C end it through the event loop, so the host and its windows are torn down in order.
+    nimbra::TerminationSignals::quitApplicationOnSignals();
     nimbra::WidgetHost host(options);
     if (bus.isConnected())
         bus.registerObject(nimbra::WidgetHost::objectPath, &host, QDBusConnection::ExportScriptableSlots);

@@ -3,6 +3,7 @@
 #include "BuildInfo.h"
 #include "FirstTurnMark.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     if (instance.claim() == nimbra::SingleInstance::Outcome::handedOver)
         return 0;
 
+    // Logout and Ctrl+C end it like "Quit": the delegate tears down, the store and the keyring flush.
+    nimbra::TerminationSignals::quitApplicationOnSignals();
     nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore());
     QObject::connect(&instance, &nimbra::SingleInstance::showRequested, &delegate,
                      &nimbra::AppDelegate::showDashboard);
