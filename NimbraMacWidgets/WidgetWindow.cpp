@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QRegion>
+#include <QShowEvent>
 
 namespace nimbra {
 
@@ -33,8 +34,10 @@ WidgetWindow::WidgetWindow(const WidgetDescriptor& descriptor, WidgetFamily fami
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
     setFamily(family);
-    if (!parent)
+    if (!parent) {
         skipTaskbarAndPager(this);
+        showOnAllWorkspaces(this);
+    }
 }
 
 void WidgetWindow::setFamily(WidgetFamily family) {
@@ -63,6 +66,13 @@ void WidgetWindow::rebuild() {
     // The window is dragged and its menu opened wherever the view is clicked.
     m_view->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_view->show();
+}
+
+void WidgetWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Asked again once mapped: a window manager may have put it on the current workspace only.
+    if (isWindow() && !event->spontaneous())
+        showOnAllWorkspaces(this);
 }
 
 void WidgetWindow::mousePressEvent(QMouseEvent* event) {
