@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusServiceWatcher>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
@@ -35,6 +36,9 @@ bool isWayland() {
 
 // How often to look for a tray host while there is none.
 constexpr int trayHostPollMs = 3000;
+// How long after the widget host's start its board window may still open, and how long the host may take.
+constexpr int boardSettleMs = 700;
+constexpr int hostStartLimitMs = 15'000;
 
 } // namespace
 
@@ -118,6 +122,8 @@ void AppDelegate::startWidgetHost() {
         WidgetHostLauncher::startIfNotRunning(QCoreApplication::applicationDirPath(),
                                               WidgetHostLauncher::hostOnBus(QDBusConnection::sessionBus()))) {
     case Outcome::started:
+        keepDashboardAboveTheBoard();
+        break;
     case Outcome::alreadyRunning:
         break;
     case Outcome::notFound:
@@ -128,6 +134,24 @@ void AppDelegate::startWidgetHost() {
         qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName << "could not be started";
         break;
     }
+}
+
+void AppDelegate::keepDashboardAboveTheBoard() {
+    // Where the host shows one board window (Wayland), it opens after the dashboard and would cover it: the
+    // dashboard, the only way back without a tray, comes forward again once the host is up.
+    if (!dashboardIsTheWayBack() || !isPopoverShown())
+        return;
+    auto* watcher = new QDBusServiceWatcher(WidgetHostLauncher::busName, QDBusConnection::sessionBus(),
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this, watcher] {
+        watcher->deleteLater();
+        QTimer::singleShot(boardSettleMs, this, [this] {
+            if (isPopoverShown())
+                showDashboard();
+        });
+    });
+    // Nothing to wait for once the host has had its chance.
+    QTimer::singleShot(hostStartLimitMs, watcher, &QObject::deleteLater);
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -141,6 +165,7 @@ void AppDelegate::configurePopover() {
     m_popover->setMinimumSize(PopoverSizing::minimumWidth, PopoverSizing::minimumHeight);
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     connect(m_popover.get(), &PopoverWindow::settingsShortcut, this, &AppDelegate::openSettings);
+    connect(m_popover.get(), &PopoverWindow::closedByUser, this, &AppDelegate::dashboardWindowClosed);
 }
 
 void AppDelegate::loadDashboard() {
@@ -188,6 +213,7 @@ void AppDelegate::createStatusItem() {
         return;
     }
     m_trayHostWatch.stop();
+    m_trayAvailable = true;
     m_statusItem = std::make_unique<StatusItem>(m_contextMenu.get());
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     if (m_launched)
@@ -200,6 +226,26 @@ void AppDelegate::watchForTrayHost() {
     qCInfo(appLog()) << "A tray host appeared";
     createStatusItem();
     updateStatusItem();
+}
+
+void AppDelegate::trayAvailabilityChanged(bool available) {
+    if (available == m_trayAvailable)
+        return;
+    m_trayAvailable = available;
+    if (!available && m_launched && m_environment.useDesktop) {
+        qCInfo(appLog()) << "The tray host is gone: the dashboard shows as a window";
+        showDashboard();
+    }
+}
+
+bool AppDelegate::dashboardIsTheWayBack() const {
+    return m_environment.useDesktop && !m_trayAvailable;
+}
+
+void AppDelegate::dashboardWindowClosed() {
+    // As any windowed application: closing its one window ends it, rather than leaving it running unseen.
+    if (dashboardIsTheWayBack())
+        quit();
 }
 
 void AppDelegate::installObserversAndRefreshTimer() {
@@ -258,11 +304,23 @@ void AppDelegate::togglePopover() {
 
 void AppDelegate::showDashboard() {
     if (isPopoverShown()) {
+        // A minimised window still counts as shown: it is brought back first.
+        m_popover->setWindowState(m_popover->windowState() & ~Qt::WindowMinimized);
+        m_popover->show();
         m_popover->raise();
         m_popover->activateWindow();
         return;
     }
     showPopover();
+}
+
+void AppDelegate::anotherStartRequested(const QString& activationToken) {
+    // Qt hands a Wayland compositor the token from the environment at the next activation.
+    if (!activationToken.isEmpty() && isWayland())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    showDashboard();
+    if (m_environment.useDesktop && m_launched)
+        startWidgetHost();
 }
 
 void AppDelegate::showPopover() {
@@ -288,7 +346,7 @@ void AppDelegate::showPopover() {
 }
 
 void AppDelegate::closePopover() {
-    if (m_popover)
+    if (m_popover && !dashboardIsTheWayBack())
         m_popover->hide();
 }
 

@@ -95,9 +95,16 @@ public Q_SLOTS:
     void quit();
     // Shows the dashboard wherever it can be seen (asked by a second start, or at start without a tray).
     void showDashboard();
+    // Another start of the application: its dashboard comes forward (with the focus token that start was
+    // given) and the widget host starts again unless one runs.
+    void anotherStartRequested(const QString& activationToken);
     void togglePopover();
+    // Hides the dashboard, unless it is the only way back to the application (no tray host).
     void closePopover();
     void updateStatusItem();
+    // Whoever watches the tray host says here when one comes or goes. Without one the dashboard is the only
+    // way back: it shows as a window, stays open when the settings open, and closing it quits.
+    void trayAvailabilityChanged(bool available);
 
 Q_SIGNALS:
     void settingsRequested();
@@ -116,7 +123,10 @@ private:
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
     void watchForTrayHost();
+    bool dashboardIsTheWayBack() const;
+    void dashboardWindowClosed();
     void startWidgetHost();
+    void keepDashboardAboveTheBoard();
 
     std::unique_ptr<WeatherStore> m_store;
     AppEnvironment m_environment;
@@ -137,6 +147,8 @@ private:
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;
     bool m_launched = false;
+    // A tray host shows our icon; until one is known the application counts on its dashboard alone.
+    bool m_trayAvailable = false;
     // Last: it reads the store while it goes, saving a key typed just before the end.
     std::unique_ptr<VantaSettingsRoot> m_settingsWindow;
 };

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QShortcut>
 
@@ -21,8 +22,16 @@ PopoverWindow::PopoverWindow(Mode mode, QWidget* parent) : QWidget(parent), m_mo
 }
 
 void PopoverWindow::setMode(Mode mode) {
+    const bool changed = mode != m_mode;
     m_mode = mode;
     const bool wasVisible = isVisible();
+    if (changed && testAttribute(Qt::WA_WState_Created)) {
+        // The native window keeps the frame extents a window manager gave it as a window; a popup placed
+        // through it afterwards would land that far off (its title bar's height low, its border's width
+        // right). A new native window starts without them.
+        hide();
+        destroy();
+    }
     // A frameless popup draws its own thin edge, so it stands apart from a window of the same colour below.
     const int edge = mode == Mode::popup ? 1 : 0;
     layout()->setContentsMargins(edge, edge, edge, edge);
@@ -73,6 +82,13 @@ void PopoverWindow::hideEvent(QHideEvent* event) {
     m_hidden.start();
     QWidget::hideEvent(event);
     Q_EMIT hidden();
+}
+
+void PopoverWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    // A popup also closes on a click outside it; only a window's close is the user's choice.
+    if (event->isAccepted() && m_mode == Mode::window)
+        Q_EMIT closedByUser();
 }
 
 } // namespace nimbra

@@ -34,11 +34,14 @@ public:
 Q_SIGNALS:
     void settingsShortcut();
     void hidden();
+    // The window's close button (or the window manager) closed it.
+    void closedByUser();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     Mode m_mode;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 
 namespace nimbra {
 
-// One running Nimbra per user: the first start owns the session bus name and answers ShowDashboard; a later
-// start asks it to show its dashboard and ends. Without a session bus every start runs on its own.
+// One running Nimbra per user: the first start owns the session bus name and answers Activate; a later
+// start asks it to show its dashboard, handing over the token its launcher gave it so the window system
+// lets the running one take the focus, and ends. Without a session bus every start runs on its own.
 class SingleInstance : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.tarnwick.Nimbra.Application")
@@ -23,14 +25,23 @@ public:
         unguarded,
     };
 
-    explicit SingleInstance(QObject* parent = nullptr);
+    explicit SingleInstance(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     Outcome claim();
 
+    // The focus token this process was started with: XDG_ACTIVATION_TOKEN (Wayland), else
+    // DESKTOP_STARTUP_ID (X11 startup notification); empty when it has none.
+    static QString activationTokenFromEnvironment();
+
 public Q_SLOTS:
+    Q_SCRIPTABLE void Activate(const QString& activationToken);
+    // What starts from before tokens were passed call.
     Q_SCRIPTABLE void ShowDashboard();
 
 Q_SIGNALS:
-    void showRequested();
+    void showRequested(const QString& activationToken);
+
+private:
+    QDBusConnection m_bus;
 };
 
 } // namespace nimbra

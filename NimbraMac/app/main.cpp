@@ -1,5 +1,6 @@
 // nimbra: the tray application.
 #include "AppDelegate.h"
+#include "ApplicationIcon.h"
 #include "BuildInfo.h"
 #include "FirstTurnMark.h"
 #include "SingleInstance.h"
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbra"));
     QApplication::setApplicationVersion(nimbra::BuildInfo::version());
+    // Taskbars and Wayland compositors match the windows to the installed desktop entry and its icon.
     QApplication::setDesktopFileName(nimbra::BuildInfo::applicationIdentifier());
+    QApplication::setWindowIcon(nimbra::applicationIcon());
     // Closing the dashboard window or a dialog must not end a tray application.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
     nimbra::TerminationSignals::quitApplicationOnSignals();
     nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore());
     QObject::connect(&instance, &nimbra::SingleInstance::showRequested, &delegate,
-                     &nimbra::AppDelegate::showDashboard);
+                     &nimbra::AppDelegate::anotherStartRequested);
     delegate.applicationDidFinishLaunching();
 
     nimbra::printFirstTurnWhenAsked();
