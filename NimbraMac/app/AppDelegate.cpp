@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 
 namespace nimbra {
@@ -166,6 +167,8 @@ void AppDelegate::configurePopover() {
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     connect(m_popover.get(), &PopoverWindow::settingsShortcut, this, &AppDelegate::openSettings);
     connect(m_popover.get(), &PopoverWindow::closedByUser, this, &AppDelegate::dashboardWindowClosed);
+    // Its own Ctrl+, is consumed before a focused control sees it.
+    addMenuKeys(m_popover.get(), false);
 }
 
 void AppDelegate::loadDashboard() {
@@ -195,13 +198,24 @@ void AppDelegate::loadDashboard() {
 
 void AppDelegate::buildContextMenu() {
     m_contextMenu->clear();
-    m_contextMenu->addAction(refreshTitle, QKeySequence(Qt::CTRL | Qt::Key_R), this,
-                             &AppDelegate::refreshNow);
-    m_contextMenu->addAction(settingsTitle, QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
-                             &AppDelegate::openSettings);
+    m_contextMenu->addAction(refreshTitle, refreshKey, this, &AppDelegate::refreshNow);
+    m_contextMenu->addAction(settingsTitle, settingsKey, this, &AppDelegate::openSettings);
     m_contextMenu->addAction(updatesTitle, this, &AppDelegate::checkForUpdates);
     m_contextMenu->addSeparator();
-    m_contextMenu->addAction(quitTitle, QKeySequence(Qt::CTRL | Qt::Key_Q), this, &AppDelegate::quit);
+    m_contextMenu->addAction(quitTitle, quitKey, this, &AppDelegate::quit);
+}
+
+void AppDelegate::addMenuKeys(QWidget* window, bool withSettings) {
+    // The menu only shows its keys: they act where the user types, in our windows.
+    const auto add = [this, window](const QKeySequence& key, void (AppDelegate::*slot)()) {
+        auto* shortcut = new QShortcut(key, window);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    add(refreshKey, &AppDelegate::refreshNow);
+    add(quitKey, &AppDelegate::quit);
+    if (withSettings)
+        add(settingsKey, &AppDelegate::openSettings);
 }
 
 void AppDelegate::createStatusItem() {
@@ -408,6 +422,7 @@ void AppDelegate::openSettings() {
         };
         about.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
         m_settingsWindow = std::make_unique<VantaSettingsRoot>(m_store.get(), std::move(environment));
+        addMenuKeys(m_settingsWindow.get(), true);
     }
     m_settingsWindow->present();
     Q_EMIT settingsRequested();
@@ -433,7 +448,7 @@ void AppDelegate::checkForUpdates() {
 
 void AppDelegate::quit() {
     applicationWillTerminate();
-    QCoreApplication::quit();
+    m_environment.quitApplication();
 }
 
 } // namespace nimbra

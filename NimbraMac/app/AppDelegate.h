@@ -7,6 +7,8 @@
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
 
+#include <QCoreApplication>
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -41,6 +43,8 @@ struct AppEnvironment {
     std::function<VantaTelemetry*(QObject* parent)> makeTelemetry;
     // Off in tests: no tray icon, no system bus, no polling for a tray host.
     bool useDesktop = true;
+    // Ends the event loop; tests replace it.
+    std::function<void()> quitApplication = [] { QCoreApplication::quit(); };
     // How long a wake-up waits for the network before its refresh.
     std::chrono::milliseconds wakeSettle{3000};
     std::chrono::milliseconds wakeLimit{20'000};
@@ -55,6 +59,10 @@ public:
     static inline const QString settingsTitle = QStringLiteral("Settings...");
     static inline const QString updatesTitle = QStringLiteral("Check for Updates...");
     static inline const QString quitTitle = QStringLiteral("Quit");
+    // The menu's keys, which also work in the dashboard and the settings window.
+    static inline const QKeySequence refreshKey{Qt::CTRL | Qt::Key_R};
+    static inline const QKeySequence settingsKey{Qt::CTRL | Qt::Key_Comma};
+    static inline const QKeySequence quitKey{Qt::CTRL | Qt::Key_Q};
     // The status item repaints once a burst of store changes has been quiet this long.
     static constexpr int repaintDebounceMs = 80;
 
@@ -114,6 +122,8 @@ private:
     // Builds the dashboard in the popover once.
     void loadDashboard();
     void buildContextMenu();
+    // Ctrl+R and Ctrl+Q in a window of ours (Ctrl+, too where `withSettings`).
+    void addMenuKeys(QWidget* window, bool withSettings);
     void createStatusItem();
     void installObserversAndRefreshTimer();
     void observeStoreChanges();

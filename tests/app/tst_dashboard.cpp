@@ -9,6 +9,7 @@
 #include "DashboardResizeHandle.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
+#include "RefreshScheduler.h"
 #include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
@@ -233,6 +234,47 @@ private Q_SLOTS:
         QCOMPARE(field->text(), QStringLiteral(","));
         QCOMPARE(settings.count(), 2);
         QTRY_VERIFY(!delegate.isPopoverShown());
+    }
+
+    // The menu's three keys are shown in it and act in the dashboard and in the settings window, whatever
+    // control has the focus.
+    void menuKeysActInOurWindows() {
+        DashboardRig rig;
+        AppEnvironment environment = testEnvironment(rig.harness);
+        int quits = 0;
+        environment.quitApplication = [&quits] { ++quits; };
+        AppDelegate delegate(std::move(rig.store), environment);
+        delegate.applicationDidFinishLaunching();
+        const auto actions = delegate.contextMenu()->actions();
+        QCOMPARE(actions.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(actions.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+        QCOMPARE(actions.at(4)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QTRY_VERIFY(!delegate.scheduler().isRunning());
+        QSignalSpy refreshed(&delegate.scheduler(), &RefreshScheduler::refreshFinished);
+        QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
+
+        delegate.togglePopover();
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        auto* field = new QLineEdit(delegate.dashboard());
+        field->show();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(refreshed.count(), 1);
+        QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits, 1);
+        QCOMPARE(field->text(), QString());
+
+        delegate.openSettings();
+        QCOMPARE(settings.count(), 1);
+        VantaSettingsRoot* window = delegate.settingsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QWidget* focused = window->focusWidget() ? window->focusWidget() : window;
+        QTest::keyClick(focused, Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(refreshed.count(), 2);
+        QTest::keyClick(focused, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(settings.count(), 2);
+        QTest::keyClick(focused, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits, 2);
     }
 
     // The gear asks for the settings and closes the popover shortly after.
