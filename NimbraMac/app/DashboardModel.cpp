@@ -28,12 +28,16 @@ DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {
     DashboardModel m;
     m.sections = dashboardSections(inputs.forecast.has_value(), inputs.settings);
     m.busy = inputs.isRefreshing || inputs.isResolvingCurrentLocation;
-    if (inputs.lastError) {
-        // One line: a multi-line message is joined, so the row never grows.
-        const QString line = inputs.lastError->simplified();
-        if (!line.isEmpty())
-            m.warning = line;
-    }
+    // One line: a multi-line message is joined, so the row never grows. The notice comes first: it is told
+    // once and would otherwise hide behind the failures of the refreshes that follow.
+    const auto line = [](const std::optional<QString>& text) {
+        const QString joined = text.value_or(QString()).simplified();
+        return joined.isEmpty() ? std::nullopt : std::optional<QString>(joined);
+    };
+    m.warning = line(inputs.startupNotice);
+    m.warningIsNotice = m.warning.has_value();
+    if (!m.warning)
+        m.warning = line(inputs.lastError);
     return m;
 }
 

@@ -23,8 +23,10 @@ struct DashboardModel {
     // The refresh button shows a spinner instead of its arrow.
     bool busy = false;
     QString footerText;
-    // The last failure, one line; none when there is nothing to warn about.
+    // The start-up notice, else the last failure, one line; none when there is nothing to warn about.
     std::optional<QString> warning;
+    // The warning is the start-up notice, which a click dismisses.
+    bool warningIsNotice = false;
 
     bool operator==(const DashboardModel&) const = default;
 };
@@ -35,6 +37,7 @@ struct DashboardInputs {
     bool isRefreshing = false;
     bool isResolvingCurrentLocation = false;
     std::optional<QString> lastError;
+    std::optional<QString> startupNotice;
 };
 
 // The hero card always; with a forecast, the trend graph and the hourly strip when their settings are on,

@@ -62,8 +62,8 @@ protected:
 };
 
 DashboardInputs inputsOf(const WeatherStore& store) {
-    return {store.selectedForecast(), store.settings(), store.isRefreshing(),
-            store.isResolvingCurrentLocation(), store.lastError()};
+    return {store.selectedForecast(),           store.settings(),  store.isRefreshing(),
+            store.isResolvingCurrentLocation(), store.lastError(), store.startupNotice()};
 }
 
 } // namespace
@@ -188,6 +188,7 @@ QWidget* MacDashboardView::buildWarningRow() {
     m_warning->setPalette(p);
     row->addWidget(m_warning, 1);
     m_warningRow->hide();
+    m_warningRow->installEventFilter(this);
     return m_warningRow;
 }
 
@@ -250,6 +251,32 @@ void MacDashboardView::reload() {
     if (isVisible() || !m_model.warning)
         m_warningRow->setVisible(m_model.warning.has_value());
     rebuildSections(inputs, now);
+    settleStartupNotice(inputs);
+}
+
+void MacDashboardView::settleStartupNotice(const DashboardInputs& inputs) {
+    // Kept until the user has seen it: it goes with the first successful refresh that starts after the
+    // dashboard showed it.
+    if (!inputs.startupNotice) {
+        m_noticeSeen = m_refreshSinceNoticeSeen = false;
+        return;
+    }
+    if (isVisible())
+        m_noticeSeen = true;
+    if (m_noticeSeen && inputs.isRefreshing) {
+        m_refreshSinceNoticeSeen = true;
+    } else if (m_refreshSinceNoticeSeen && !inputs.isRefreshing) {
+        m_refreshSinceNoticeSeen = false;
+        if (!inputs.lastError && m_store)
+            m_store->dismissStartupNotice();
+    }
+}
+
+bool MacDashboardView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_warningRow && event->type() == QEvent::MouseButtonRelease && m_model.warningIsNotice &&
+        m_store)
+        m_store->dismissStartupNotice();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MacDashboardView::updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now) {

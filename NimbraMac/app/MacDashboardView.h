@@ -89,6 +89,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // A click on the warning row dismisses the start-up notice.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildHeader();
@@ -99,6 +101,7 @@ private:
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
     void placeHandle();
     void requestSettings();
+    void settleStartupNotice(const DashboardInputs& inputs);
 
     QPointer<WeatherStore> m_store;
     std::function<void()> m_closePopover;
@@ -108,6 +111,9 @@ private:
     // What the sections were last built from; none before the first build.
     std::optional<std::pair<std::optional<ConsensusForecast>, WeatherSettings>> m_builtFrom;
     bool m_reloadPending = false;
+    // The start-up notice was on screen, and a refresh has started since.
+    bool m_noticeSeen = false;
+    bool m_refreshSinceNoticeSeen = false;
 
     GlyphButton* m_refresh = nullptr;
     GlyphButton* m_settings = nullptr;

@@ -99,6 +99,7 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     std::optional<CachedWeatherPayload> remote;
     if (reading.payload.settings.useICloudSync)
         remote = m_syncStore->load();
+    m_placesFromMirror = m_unreadableSnapshotPending && remote && !remote->locations.isEmpty();
     CachedWeatherPayload tidied = tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
     tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
     // The unresolved entry put first when there is none may duplicate a saved place; the next launch
@@ -214,11 +215,24 @@ bool WeatherStore::setAsideUnreadableSnapshot() {
         return false;
     }
     m_unreadableSnapshotPending = false;
-    if (!moved->isEmpty())
-        setLastError(QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
-                                    "The unreadable file was kept as %1.")
-                         .arg(*moved));
+    if (moved->isEmpty())
+        return true;
+    Q_EMIT objectWillChange();
+    m_startupNotice =
+        (m_placesFromMirror
+             ? QStringLiteral("Your saved weather data could not be read; your places were brought back from "
+                              "the synced copy. The unreadable file was kept as %1.")
+             : QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
+                              "The unreadable file was kept as %1."))
+            .arg(*moved);
     return true;
+}
+
+void WeatherStore::dismissStartupNotice() {
+    if (!m_startupNotice)
+        return;
+    Q_EMIT objectWillChange();
+    m_startupNotice.reset();
 }
 
 void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {

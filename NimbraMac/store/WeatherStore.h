@@ -96,6 +96,10 @@ public:
     bool isRefreshing() const { return m_isRefreshing; }
     bool isResolvingCurrentLocation() const { return m_isResolvingCurrentLocation; }
     const std::optional<QString>& lastError() const { return m_lastError; }
+    // What start-up must tell the user once (the snapshot could not be read, and where it went). Unlike
+    // lastError() no refresh clears it: it stays until the user has seen it and dismissStartupNotice().
+    const std::optional<QString>& startupNotice() const { return m_startupNotice; }
+    void dismissStartupNotice();
     // Why the last write of the snapshot file or of the API keys failed, until that write next succeeds.
     // Unlike lastError() it is never a refresh's failure, so a screen that changes something can say that
     // the change was not kept.
@@ -261,6 +265,9 @@ private:
 
     // The snapshot file was there but unreadable: it is moved aside before anything replaces it.
     bool m_unreadableSnapshotPending = false;
+    // The places of an unreadable snapshot came back from the synced mirror.
+    bool m_placesFromMirror = false;
+    std::optional<QString> m_startupNotice;
 };
 
 } // namespace nimbra

@@ -14,6 +14,7 @@
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -234,6 +235,44 @@ private Q_SLOTS:
         QCOMPARE(field->text(), QStringLiteral(","));
         QCOMPARE(settings.count(), 2);
         QTRY_VERIFY(!delegate.isPopoverShown());
+    }
+
+    // The notice that the snapshot could not be read outlives the launch refresh (which clears the last
+    // error) and every refresh while the dashboard is closed; opened, it heads the warning row until the
+    // user clicks it away (or a refresh succeeds).
+    void startupNoticeStaysUntilSeen() {
+        DashboardRig rig;
+        {
+            QFile file(rig.harness.file);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("{ not a snapshot");
+        }
+        rig.store = rig.harness.makeStore();
+        QVERIFY(rig.store->startupNotice());
+        const QString notice = rig.store->startupNotice()->simplified();
+        AppDelegate delegate(std::move(rig.store), testEnvironment(rig.harness));
+        QSignalSpy refreshed(&delegate.scheduler(), &RefreshScheduler::refreshFinished);
+        delegate.applicationDidFinishLaunching();
+        QTRY_COMPARE(refreshed.count(), 1);
+        delegate.refreshNow();
+        QTRY_COMPARE(refreshed.count(), 2);
+        QCOMPARE(delegate.store().startupNotice()->simplified(), notice);
+
+        delegate.togglePopover();
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        MacDashboardView* dashboard = delegate.dashboard();
+        QTRY_VERIFY(dashboard->warningRow()->isVisible());
+        QCOMPARE(dashboard->model().warning, std::optional<QString>(notice));
+        QVERIFY(dashboard->model().warningIsNotice);
+        // This refresh fails (no place has a fix): the notice stays.
+        QTRY_VERIFY(!delegate.scheduler().isRunning());
+        delegate.refreshNow();
+        QTRY_VERIFY(!delegate.scheduler().isRunning());
+        QTest::qWait(20);
+        QVERIFY(delegate.store().startupNotice());
+        QTest::mouseClick(dashboard->warningRow(), Qt::LeftButton);
+        QCOMPARE(delegate.store().startupNotice(), std::nullopt);
+        QTRY_VERIFY(!dashboard->model().warningIsNotice);
     }
 
     // The menu's three keys are shown in it and act in the dashboard and in the settings window, whatever

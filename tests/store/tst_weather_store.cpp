@@ -179,11 +179,31 @@ private Q_SLOTS:
                               "weather-widget-cache-v3.json.unreadable-notes"}));
         QCOMPARE(testing::readFile(copy + QStringLiteral("20250311T120000Z")), bytes);
         QCOMPARE(WeatherCache(m_file).read().status, WeatherCacheReading::Status::loaded);
-        QVERIFY(store->lastError());
-        QVERIFY2(store->lastError()->contains(copy + QStringLiteral("20250311T120000Z.")),
-                 qPrintable(*store->lastError()));
+        // A notice of its own: the launch refresh clears lastError() before anyone has seen it.
+        QVERIFY(store->startupNotice());
+        QVERIFY2(store->startupNotice()->contains(copy + QStringLiteral("20250311T120000Z.")),
+                 qPrintable(*store->startupNotice()));
+        QVERIFY(store->startupNotice()->contains(QStringLiteral("started without them")));
+        QCOMPARE(store->lastError(), std::nullopt);
         store->persist();
         QCOMPARE(unreadableCopies().size(), 4);
+        QVERIFY(store->startupNotice());
+        store->dismissStartupNotice();
+        QCOMPARE(store->startupNotice(), std::nullopt);
+    }
+
+    // Places that came back from the synced mirror are not "started without them".
+    void unreadableFileWithPlacesInTheMirrorSaysTheyCameBack() {
+        writeFile(m_file, "{ not json");
+        CachedWeatherPayload remote;
+        remote.locations = {place(51, QStringLiteral("Oslo"), 59.9, 10.7)};
+        LocationSyncStore(m_mirror).save(remote);
+        const auto store = makeStore();
+        QVERIFY(namesOf(store->locations()).contains(QStringLiteral("Oslo")));
+        QVERIFY(store->startupNotice());
+        QVERIFY2(store->startupNotice()->contains(QStringLiteral("brought back from the synced copy")),
+                 qPrintable(*store->startupNotice()));
+        QVERIFY(!store->startupNotice()->contains(QStringLiteral("without them")));
     }
 
     void mirrorIsMergedOnlyWhenSyncIsOn_data() {
