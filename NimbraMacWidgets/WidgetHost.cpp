@@ -1,5 +1,6 @@
 #include "WidgetHost.h"
 
+#include "WidgetArrangement.h"
 #include "WidgetBoard.h"
 #include "WidgetGallery.h"
 #include "WidgetRegistry.h"
@@ -36,6 +37,10 @@ QPoint onScreen(QPoint position, QSize size) {
 }
 
 } // namespace
+
+bool widgetsNeedBoard(bool asked, const QString& platformName) {
+    return asked || platformName.startsWith(QLatin1String("wayland"));
+}
 
 QString WidgetHost::busName() {
     return QStringLiteral(NIMBRA_APP_IDENTIFIER ".Widgets");
@@ -149,6 +154,8 @@ void WidgetHost::place(const WidgetPlacement& placement) {
             window->setFamily(family);
             if (m_board)
                 m_board->relayout();
+            else
+                keepClear(i);
             save();
         }
     });
@@ -173,6 +180,23 @@ void WidgetHost::place(const WidgetPlacement& placement) {
         window->move(onScreen(placement.position, window->size()));
         window->show();
     }
+}
+
+void WidgetHost::keepClear(qsizetype index) {
+    // A widget grown in place may reach past the screen or over the widget below it.
+    WidgetWindow* window = m_windows[index];
+    QList<QRect> others;
+    for (const QPointer<WidgetWindow>& other : std::as_const(m_windows)) {
+        if (other && other != window)
+            others.append(other->geometry());
+    }
+    const QScreen* screen = window->screen();
+    const QRect area = screen ? screen->availableGeometry() : primaryArea();
+    const QPoint position = resizedWidgetPosition(window->geometry(), others, area);
+    if (position == window->pos())
+        return;
+    window->move(position);
+    m_placements[index].position = position;
 }
 
 qsizetype WidgetHost::indexOf(const WidgetWindow* window) const {

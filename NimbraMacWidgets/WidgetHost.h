@@ -16,6 +16,10 @@ namespace nimbra {
 class WidgetBoard;
 class WidgetWindow;
 
+// Whether the widgets go into one board window: when asked, and on Wayland (any of its platform plugins),
+// where a client can neither place its windows nor keep them below the others.
+bool widgetsNeedBoard(bool asked, const QString& platformName);
+
 struct WidgetHostOptions {
     QString snapshotFile = WeatherCache::defaultFilePath();
     QString placementsFile = WidgetPlacements::defaultFilePath();
@@ -55,6 +59,7 @@ public Q_SLOTS:
 private:
     void place(const WidgetPlacement& placement);
     qsizetype indexOf(const WidgetWindow* window) const;
+    void keepClear(qsizetype index);
     void save();
     void reload(const QStringList& kinds);
     QPoint firstPosition() const;

@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     nimbra::WidgetHostOptions options;
-    // A Wayland client can neither place its windows nor keep them below the others.
-    options.board = parser.isSet(boardOption) || QGuiApplication::platformName() == QStringLiteral("wayland");
+    options.board = nimbra::widgetsNeedBoard(parser.isSet(boardOption), QGuiApplication::platformName());
     QApplication::setQuitOnLastWindowClosed(options.board);
 
     QDBusConnection bus = QDBusConnection::sessionBus();

@@ -1,5 +1,6 @@
 // The host's windows and their placements: what the user changes through a widget's menu is there at the next
 // start, and sizes a widget does not come in are refused.
+#include "WidgetArrangement.h"
 #include "WidgetBoard.h"
 #include "WidgetHost.h"
 #include "WidgetRegistry.h"
@@ -105,6 +106,58 @@ private Q_SLOTS:
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
             host.windows()[0]->geometry().center()));
         QCOMPARE(host.placements(), QList<WidgetPlacement>{far});
+    }
+
+    void theBoardIsUsedOnEveryWaylandPlugin_data() {
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("board");
+        QTest::newRow("wayland") << false << "wayland" << true;
+        QTest::newRow("wayland-egl") << false << "wayland-egl" << true;
+        QTest::newRow("wayland-brcm") << false << "wayland-brcm" << true;
+        QTest::newRow("xcb") << false << "xcb" << false;
+        QTest::newRow("xcb, asked") << true << "xcb" << true;
+    }
+    void theBoardIsUsedOnEveryWaylandPlugin() {
+        QFETCH(bool, asked);
+        QFETCH(QString, platform);
+        QTEST(widgetsNeedBoard(asked, platform), "board");
+    }
+
+    // A widget switched to a larger size stays where it is when it fits there; else it moves to the nearest
+    // place on the screen clear of the others, and with no such place at least stays on the screen.
+    void aResizedWidgetStaysOnScreenAndClearOfTheOthers_data() {
+        QTest::addColumn<QRect>("resized");
+        QTest::addColumn<QList<QRect>>("others");
+        QTest::addColumn<QPoint>("position");
+        const QRect area(0, 0, 1280, 800);
+        const QSize large(372, 416);
+        QTest::newRow("fits where it stands")
+            << QRect(QPoint(20, 40), large) << QList<QRect>{QRect(412, 40, 372, 180)} << QPoint(20, 40);
+        // Medium at (20,40) grown to Large covers the medium widget at (20,240): it goes beside it.
+        QTest::newRow("over the widget below")
+            << QRect(QPoint(20, 40), large) << QList<QRect>{QRect(20, 240, 372, 180)} << QPoint(404, 40);
+        QTest::newRow("past the bottom edge")
+            << QRect(QPoint(600, 600), large) << QList<QRect>{} << QPoint(600, 800 - 416);
+        QTest::newRow("past the right edge, a widget to its left")
+            << QRect(QPoint(1100, 20), large) << QList<QRect>{QRect(500, 20, 372, 416)}
+            << QPoint(1280 - 372, 20);
+        QTest::newRow("no room anywhere: on screen")
+            << QRect(QPoint(1100, 700), large) << QList<QRect>{area} << QPoint(1280 - 372, 800 - 416);
+        Q_UNUSED(area);
+    }
+    void aResizedWidgetStaysOnScreenAndClearOfTheOthers() {
+        QFETCH(QRect, resized);
+        QFETCH(QList<QRect>, others);
+        const QRect area(0, 0, 1280, 800);
+        const QPoint position = resizedWidgetPosition(resized, others, area);
+        QTEST(position, "position");
+        const QRect placed(position, resized.size());
+        QVERIFY(area.contains(placed));
+        if (others != QList<QRect>{area}) {
+            for (const QRect& other : others)
+                QVERIFY2(!other.intersects(placed), "overlaps another widget");
+        }
     }
 
     void theBoardHoldsEveryWidget() {
