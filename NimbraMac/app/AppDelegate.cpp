@@ -342,8 +342,8 @@ void AppDelegate::showPopover() {
         return;
     loadDashboard();
     // A popup needs a tray icon to hang from and a window system that lets us place it.
-    const auto wanted =
-        m_statusItem && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
+    const auto wanted = m_statusItem && m_trayAvailable && !isWayland() ? PopoverWindow::Mode::popup
+                                                                        : PopoverWindow::Mode::window;
     if (m_environment.useDesktop && m_popover->mode() != wanted)
         m_popover->setMode(wanted);
     m_telemetry->sendIfEnabled(TelemetryEvent::popoverOpened);
