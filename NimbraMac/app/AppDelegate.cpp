@@ -24,7 +24,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
-#include <QSystemTrayIcon>
 
 namespace nimbra {
 namespace {
@@ -32,9 +31,6 @@ namespace {
 bool isWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
-
-// How often to look for a tray host while there is none.
-constexpr int trayHostPollMs = 3000;
 
 } // namespace
 
@@ -71,8 +67,6 @@ AppDelegate::AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment env
         updateStatusItem();
         m_scheduler->settingsChanged();
     });
-    m_trayHostWatch.setInterval(trayHostPollMs);
-    connect(&m_trayHostWatch, &QTimer::timeout, this, &AppDelegate::watchForTrayHost);
 }
 
 AppDelegate::~AppDelegate() {
@@ -106,7 +100,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
-    if (m_environment.useDesktop && !m_statusItem)
+    if (m_environment.useDesktop && !hasTray())
         showDashboard();
 }
 
@@ -132,7 +126,6 @@ void AppDelegate::startWidgetHost() {
 
 void AppDelegate::applicationWillTerminate() {
     m_scheduler->shutDown();
-    m_trayHostWatch.stop();
     m_repaintDebounce.stop();
 }
 
@@ -180,26 +173,19 @@ void AppDelegate::buildContextMenu() {
 }
 
 void AppDelegate::createStatusItem() {
-    if (!m_environment.useDesktop || m_statusItem)
+    if (!(m_environment.useDesktop || m_environment.useStatusItem) || m_statusItem)
         return;
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
-        m_trayHostWatch.start();
-        return;
-    }
-    m_trayHostWatch.stop();
+    // The item follows tray hosts as they come and go by itself.
     m_statusItem = std::make_unique<StatusItem>(m_contextMenu.get());
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
+    if (!m_statusItem->isVisible())
+        qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
     if (m_launched)
         m_statusItem->paint(m_statusModel);
 }
 
-void AppDelegate::watchForTrayHost() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    qCInfo(appLog()) << "A tray host appeared";
-    createStatusItem();
-    updateStatusItem();
+bool AppDelegate::hasTray() const {
+    return m_statusItem && m_statusItem->isVisible();
 }
 
 void AppDelegate::installObserversAndRefreshTimer() {
@@ -270,8 +256,7 @@ void AppDelegate::showPopover() {
         return;
     loadDashboard();
     // A popup needs a tray icon to hang from and a window system that lets us place it.
-    const auto wanted =
-        m_statusItem && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
+    const auto wanted = hasTray() && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
     if (m_environment.useDesktop && m_popover->mode() != wanted)
         m_popover->setMode(wanted);
     m_telemetry->sendIfEnabled(TelemetryEvent::popoverOpened);

@@ -41,6 +41,8 @@ struct AppEnvironment {
     std::function<VantaTelemetry*(QObject* parent)> makeTelemetry;
     // Off in tests: no tray icon, no system bus, no polling for a tray host.
     bool useDesktop = true;
+    // The status item even with the desktop off, for tests on a private session bus.
+    bool useStatusItem = false;
     // How long a wake-up waits for the network before its refresh.
     std::chrono::milliseconds wakeSettle{3000};
     std::chrono::milliseconds wakeLimit{20'000};
@@ -77,6 +79,7 @@ public:
     // Built in the event loop's turn after the launch refresh starts, or when first shown.
     MacDashboardView* dashboard() const { return m_dashboard; }
     QMenu* contextMenu() const { return m_contextMenu.get(); }
+    StatusItem* statusItem() const { return m_statusItem.get(); }
     const StatusItemModel& statusItemModel() const { return m_statusModel; }
     VantaTelemetry* telemetry() const { return m_telemetry; }
     UpdaterController* updaterController() const { return m_updaterController; }
@@ -115,7 +118,8 @@ private:
     void placePopover();
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
-    void watchForTrayHost();
+    // Some tray shows the status item.
+    bool hasTray() const;
     void startWidgetHost();
 
     std::unique_ptr<WeatherStore> m_store;
@@ -132,7 +136,6 @@ private:
     SystemEvents* m_systemEvents = nullptr;
     WakeRefreshDelay* m_wakeDelay = nullptr;
     QTimer m_repaintDebounce;
-    QTimer m_trayHostWatch;
     PopoverResize m_resize;
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;

@@ -43,6 +43,11 @@ DisplaySettingsTab::DisplaySettingsTab(SettingsBinding binding, QWidget* parent)
                               displaysettings::fontSizeRange, m_fontText);
     m_iconSlider = addSizeRow(menuBar, QStringLiteral("Icon Size"), &WeatherSettings::menuBarIconSize,
                               displaysettings::iconSizeRange, m_iconText);
+    // The panel, not the item, decides how large tray icons and labels are; the stored sizes stay as they are
+    // for a desktop that lets us choose.
+    m_fontSlider->setEnabled(false);
+    m_iconSlider->setEnabled(false);
+    m_sizeCaption = menuBar->addCaption(sizeCaptionText);
 
     auto* forecast = addSection(QStringLiteral("Forecast"));
     m_graph =
