@@ -20,6 +20,22 @@ QString dbusLabel(QString text) {
     return text;
 }
 
+// Punctuation by its X key name, as GTK panels parse it ("+" and "-" would also read as separators).
+QString keyName(Qt::Key key) {
+    switch (key) {
+    case Qt::Key_Plus:
+        return QStringLiteral("plus");
+    case Qt::Key_Minus:
+        return QStringLiteral("minus");
+    case Qt::Key_Comma:
+        return QStringLiteral("comma");
+    case Qt::Key_Period:
+        return QStringLiteral("period");
+    default:
+        return QKeySequence(key).toString(QKeySequence::PortableText);
+    }
+}
+
 QVariantMap filtered(QVariantMap all, const QStringList& names) {
     if (names.isEmpty())
         return all;
@@ -49,7 +65,8 @@ bool DBusMenuExporter::publish(QDBusConnection bus, const QString& path) {
 }
 
 QString DBusMenuExporter::textDirection() const {
-    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr");
+    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl")
+                                                                 : QStringLiteral("ltr");
 }
 
 DBusMenuShortcut DBusMenuExporter::shortcut(const QKeySequence& sequence) {
@@ -66,14 +83,7 @@ DBusMenuShortcut DBusMenuExporter::shortcut(const QKeySequence& sequence) {
             chord << QStringLiteral("Shift");
         if (modifiers & Qt::MetaModifier)
             chord << QStringLiteral("Super");
-        // '+' and '-' would read as separators.
-        const Qt::Key key = combination.key();
-        if (key == Qt::Key_Plus)
-            chord << QStringLiteral("plus");
-        else if (key == Qt::Key_Minus)
-            chord << QStringLiteral("minus");
-        else
-            chord << QKeySequence(key).toString(QKeySequence::PortableText);
+        chord << keyName(combination.key());
         chords << chord;
     }
     return chords;
@@ -158,7 +168,8 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
     const QVariantMap all = properties(id, {name});
     if (!all.contains(name)) {
         if (calledFromDBus())
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Menu item %1 has no %2").arg(id).arg(name));
+            sendErrorReply(QDBusError::InvalidArgs,
+                           QStringLiteral("Menu item %1 has no %2").arg(id).arg(name));
         return {};
     }
     return QDBusVariant(all.value(name));
@@ -180,7 +191,7 @@ void DBusMenuExporter::Event(int id, const QString& eventId, const QDBusVariant&
         failUnknown(id);
 }
 
-QList<int> DBusMenuExporter::EventGroup(const DBusMenuEvents& events) {
+QList<int> DBusMenuExporter::EventGroup(const QList<DBusMenuEvent>& events) {
     QList<int> idErrors;
     for (const DBusMenuEvent& event : events) {
         if (!handleEvent(event.id, event.eventId))

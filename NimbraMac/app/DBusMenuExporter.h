@@ -46,14 +46,15 @@ public Q_SLOTS:
                                                           const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
-    QList<int> EventGroup(const nimbra::DBusMenuEvents& events);
+    // Parameter types spelled out: Qt D-Bus looks them up by the name written here, and knows no aliases.
+    QList<int> EventGroup(const QList<nimbra::DBusMenuEvent>& events);
     bool AboutToShow(int id);
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
 Q_SIGNALS:
     void LayoutUpdated(uint revision, int parent);
-    void ItemsPropertiesUpdated(const nimbra::DBusMenuItemPropertiesList& updatedProps,
-                                const nimbra::DBusMenuRemovedPropertiesList& removedProps);
+    void ItemsPropertiesUpdated(const QList<nimbra::DBusMenuItemProperties>& updatedProps,
+                                const QList<nimbra::DBusMenuRemovedProperties>& removedProps);
     void ItemActivationRequested(int id, uint timestamp);
 
 protected:

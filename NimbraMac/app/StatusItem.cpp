@@ -34,8 +34,9 @@ StatusItem::StatusItem(QMenu* contextMenu, QObject* parent)
 StatusItem::StatusItem(QMenu* contextMenu, QDBusConnection bus, QObject* parent)
     : QObject(parent), m_contextMenu(contextMenu), m_bus(std::move(bus)),
       m_watcher(StatusNotifierItem::watcherService, m_bus, QDBusServiceWatcher::WatchForOwnerChange) {
-    connect(&m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
+    connect(
+        &m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+        [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
     m_xembedPoll.setInterval(xembedPollMs);
     connect(&m_xembedPoll, &QTimer::timeout, this, &StatusItem::chooseHost);
     chooseHost();
@@ -77,8 +78,8 @@ void StatusItem::useStatusNotifier() {
     m_icon.reset();
     if (!m_statusNotifier) {
         m_statusNotifier = std::make_unique<StatusNotifierItem>(m_contextMenu, m_bus);
-        connect(m_statusNotifier.get(), &StatusNotifierItem::activated, this, [this](std::optional<QPoint> at) {
-            m_activatedAt = at;
+        connect(m_statusNotifier.get(), &StatusNotifierItem::activated, this, [this](QPoint at) {
+            m_activatedAt = at.isNull() ? std::nullopt : std::optional<QPoint>(at);
             Q_EMIT clicked(TrayClickFilter::Click::primary);
         });
     }
@@ -92,10 +93,11 @@ void StatusItem::useXEmbed() {
         return;
     m_icon = std::make_unique<QSystemTrayIcon>();
     m_icon->setContextMenu(m_contextMenu);
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        m_activatedAt.reset();
-        Q_EMIT clicked(clickOf(reason));
-    });
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                m_activatedAt.reset();
+                Q_EMIT clicked(clickOf(reason));
+            });
     if (m_painted) {
         m_icon->setIcon(m_picture);
         m_icon->setToolTip(m_model.tooltip);

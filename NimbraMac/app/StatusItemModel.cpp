@@ -10,7 +10,7 @@ namespace nimbra {
 QString statusItemLabelGuide(const WeatherSettings& settings) {
     // Eights are the widest digits; the temperatures are the widest the unit commonly reaches.
     QStringList parts{settings.temperatureUnit == TemperatureUnit::fahrenheit ? QStringLiteral("-188°")
-                                                                               : QStringLiteral("-88°")};
+                                                                              : QStringLiteral("-88°")};
     if (settings.showConditionInMenuBar) {
         QString longest;
         for (const WeatherCondition condition : conditions::allCases()) {

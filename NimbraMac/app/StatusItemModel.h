@@ -9,9 +9,9 @@
 
 namespace nimbra {
 
-// What the status item shows for the selected forecast. Only some panels show a text label beside a tray icon,
-// so the shell also draws `iconText` into the icon beside the condition glyph and puts the whole title in the
-// tooltip.
+// What the status item shows for the selected forecast. Only some panels show a text label beside a tray
+// icon, so the shell also draws `iconText` into the icon beside the condition glyph and puts the whole title
+// in the tooltip.
 struct StatusItemModel {
     static inline const QString fallbackSymbolName = QStringLiteral("cloud.sun");
     static inline const QString noForecastTooltip = QStringLiteral("Nimbra");

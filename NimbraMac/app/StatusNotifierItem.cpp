@@ -15,11 +15,6 @@
 namespace nimbra {
 namespace {
 
-std::optional<QPoint> pointOf(int x, int y) {
-    // Panels that do not know where the click was send (0, 0).
-    return x == 0 && y == 0 ? std::nullopt : std::optional<QPoint>(QPoint(x, y));
-}
-
 bool iconDiffers(const StatusItemModel& a, const StatusItemModel& b) {
     return a.condition != b.condition || a.iconText != b.iconText;
 }
@@ -28,7 +23,8 @@ bool iconDiffers(const StatusItemModel& a, const StatusItemModel& b) {
 
 StatusNotifierItem::StatusNotifierItem(QMenu* menu, QDBusConnection bus, QObject* parent)
     : QObject(parent), m_contextMenu(menu), m_bus(std::move(bus)),
-      m_serviceName(QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid())),
+      m_serviceName(
+          QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid())),
       m_menuExporter(new DBusMenuExporter(menu, this)) {
     registerStatusNotifierTypes();
 }
@@ -45,13 +41,15 @@ bool StatusNotifierItem::publish() {
     if (m_published)
         return true;
     if (!m_bus.registerObject(objectPath, this,
-                              QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties)) {
+                              QDBusConnection::ExportScriptableContents |
+                                  QDBusConnection::ExportAllProperties)) {
         qCWarning(appLog()) << "Cannot publish the tray item:" << m_bus.lastError().message();
         return false;
     }
     m_menuExporter->publish(m_bus, menuPath);
     if (!m_bus.registerService(m_serviceName))
-        qCWarning(appLog()) << "Cannot take the bus name" << m_serviceName << ":" << m_bus.lastError().message();
+        qCWarning(appLog()) << "Cannot take the bus name" << m_serviceName << ":"
+                            << m_bus.lastError().message();
     m_published = true;
     return true;
 }
@@ -61,8 +59,9 @@ void StatusNotifierItem::registerWithWatcher() {
         Q_EMIT registrationFinished(false);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                       watcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(watcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                       watcherService, QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
     // Never a blocking call: the watcher may be a panel that is busy starting up.
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
@@ -108,7 +107,7 @@ SniToolTip StatusNotifierItem::toolTip() const {
 }
 
 void StatusNotifierItem::Activate(int x, int y) {
-    Q_EMIT activated(pointOf(x, y));
+    Q_EMIT activated(QPoint(x, y));
 }
 
 void StatusNotifierItem::SecondaryActivate(int x, int y) {
@@ -116,9 +115,9 @@ void StatusNotifierItem::SecondaryActivate(int x, int y) {
 }
 
 void StatusNotifierItem::ContextMenu(int x, int y) {
-    // For panels that draw no menu of their own.
+    // For panels that draw no menu of their own; (0, 0) means they do not know where the click was.
     if (m_contextMenu)
-        m_contextMenu->popup(pointOf(x, y).value_or(QCursor::pos()));
+        m_contextMenu->popup(x == 0 && y == 0 ? QCursor::pos() : QPoint(x, y));
 }
 
 void StatusNotifierItem::Scroll(int, const QString&) {}

@@ -9,8 +9,6 @@
 #include <QPoint>
 #include <QPointer>
 
-#include <optional>
-
 class QMenu;
 
 namespace nimbra {
@@ -87,8 +85,9 @@ Q_SIGNALS:
     Q_SCRIPTABLE void NewStatus(const QString& status);
     Q_SCRIPTABLE void XAyatanaNewLabel(const QString& label, const QString& guide);
 
-    // A click on the item; the point is where the panel says it was, absent when it says (0, 0).
-    void activated(std::optional<QPoint> at);
+    // A click on the item at the point the panel gives; (0, 0) when it does not know. A type D-Bus can
+    // carry, as Qt relays every signal of an exported object before it drops the unscriptable ones.
+    void activated(QPoint at);
     void registrationFinished(bool registered);
 
 private:
