@@ -2,8 +2,10 @@
 
 #include "FitLabel.h"
 #include "SettingsControls.h"
+#include "WrapLabel.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -48,6 +50,8 @@ DisplaySettingsTab::DisplaySettingsTab(SettingsBinding binding, QWidget* parent)
     m_fontSlider->setEnabled(false);
     m_iconSlider->setEnabled(false);
     m_sizeCaption = menuBar->addCaption(sizeCaptionText);
+    // Tucked under the sliders it explains, so the tab still fits the window with the warning line shown.
+    m_sizeCaption->parentWidget()->layout()->setContentsMargins(0, 0, 0, 3);
 
     auto* forecast = addSection(QStringLiteral("Forecast"));
     m_graph =
