@@ -26,7 +26,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QShortcut>
-#include <QSystemTrayIcon>
 
 namespace nimbra {
 namespace {
@@ -35,8 +34,6 @@ bool isWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-// How often to look for a tray host while there is none.
-constexpr int trayHostPollMs = 3000;
 // How long after the widget host's start its board window may still open, and how long the host may take.
 constexpr int boardSettleMs = 700;
 constexpr int hostStartLimitMs = 15'000;
@@ -76,8 +73,6 @@ AppDelegate::AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment env
         updateStatusItem();
         m_scheduler->settingsChanged();
     });
-    m_trayHostWatch.setInterval(trayHostPollMs);
-    connect(&m_trayHostWatch, &QTimer::timeout, this, &AppDelegate::watchForTrayHost);
 }
 
 AppDelegate::~AppDelegate() {
@@ -111,7 +106,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
-    if (m_environment.useDesktop && !m_statusItem)
+    if (m_environment.useDesktop && !hasTray())
         showDashboard();
 }
 
@@ -157,7 +152,6 @@ void AppDelegate::keepDashboardAboveTheBoard() {
 
 void AppDelegate::applicationWillTerminate() {
     m_scheduler->shutDown();
-    m_trayHostWatch.stop();
     m_repaintDebounce.stop();
 }
 
@@ -219,27 +213,22 @@ void AppDelegate::addMenuKeys(QWidget* window, bool withSettings) {
 }
 
 void AppDelegate::createStatusItem() {
-    if (!m_environment.useDesktop || m_statusItem)
+    if (!(m_environment.useDesktop || m_environment.useStatusItem) || m_statusItem)
         return;
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
-        m_trayHostWatch.start();
-        return;
-    }
-    m_trayHostWatch.stop();
-    m_trayAvailable = true;
+    // The item follows tray hosts as they come and go by itself.
     m_statusItem = std::make_unique<StatusItem>(m_contextMenu.get());
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
+    connect(m_statusItem.get(), &StatusItem::hostChanged, this,
+            [this](StatusItem::Host host) { trayAvailabilityChanged(host != StatusItem::Host::none); });
+    m_trayAvailable = m_statusItem->isVisible();
+    if (!m_statusItem->isVisible())
+        qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
     if (m_launched)
         m_statusItem->paint(m_statusModel);
 }
 
-void AppDelegate::watchForTrayHost() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    qCInfo(appLog()) << "A tray host appeared";
-    createStatusItem();
-    updateStatusItem();
+bool AppDelegate::hasTray() const {
+    return m_statusItem && m_statusItem->isVisible();
 }
 
 void AppDelegate::trayAvailabilityChanged(bool available) {
@@ -253,7 +242,7 @@ void AppDelegate::trayAvailabilityChanged(bool available) {
 }
 
 bool AppDelegate::dashboardIsTheWayBack() const {
-    return m_environment.useDesktop && !m_trayAvailable;
+    return m_environment.useDesktop && !hasTray();
 }
 
 void AppDelegate::dashboardWindowClosed() {
@@ -342,8 +331,7 @@ void AppDelegate::showPopover() {
         return;
     loadDashboard();
     // A popup needs a tray icon to hang from and a window system that lets us place it.
-    const auto wanted = m_statusItem && m_trayAvailable && !isWayland() ? PopoverWindow::Mode::popup
-                                                                        : PopoverWindow::Mode::window;
+    const auto wanted = hasTray() && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
     if (m_environment.useDesktop && m_popover->mode() != wanted)
         m_popover->setMode(wanted);
     m_telemetry->sendIfEnabled(TelemetryEvent::popoverOpened);

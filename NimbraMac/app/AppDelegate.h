@@ -45,6 +45,8 @@ struct AppEnvironment {
     bool useDesktop = true;
     // Ends the event loop; tests replace it.
     std::function<void()> quitApplication = [] { QCoreApplication::quit(); };
+    // The status item even with the desktop off, for tests on a private session bus.
+    bool useStatusItem = false;
     // How long a wake-up waits for the network before its refresh.
     std::chrono::milliseconds wakeSettle{3000};
     std::chrono::milliseconds wakeLimit{20'000};
@@ -85,6 +87,7 @@ public:
     // Built in the event loop's turn after the launch refresh starts, or when first shown.
     MacDashboardView* dashboard() const { return m_dashboard; }
     QMenu* contextMenu() const { return m_contextMenu.get(); }
+    StatusItem* statusItem() const { return m_statusItem.get(); }
     const StatusItemModel& statusItemModel() const { return m_statusModel; }
     VantaTelemetry* telemetry() const { return m_telemetry; }
     UpdaterController* updaterController() const { return m_updaterController; }
@@ -132,9 +135,10 @@ private:
     void placePopover();
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
-    void watchForTrayHost();
     bool dashboardIsTheWayBack() const;
     void dashboardWindowClosed();
+    // Some tray shows the status item.
+    bool hasTray() const;
     void startWidgetHost();
     void keepDashboardAboveTheBoard();
 
@@ -152,7 +156,6 @@ private:
     SystemEvents* m_systemEvents = nullptr;
     WakeRefreshDelay* m_wakeDelay = nullptr;
     QTimer m_repaintDebounce;
-    QTimer m_trayHostWatch;
     PopoverResize m_resize;
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;

@@ -2,8 +2,10 @@
 
 #include "FitLabel.h"
 #include "SettingsControls.h"
+#include "WrapLabel.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -43,6 +45,13 @@ DisplaySettingsTab::DisplaySettingsTab(SettingsBinding binding, QWidget* parent)
                               displaysettings::fontSizeRange, m_fontText);
     m_iconSlider = addSizeRow(menuBar, QStringLiteral("Icon Size"), &WeatherSettings::menuBarIconSize,
                               displaysettings::iconSizeRange, m_iconText);
+    // The panel, not the item, decides how large tray icons and labels are; the stored sizes stay as they are
+    // for a desktop that lets us choose.
+    m_fontSlider->setEnabled(false);
+    m_iconSlider->setEnabled(false);
+    m_sizeCaption = menuBar->addCaption(sizeCaptionText);
+    // Tucked under the sliders it explains, so the tab still fits the window with the warning line shown.
+    m_sizeCaption->parentWidget()->layout()->setContentsMargins(0, 0, 0, 3);
 
     auto* forecast = addSection(QStringLiteral("Forecast"));
     m_graph =

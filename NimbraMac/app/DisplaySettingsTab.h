@@ -10,6 +10,7 @@ namespace nimbra {
 
 class FitLabel;
 class SegmentedControl;
+class WrapLabel;
 class StepperButtons;
 class ToggleSwitch;
 
@@ -18,6 +19,9 @@ class ToggleSwitch;
 class DisplaySettingsTab : public SettingsForm {
     Q_OBJECT
 public:
+    static inline const QString sizeCaptionText =
+        QStringLiteral("The panel sets the size of tray icons and text.");
+
     explicit DisplaySettingsTab(SettingsBinding binding, QWidget* parent = nullptr);
     // Shows the store's values; writes nothing.
     void syncFromStore();
@@ -30,6 +34,8 @@ public:
     QSlider* iconSizeSlider() const { return m_iconSlider; }
     FitLabel* fontSizeText() const { return m_fontText; }
     FitLabel* iconSizeText() const { return m_iconText; }
+    // Says why the two size sliders are off.
+    WrapLabel* sizeCaption() const { return m_sizeCaption; }
     ToggleSwitch* graphToggle() const { return m_graph; }
     ToggleSwitch* cardsToggle() const { return m_cards; }
     ToggleSwitch* alertsToggle() const { return m_alerts; }
@@ -50,6 +56,7 @@ private:
     QSlider* m_iconSlider;
     FitLabel* m_fontText = nullptr;
     FitLabel* m_iconText = nullptr;
+    WrapLabel* m_sizeCaption;
     ToggleSwitch* m_graph;
     ToggleSwitch* m_cards;
     ToggleSwitch* m_alerts;

@@ -3,41 +3,76 @@
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
 
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QIcon>
 #include <QObject>
+#include <QPoint>
 #include <QRect>
-#include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
 
 class QMenu;
+class QSystemTrayIcon;
 
 namespace nimbra {
 
-// The application's face in the panel: a tray icon with the condition and temperature drawn in and the title
-// in its tooltip. The context menu stays attached, so the tray host shows it on a right click by itself.
+class StatusNotifierItem;
+
+// The application's face in the panel, on whichever tray the session has: our own D-Bus tray item while a
+// StatusNotifierWatcher is on the session bus (registered again whenever its owner changes, as when a panel
+// starts late or restarts), else an XEmbed tray icon, else nothing until one of the two appears. Only one of
+// them shows at a time. The condition and temperature are drawn in the icon; the title is the D-Bus item's
+// text label and the tooltip's first line.
 class StatusItem : public QObject {
     Q_OBJECT
 public:
+    enum class Host { none, statusNotifier, xembed };
+    // How often to look for an XEmbed tray while there is no tray at all; a watcher announces itself.
+    static constexpr int xembedPollMs = 3000;
+
     explicit StatusItem(QMenu* contextMenu, QObject* parent = nullptr);
+    StatusItem(QMenu* contextMenu, QDBusConnection bus, QObject* parent = nullptr);
     ~StatusItem() override;
 
     void paint(const StatusItemModel& model);
     const StatusItemModel& model() const { return m_model; }
-    // Where the icon is on screen, when the tray host says.
+    Host host() const { return m_host; }
+    // Where the icon is on screen: the XEmbed icon's place, or the point of the D-Bus click that opened us,
+    // when the tray says.
     std::optional<QRect> geometry() const;
-    bool isVisible() const;
-    // Painted for each size only when the tray host asks for it.
-    QIcon icon() const;
+    // Some tray shows the item.
+    bool isVisible() const { return m_host != Host::none; }
+    // The XEmbed icon's picture, painted for each size only when the tray asks for it.
+    QIcon icon() const { return m_picture; }
+    StatusNotifierItem* statusNotifier() const { return m_statusNotifier.get(); }
 
 Q_SIGNALS:
     void clicked(TrayClickFilter::Click click);
+    void hostChanged(Host host);
 
 private:
+    // Picks the tray for what is on the session now.
+    void chooseHost();
+    void watcherOwnerChanged(const QString& newOwner);
+    bool watcherPresent() const;
+    void useStatusNotifier();
+    void useXEmbed();
+    void setHost(Host host);
+
+    QMenu* m_contextMenu;
+    QDBusConnection m_bus;
+    QDBusServiceWatcher m_watcher;
+    QTimer m_xembedPoll;
     std::unique_ptr<QSystemTrayIcon> m_icon;
+    std::unique_ptr<StatusNotifierItem> m_statusNotifier;
+    Host m_host = Host::none;
     StatusItemModel m_model;
+    QIcon m_picture;
     bool m_painted = false;
+    std::optional<QPoint> m_activatedAt;
 };
 
 } // namespace nimbra

@@ -7,10 +7,31 @@
 
 namespace nimbra {
 
+QString statusItemLabelGuide(const WeatherSettings& settings) {
+    // Eights are the widest digits; the temperatures are the widest the unit commonly reaches.
+    QStringList parts{settings.temperatureUnit == TemperatureUnit::fahrenheit ? QStringLiteral("-188°")
+                                                                              : QStringLiteral("-88°")};
+    if (settings.showConditionInMenuBar) {
+        QString longest;
+        for (const WeatherCondition condition : conditions::allCases()) {
+            const QString title = conditions::title(condition);
+            if (title.size() > longest.size())
+                longest = title;
+        }
+        parts.append(longest);
+    }
+    if (settings.showConfidenceInMenuBar)
+        parts.append(QStringLiteral("100%"));
+    const QString widest = parts.join(QLatin1Char(' '));
+    const QString noForecast = WeatherFormatting::compactMenuTitle(std::nullopt, settings);
+    return widest.size() >= noForecast.size() ? widest : noForecast;
+}
+
 StatusItemModel statusItemModel(const std::optional<ConsensusForecast>& forecast,
                                 const WeatherSettings& settings) {
     StatusItemModel m;
     m.title = WeatherFormatting::compactMenuTitle(forecast, settings);
+    m.labelGuide = statusItemLabelGuide(settings);
     m.fontSize = std::clamp(settings.menuBarFontSize, StatusItemModel::minimumFontSize,
                             StatusItemModel::maximumFontSize);
     m.iconSize = std::clamp(settings.menuBarIconSize, StatusItemModel::minimumIconSize,

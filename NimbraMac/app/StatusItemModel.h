@@ -9,8 +9,9 @@
 
 namespace nimbra {
 
-// What the status item shows for the selected forecast. A tray icon has no text title, so the shell draws
-// `iconText` into the icon beside the condition glyph and puts the whole title in the tooltip.
+// What the status item shows for the selected forecast. Only some panels show a text label beside a tray
+// icon, so the shell also draws `iconText` into the icon beside the condition glyph and puts the whole title
+// in the tooltip.
 struct StatusItemModel {
     static inline const QString fallbackSymbolName = QStringLiteral("cloud.sun");
     static inline const QString noForecastTooltip = QStringLiteral("Nimbra");
@@ -21,6 +22,8 @@ struct StatusItemModel {
     static constexpr double maximumLength = 180;
 
     QString title;
+    // The widest title these settings can give, for panels that keep room for the text label.
+    QString labelGuide;
     // The condition drawn in the icon; partly cloudy (the fallback symbol's picture) without current weather.
     WeatherCondition condition = WeatherCondition::partlyCloudy;
     QString symbolName;
@@ -32,6 +35,8 @@ struct StatusItemModel {
 
     bool operator==(const StatusItemModel&) const = default;
 };
+
+QString statusItemLabelGuide(const WeatherSettings& settings);
 
 StatusItemModel statusItemModel(const std::optional<ConsensusForecast>& forecast,
                                 const WeatherSettings& settings);

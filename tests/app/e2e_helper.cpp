@@ -6,11 +6,18 @@
 //   nimbra-e2e-helper warm-pixels FILE X Y W H
 //       Counts the warm (orange and yellow) pixels of a screenshot's rectangle: the trend line, its area and
 //       the sun of a drawn forecast are warm, a dashboard without one is grey.
+//   nimbra-e2e-helper watcher
+//       Runs a StatusNotifierWatcher on the session bus, as a panel that speaks only the D-Bus tray protocol
+//       does, until killed; prints each item that registers.
 #include "ConsensusEngine.h"
 #include "WeatherCache.h"
 #include "WeatherFixtures.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QImage>
 #include <QUuid>
 
@@ -73,6 +80,49 @@ int warmPixels(const QStringList& args) {
     return 0;
 }
 
+// The watcher side of the D-Bus tray protocol, enough for items to register and be listed.
+class Watcher : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+public:
+    QStringList items() const { return m_items; }
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+
+public Q_SLOTS:
+    void RegisterStatusNotifierItem(const QString& service) {
+        // An item may name itself by its object path alone; then the sender is the bus name.
+        const QString item = service.startsWith(QLatin1Char('/')) ? message().service() + service : service;
+        if (!m_items.contains(item))
+            m_items.append(item);
+        std::printf("registered %s\n", qPrintable(item));
+        std::fflush(stdout);
+        Q_EMIT StatusNotifierItemRegistered(item);
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+
+Q_SIGNALS:
+    void StatusNotifierItemRegistered(const QString& item);
+
+private:
+    QStringList m_items;
+};
+
+int runWatcher() {
+    static Watcher watcher;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                            QDBusConnection::ExportAllContents) ||
+        !bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
+        std::fprintf(stderr, "cannot run the watcher: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +132,10 @@ int main(int argc, char** argv) {
         return writeSnapshot();
     if (args.value(0) == QLatin1String("warm-pixels"))
         return warmPixels(args.mid(1));
-    std::fprintf(stderr, "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H\n");
+    if (args.value(0) == QLatin1String("watcher"))
+        return runWatcher();
+    std::fprintf(stderr, "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H | watcher\n");
     return 2;
 }
+
+#include "e2e_helper.moc"

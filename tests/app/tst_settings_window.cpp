@@ -178,15 +178,19 @@ private Q_SLOTS:
         QCOMPARE(tab->temperatureUnit()->currentIndex(), 0);
         QVERIFY(tab->alertsToggle()->isChecked());
 
-        // The next slider move writes a value inside the range; each step is one write.
+        // The panel sets the tray's sizes: both sliders are off, say why, and keep the stored values.
+        QVERIFY(!tab->fontSizeSlider()->isEnabled());
+        QVERIFY(!tab->iconSizeSlider()->isEnabled());
+        QVERIFY(tab->sizeCaption()->isVisibleTo(tab));
+        QCOMPARE(tab->sizeCaption()->text(), DisplaySettingsTab::sizeCaptionText);
         tab->fontSizeSlider()->setFocus();
         QTest::keyClick(tab->fontSizeSlider(), Qt::Key_Left);
-        QCOMPARE(h.store->settings().menuBarFontSize, 15.0);
         QTest::keyClick(tab->iconSizeSlider(), Qt::Key_End);
-        QCOMPARE(h.store->settings().menuBarIconSize, 22.0);
-        QCOMPARE(h.persists(), 10);
+        QCOMPARE(h.store->settings().menuBarFontSize, 30.0);
+        QCOMPARE(h.store->settings().menuBarIconSize, 12.5);
+        QCOMPARE(h.persists(), 8);
         w.settle();
-        QCOMPARE(tab->fontSizeText()->text(), QStringLiteral("15 pt"));
+        QCOMPARE(tab->fontSizeText()->text(), QStringLiteral("30 pt"));
 
         click(tab->refreshStepper()->upButton());
         QCOMPARE(h.store->settings().refreshIntervalMinutes, 35);
@@ -197,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(h.store->settings().refreshIntervalMinutes, 15);
         w.settle();
         QVERIFY(!tab->refreshStepper()->downButton()->isEnabled());
-        QCOMPARE(h.persists(), 13);
+        QCOMPARE(h.persists(), 11);
     }
 
     // Rows follow the store in place; a saved place is chosen and deleted by the id its row shows when

@@ -1,0 +1,194 @@
+#!/usr/bin/env bash
+# End-to-end check of the D-Bus tray path, for CTest and for a person:
+#
+#   tests/app/e2e_tray_sni.sh NIMBRA HELPER OUTDIR
+#
+# Starts a private X server (Xvfb) and a private session bus with no tray of any kind, then NIMBRA (its
+# dashboard opens as a window), and only then a host of the D-Bus tray protocol (StatusNotifierItem):
+# xfce4-panel, whose systray plugin is one, when it is installed, else the helper's bare watcher. The item
+# must be registered within 5 s of the host's arrival and its text label must hold the title. With the panel,
+# the screen is photographed and the icon's sun must show in the panel. No network: provider addresses point
+# at a closed local port, so the snapshot's forecast stays. Screenshots stay in OUTDIR.
+#
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+set -uo pipefail
+
+NIMBRA=${1:?nimbra binary}
+HELPER=${2:?nimbra-e2e-helper binary}
+OUTDIR=${3:?output folder}
+
+for tool in Xvfb xdotool import dbus-daemon dbus-send; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (the check needs Xvfb, xdotool, ImageMagick, dbus)"
+        exit 77
+    fi
+done
+# NIMBRA_E2E_PANEL= (set and empty) takes the helper's watcher even where the panel is installed.
+PANEL=${NIMBRA_E2E_PANEL-$(command -v xfce4-panel || true)}
+
+mkdir -p "$OUTDIR"
+rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
+WORK=$(mktemp -d /tmp/nimbra-e2e-sni.XXXXXX)
+PIDS=()
+
+# Every process of this run, including those the bus started for the panel: they carry its runtime folder.
+session_pids() {
+    grep -lsz "^XDG_RUNTIME_DIR=$WORK/runtime\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
+}
+
+cleanup() {
+    local pid
+    for pid in $(session_pids) "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    sleep 0.3
+    for pid in $(session_pids) "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- nimbra log ---"
+    tail -n 40 "$OUTDIR/nimbra.log" 2>/dev/null
+    exit 1
+}
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tries=$1
+    shift
+    while ((tries-- > 0)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+shot() {
+    import -window root "$OUTDIR/$1.png" || fail "cannot take screenshot $1"
+    echo "screenshot: $OUTDIR/$1.png"
+}
+
+bus_call() {
+    dbus-send --session --print-reply "$@" 2>/dev/null
+}
+
+watcher_present() {
+    bus_call --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:org.kde.StatusNotifierWatcher | grep -q "boolean true"
+}
+
+# The items the watcher lists, one a line.
+registered_items() {
+    bus_call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
+        string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems |
+        sed -n 's/^ *string "\(.*\)"$/\1/p'
+}
+
+nimbra_registered() {
+    registered_items | grep -q "^org\.kde\.StatusNotifierItem-$NIMBRA_PID-"
+}
+
+# A string property of the item.
+item_property() {
+    bus_call --dest="$ITEM" /StatusNotifierItem org.freedesktop.DBus.Properties.Get \
+        string:org.kde.StatusNotifierItem "string:$1" | sed -n 's/^ *variant *string "\(.*\)"$/\1/p'
+}
+
+start_session() {
+    local n
+    for n in $(seq 70 99); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
+    done
+    export DISPLAY=:$n
+    export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
+    export XDG_RUNTIME_DIR=$WORK/runtime
+    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$WORK/services"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    wait_for 100 xdotool getdisplaygeometry || fail "Xvfb did not start on $DISPLAY"
+
+    # A bus of our own that starts nothing but the panel's settings store, so no keyring or portal runs.
+    [[ -n $PANEL && -f /usr/share/dbus-1/services/org.xfce.Xfconf.service ]] &&
+        cp /usr/share/dbus-1/services/org.xfce.Xfconf.service "$WORK/services/"
+    cat >"$WORK/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$WORK</listen>
+  <servicedir>$WORK/services</servicedir>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    local out
+    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
+        fail "cannot start a session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    PIDS+=("$(sed -n 2p <<<"$out")")
+    export NIMBRA_PROVIDER_BASE_URL=http://127.0.0.1:9
+    export QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1
+    unset WAYLAND_DISPLAY
+}
+
+start_app() {
+    "$HELPER" snapshot >"$WORK/snapshot.path" || fail "cannot write the snapshot"
+    "$NIMBRA" >"$OUTDIR/nimbra.log" 2>&1 &
+    NIMBRA_PID=$!
+    PIDS+=($NIMBRA_PID)
+    # Without any tray the dashboard shows as a window.
+    wait_for 300 xdotool search --onlyvisible --classname '^nimbra$' || {
+        shot no-window
+        fail "without a tray the application showed no window"
+    }
+    sleep 1
+}
+
+start_host() {
+    if [[ -n $PANEL ]]; then
+        echo "host: xfce4-panel"
+        "$PANEL" >"$OUTDIR/host.log" 2>&1 &
+    else
+        echo "host: the helper's watcher (xfce4-panel is not installed)"
+        "$HELPER" watcher >"$OUTDIR/host.log" 2>&1 &
+    fi
+    PIDS+=($!)
+    wait_for 300 watcher_present || fail "the tray host put no StatusNotifierWatcher on the bus"
+}
+
+start_session
+start_app
+start_host
+wait_for 50 nimbra_registered || {
+    shot not-registered
+    fail "the item did not register within 5 s of the tray host (registered: $(registered_items | tr '\n' ' '))"
+}
+ITEM=$(registered_items | grep "^org\.kde\.StatusNotifierItem-$NIMBRA_PID-" | head -n 1)
+ITEM=${ITEM%%/*}
+echo "registered: $ITEM"
+LABEL=$(item_property XAyatanaLabel)
+echo "label: $LABEL"
+[[ $LABEL =~ ^-?[0-9]+° ]] || fail "the label '$LABEL' does not start with the snapshot's temperature"
+TOOLTIP_TITLE=$(bus_call --dest="$ITEM" /StatusNotifierItem org.freedesktop.DBus.Properties.Get \
+    string:org.kde.StatusNotifierItem string:ToolTip | sed -n 's/^ *string "\(.*\)"$/\1/p' | sed -n 2p)
+[[ $TOOLTIP_TITLE == "$LABEL" ]] || fail "the tooltip's title '$TOOLTIP_TITLE' is not the label '$LABEL'"
+
+if [[ -n $PANEL ]]; then
+    # The panel (its top 24 pixels) reads the picture once it has the item; the snapshot's clear sky draws
+    # a sun in it.
+    for _ in $(seq 50); do
+        sleep 0.2
+        import -window root "$WORK/now.png" 2>/dev/null || continue
+        (($("$HELPER" warm-pixels "$WORK/now.png" 640 0 640 24) > 8)) && break
+    done
+    shot panel
+    warm=$("$HELPER" warm-pixels "$OUTDIR/panel.png" 640 0 640 24)
+    echo "warm pixels in the panel: $warm"
+    ((warm > 8)) || fail "the panel shows no icon with the sun"
+fi
+echo "PASS: screenshots in $OUTDIR"
