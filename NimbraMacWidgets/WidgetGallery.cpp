@@ -1,6 +1,6 @@
 #include "WidgetGallery.h"
 
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 #include "WidgetWindow.h"
 
 #include <QDialogButtonBox>

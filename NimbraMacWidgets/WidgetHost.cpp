@@ -1,8 +1,8 @@
 #include "WidgetHost.h"
 
+#include "NimbraWidgetBundle.h"
 #include "WidgetBoard.h"
 #include "WidgetGallery.h"
-#include "WidgetRegistry.h"
 #include "WidgetWindow.h"
 
 #include <QDBusConnection>

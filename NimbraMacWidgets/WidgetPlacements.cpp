@@ -1,6 +1,6 @@
 #include "WidgetPlacements.h"
 
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 
 #include <QSettings>
 #include <QStandardPaths>

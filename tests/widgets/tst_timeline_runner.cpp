@@ -1,7 +1,7 @@
 // The widget registry against the store's reload list, and the timeline runner over a fake clock and timer.
+#include "NimbraWidgetBundle.h"
 #include "TimelineRunner.h"
 #include "WeatherStore.h"
-#include "WidgetRegistry.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The host's windows and their placements: what the user changes through a widget's menu is there at the next
 // start, and sizes a widget does not come in are refused.
+#include "NimbraWidgetBundle.h"
 #include "WidgetBoard.h"
 #include "WidgetHost.h"
-#include "WidgetRegistry.h"
 #include "WidgetWindow.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The road of a save to the widgets: the store persists, the host hears it on the session bus or sees the
 // snapshot's folder change, and each runner reads the new snapshot once. Also the host's placement file.
 #include "../store/StoreHarness.h"
+#include "NimbraWidgetBundle.h"
 #include "TimelineRunner.h"
 #include "WeatherWidgetProvider.h"
 #include "WidgetPlacements.h"
-#include "WidgetRegistry.h"
 #include "WidgetReloadListener.h"
 
 #include <QDBusConnection>

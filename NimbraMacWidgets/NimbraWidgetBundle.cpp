@@ -1,4 +1,4 @@
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 
 #include "WeatherWidgetViews.h"
 
