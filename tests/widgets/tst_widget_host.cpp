@@ -52,7 +52,7 @@ private Q_SLOTS:
                                                     Qt::FramelessWindowHint));
         QCOMPARE(windows[0]->size(), widgetFamilySize(host.placements()[0].family));
         // With no snapshot every runner still has an entry to show: the empty state.
-        for (const QString& kind : widgetKinds()) {
+        for (const QString& kind : NimbraWidgetBundle::kinds()) {
             QCOMPARE(host.runner(kind)->timelinesRead(), 1);
             QVERIFY(!host.runner(kind)->entry().forecast);
         }

@@ -25,10 +25,10 @@ struct Host {
     WidgetReloadListener listener;
     std::vector<std::unique_ptr<TimelineRunner>> runners;
 
-    explicit Host(const QString& file) : listener(file, widgetKinds()) {
+    explicit Host(const QString& file) : listener(file, NimbraWidgetBundle::kinds()) {
         const auto provider =
             std::make_shared<WeatherWidgetProvider>([file] { return WeatherCache(file).load(); });
-        for (const QString& kind : widgetKinds()) {
+        for (const QString& kind : NimbraWidgetBundle::kinds()) {
             runners.push_back(std::make_unique<TimelineRunner>(kind, provider, Clock::system()));
             runners.back()->reload();
         }
