@@ -5,7 +5,7 @@
 #include "HTTPSession.h"
 #include "LocationsSettingsTab.h"
 #include "SourcesSettingsTab.h"
-#include "SymbolImage.h"
+#include "SymbolIcon.h"
 #include "ViewTheme.h"
 
 #include <QTabWidget>
@@ -48,7 +48,11 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
     m_tabs->setUsesScrollButtons(false);
     QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
     for (int i = 0; i < 4; ++i)
-        m_tabs->addTab(pages[i], symbolIcon(kTabs[i].symbol, palette(), 16), kTabs[i].title);
+        m_tabs->addTab(pages[i], kTabs[i].title);
+    paintWithPalette(m_tabs, [tabs = m_tabs](const QPalette& palette) {
+        for (int i = 0; i < 4; ++i)
+            tabs->setTabIcon(i, symbolIcon(kTabs[i].symbol, palette, 16));
+    });
     m_tabs->setIconSize(QSize(16, 16));
 
     m_warning =

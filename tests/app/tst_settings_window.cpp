@@ -4,6 +4,7 @@
 // light desktop palette, and checked for cut-off text at the window's fixed size.
 
 #include "APIKeyStatusBadge.h"
+#include "AboutSettingsTab.h"
 #include "DisplaySettingsTab.h"
 #include "FitLabel.h"
 #include "LocationsSettingsTab.h"
@@ -24,9 +25,13 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace nimbra;
 using namespace nimbra::settingstest;
@@ -123,6 +128,38 @@ QStringList clippedTexts(QWidget* root) {
                            .arg(QString::fromLatin1(w->metaObject()->className()));
     }
     return clipped;
+}
+
+// WCAG contrast ratio of two opaque colours (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+// The average colour of an icon's ink laid over `background`; the background itself when nothing is drawn.
+QColor inkOver(const QIcon& icon, const QColor& background) {
+    const QImage image = icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+    double r = 0, g = 0, b = 0;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const double alpha = qAlpha(p) / 255.0;
+            if (alpha < 0.5)
+                continue;
+            r += qRed(p) * alpha + background.red() * (1 - alpha);
+            g += qGreen(p) * alpha + background.green() * (1 - alpha);
+            b += qBlue(p) * alpha + background.blue() * (1 - alpha);
+            ++count;
+        }
+    }
+    return count ? QColor(int(r / count), int(g / count), int(b / count)) : background;
 }
 
 } // namespace
@@ -405,6 +442,45 @@ private Q_SLOTS:
                     ink += qAlpha(glyph.pixel(x, y)) > 24;
             QVERIFY2(ink > 30 && ink < 32 * 32 * 3 / 4, name);
         }
+    }
+
+    // The tab symbols, the About buttons' symbols and the trash symbols of rows that exist when the window
+    // is built stand out from what they are drawn on: in the dark window on a light desktop, and again after
+    // the window's colours change.
+    void symbolsContrastWithTheirBackground() {
+        SettingsHarness h(payloadWithPlaces());
+        Window w(h, true, true);
+        w.root->show();
+        w.settle();
+        const auto check = [&w](const char* when) {
+            QList<QPair<QIcon, QWidget*>> symbols;
+            QTabWidget* tabs = w.view()->tabs();
+            for (int i = 0; i < tabs->count(); ++i)
+                symbols.append({tabs->tabIcon(i), tabs->tabBar()});
+            AboutSettingsTab* about = w.view()->aboutTab();
+            for (QPushButton* button :
+                 {about->checkForUpdatesButton(), about->websiteButton(), about->privacyButton()})
+                symbols.append({button->icon(), button});
+            for (int row = 0; row < 2; ++row) {
+                QToolButton* trash = w.view()->locationsTab()->deleteButton(row);
+                symbols.append({trash->icon(), trash});
+            }
+            for (const auto& [icon, widget] : symbols) {
+                // A push button is drawn on its button face; the rest lie on the window.
+                const QColor background = widget->palette().color(
+                    qobject_cast<QPushButton*>(widget) ? QPalette::Button : QPalette::Window);
+                const double ratio = contrastRatio(inkOver(icon, background), background);
+                QVERIFY2(ratio >= 3.0,
+                         qPrintable(QStringLiteral("%1, %2: contrast %3")
+                                        .arg(QLatin1String(when),
+                                             QString::fromLatin1(widget->metaObject()->className()))
+                                        .arg(ratio, 0, 'f', 2)));
+            }
+        };
+        check("dark window");
+        w.root->setPalette(QApplication::style()->standardPalette());
+        w.settle();
+        check("light window");
     }
 
     // Every tab at the window's size, with the project's fonts: dark, nothing cut off.
