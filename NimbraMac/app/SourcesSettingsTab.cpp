@@ -54,8 +54,8 @@ void SourcesSettingsTab::addKeyRow(SettingsSection* section, WeatherProviderKind
     line->addWidget(row.badge);
     line->addWidget(row.check);
     column->addLayout(line);
+    // Provider messages run long: the whole of one wraps, and the tab scrolls when it must.
     row.detail = new WrapLabel(QString(), settingsstyle::caption);
-    row.detail->setMaximumLineCount(2);
     column->addWidget(row.detail);
     section->addRow(box);
 

@@ -19,6 +19,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -382,6 +384,34 @@ private Q_SLOTS:
         w.root->show();
         w.root->close();
         QCOMPARE(h.credentials()->load().tomorrowIOAPIKey, QStringLiteral("tm-from-elsewhere2"));
+    }
+
+    // A provider's message for a failed key check runs to 300 characters: it is shown whole, wrapped, and
+    // the tab scrolls to it.
+    void failedKeyCheckShowsTheWholeMessage() {
+        SettingsHarness h(payloadWithPlaces());
+        const QString reason = QStringLiteral("The key you entered was refused for this plan. ").repeated(6);
+        h.server->route(QStringLiteral("/v4/weather/forecast"),
+                        CannedResponse::json(
+                            QJsonDocument(QJsonObject{{QStringLiteral("message"), reason}}).toJson(), 401));
+        Window w(h);
+        h.store->updateAPIKeyInMemory(QStringLiteral("tm1"), K::tomorrowIO);
+        w.root->show();
+        w.view()->tabs()->setCurrentIndex(2);
+        w.settle();
+        SourcesSettingsTab* tab = w.view()->sourcesTab();
+        click(tab->checkButton(K::tomorrowIO));
+        QTRY_COMPARE(h.store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::invalid);
+        w.settle();
+        WrapLabel* detail = tab->keyDetail(K::tomorrowIO);
+        QVERIFY(detail->text().startsWith(QStringLiteral("Provider returned HTTP 401: The key you entered")));
+        QVERIFY(detail->text().size() >= 290);
+        QVERIFY(!detail->isTruncated());
+        QVERIFY(detail->height() >= detail->heightForWidth(detail->width()));
+        QVERIFY2(clippedTexts(tab->content()).isEmpty(), qPrintable(clippedTexts(tab->content()).join(u'|')));
+        tab->ensureWidgetVisible(detail);
+        const QRect shown(detail->mapTo(tab->viewport(), QPoint()), detail->size());
+        QVERIFY(tab->viewport()->rect().contains(shown));
     }
 
     // Sync is a setting; statistics belong to the telemetry; updates and pages reach the application.
