@@ -11,6 +11,7 @@
 #include "MacLocationRowView.h"
 #include "SettingsControls.h"
 #include "SettingsTestSupport.h"
+#include "SourcesSettingsModel.h"
 #include "SourcesSettingsTab.h"
 #include "SymbolImage.h"
 #include "VantaSettingsRoot.h"
@@ -341,6 +342,15 @@ private Q_SLOTS:
         Window w(h);
         SourcesSettingsTab* tab = w.view()->sourcesTab();
         QCOMPARE(tab->findChildren<ToggleSwitch*>().size(), 5);
+        // Apple Weather has no service here: its row says so, and its switch still works as stored.
+        for (const K kind : sourcessettings::switchableProviders()) {
+            const auto* note = tab->providerToggle(kind)->parentWidget()->findChild<FitLabel*>(
+                QStringLiteral("providerNote"), Qt::FindDirectChildrenOnly);
+            QCOMPARE(note != nullptr, kind == K::weatherKit);
+            if (note)
+                QCOMPARE(note->text(), QStringLiteral("Not available on Linux"));
+        }
+        QVERIFY(tab->providerToggle(K::weatherKit)->isChecked());
         QVERIFY(tab->providerToggle(K::openMeteo)->isChecked());
         click(tab->providerToggle(K::openMeteo));
         QVERIFY(!h.store->settings().enabledProviders.contains(K::openMeteo));
