@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace nimbra {
 
 namespace {
@@ -89,12 +91,17 @@ void MacSettingsView::syncFromStore() {
 }
 
 void MacSettingsView::appeared() {
-    if (m_store && m_store->currentLocationNeedsResolution())
-        m_store->resolveCurrentLocation(); // not kept: the store ends it and ignores a second one meanwhile
+    if (m_store && m_store->currentLocationNeedsResolution()) {
+        // Not kept: the store ends it and ignores a second one meanwhile; the token stops it with the window.
+        m_resolution = makeCancellation();
+        m_store->resolveCurrentLocation(m_resolution);
+    }
     m_locations->search()->resume();
 }
 
 void MacSettingsView::disappeared() {
+    if (const CancellationToken resolution = std::exchange(m_resolution, nullptr))
+        resolution->cancel();
     m_locations->search()->cancel();
     m_sources->saveKeys();
 }

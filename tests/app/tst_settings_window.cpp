@@ -319,8 +319,23 @@ private Q_SLOTS:
         QVERIFY(tab->updateButton()->isEnabled());
         QCOMPARE(tab->currentRow()->row().detail, std::optional(locationrows::needsResolutionDetail));
         w.root->hide();
+        const QString statusBefore = h.store->currentLocationStatus();
         w.root->show();
         QCOMPARE(h.location->calls, 2);
+        QVERIFY(h.store->isResolvingCurrentLocation());
+
+        // Closing the window stops the resolution it started: nothing is reported, a late fix is dropped,
+        // and the next opening starts a new one.
+        w.root->hide();
+        w.settle();
+        QVERIFY(!h.store->isResolvingCurrentLocation());
+        QCOMPARE(h.store->currentLocationStatus(), statusBefore);
+        QVERIFY(!h.store->lastError());
+        h.location->release(ScriptedCurrentLocationService::found(QStringLiteral("Leeds"), 53.8, -1.55));
+        w.settle();
+        QVERIFY(h.store->currentLocationNeedsResolution());
+        w.root->show();
+        QCOMPARE(h.location->calls, 3);
         h.location->release(ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
         w.settle();
 
