@@ -123,7 +123,9 @@ void AboutSettingsTab::syncFromStore() {
         m_sync->setChecked(m_binding.settings().useICloudSync);
     }
     const QSignalBlocker blocker(m_statistics);
-    m_statistics->setChecked(m_environment.isTelemetryEnabled && m_environment.isTelemetryEnabled());
+    // A switch that can send nothing shows off; the stored choice stays for a build with an endpoint.
+    m_statistics->setChecked(m_statistics->isEnabled() && m_environment.isTelemetryEnabled &&
+                             m_environment.isTelemetryEnabled());
 }
 
 } // namespace nimbra

@@ -460,7 +460,11 @@ private Q_SLOTS:
         SettingsHarness bare;
         Window plain(bare, false, false);
         AboutSettingsTab* off = plain.view()->aboutTab();
+        // Without an endpoint the switch shows off beside "sends no usage statistics"; the stored choice
+        // is left as it is.
         QVERIFY(!off->statisticsToggle()->isEnabled());
+        QVERIFY(!off->statisticsToggle()->isChecked());
+        QVERIFY(plain.telemetry);
         QVERIFY(!off->supportSection()->isVisibleTo(off));
         QCOMPARE(aboutsettings::versionText(QString()), QStringLiteral("0.1.0"));
         QCOMPARE(aboutsettings::buildText(QString()), QStringLiteral("1"));
