@@ -4,6 +4,7 @@
 #include "FitLabel.h"
 #include "HTTPSession.h"
 #include "LocationsSettingsTab.h"
+#include "ProviderBaseURL.h"
 #include "SourcesSettingsTab.h"
 #include "SymbolIcon.h"
 #include "ViewTheme.h"
@@ -27,7 +28,7 @@ const TabItem kTabs[] = {{QStringLiteral("Display"), QStringLiteral("menubar.rec
                          {QStringLiteral("About"), QStringLiteral("info.circle")}};
 
 LocationSearchController::SearchFunction defaultSearch() {
-    const LocationSearchService service(std::make_shared<HTTPSession>());
+    const LocationSearchService service(std::make_shared<HTTPSession>(), providerBaseURLOverride());
     return LocationSearchController::searchWith(service);
 }
 

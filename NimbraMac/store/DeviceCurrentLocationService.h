@@ -40,8 +40,10 @@ public:
                                  CurrentLocationEnvironment environment = {}, QObject* parent = nullptr);
     ~DeviceCurrentLocationService() override;
 
-    // The service the application runs: Qt Positioning (GeoClue) and Nominatim over the shared session.
-    static std::shared_ptr<DeviceCurrentLocationService> makeDefault(std::shared_ptr<HTTPSession> session);
+    // The service the application runs: Qt Positioning (GeoClue) and Nominatim over the shared session (at
+    // geocoderBaseURL when one is given).
+    static std::shared_ptr<DeviceCurrentLocationService> makeDefault(std::shared_ptr<HTTPSession> session,
+                                                                     QUrl geocoderBaseURL = {});
 
     // One fix, then its name. Only the fix can fail; a place that cannot be named keeps its coordinates under
     // the unnamed texts.

@@ -24,6 +24,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
@@ -409,6 +410,31 @@ private Q_SLOTS:
         w.root->show();
         w.root->close();
         QCOMPARE(h.credentials()->load().tomorrowIOAPIKey, QStringLiteral("tm-from-elsewhere2"));
+    }
+
+    // NIMBRA_PROVIDER_BASE_URL reaches the place search as well, so an offline run can add a place.
+    void placeSearchGoesToTheProviderBaseAddress() {
+        SettingsHarness h(payloadWithPlaces());
+        h.server->route(QStringLiteral("/v1/search"),
+                        CannedResponse::json(R"({"results": [{"id": 1, "name": "York", "latitude": 53.96,
+                                                 "longitude": -1.08, "country": "United Kingdom"}]})"));
+        qputenv("NIMBRA_PROVIDER_BASE_URL", h.server->baseURL().toString().toUtf8());
+        const auto unset = qScopeGuard([] { qunsetenv("NIMBRA_PROVIDER_BASE_URL"); });
+        QList<ManualSingleShotTimer*> timers;
+        SettingsEnvironment environment;
+        environment.makeTimer = [&timers] {
+            auto timer = std::make_unique<ManualSingleShotTimer>();
+            timers.append(timer.get());
+            return timer;
+        };
+        VantaSettingsRoot root(h.store.get(), std::move(environment));
+        LocationsSettingsTab* tab = root.content()->locationsTab();
+        QTest::keyClicks(tab->searchField(), QStringLiteral("York"));
+        QVERIFY(timers[0]->fire());
+        QTRY_COMPARE(tab->resultRows().size(), 1);
+        QCOMPARE(h.server->requests(QStringLiteral("/v1/search")).size(), 1);
+        click(tab->resultRows()[0]);
+        QCOMPARE(h.store->selectedLocation()->name, QStringLiteral("York"));
     }
 
     // A provider's message for a failed key check runs to 300 characters: it is shown whole, wrapped, and
