@@ -45,6 +45,11 @@ DeviceCurrentLocationService::makeDefault(std::shared_ptr<HTTPSession> session, 
                                             std::move(geocoderBaseURL)));
 }
 
+void DeviceCurrentLocationService::cancelPendingRequest() {
+    if (m_pending)
+        finish(CurrentLocationError::cancelled);
+}
+
 QCoro::Task<CurrentLocationResult> DeviceCurrentLocationService::resolveCurrentLocation(QUuid existingID) {
     Q_ASSERT(QThread::currentThread() == thread());
     // Copies for after the first suspension: the service may be gone by then, and this frame must not touch

@@ -48,6 +48,8 @@ public:
     // One fix, then its name. Only the fix can fail; a place that cannot be named keeps its coordinates under
     // the unnamed texts.
     QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid existingID) override;
+    // Stops the positioning request too.
+    void cancelPendingRequest() override;
 
     static QString placeName(const std::optional<Placemark>& placemark);
     static QString placeSubtitle(const std::optional<Placemark>& placemark, const QString& name);

@@ -160,6 +160,8 @@ QCoro::Task<void> WeatherStore::resolveCurrentLocation(CancellationToken cancel)
     if (!self)
         co_return;
     if (cancel && cancel->isCancelled()) {
+        // Nobody waits for the fix any more: the device need not look for one.
+        m_currentLocationService->cancelPendingRequest();
         setCurrentLocationStatus(statusBefore);
         co_return;
     }

@@ -330,6 +330,7 @@ private Q_SLOTS:
         w.root->hide();
         w.settle();
         QVERIFY(!h.store->isResolvingCurrentLocation());
+        QCOMPARE(h.location->withdrawals, 1);
         QCOMPARE(h.store->currentLocationStatus(), statusBefore);
         QVERIFY(!h.store->lastError());
         h.location->release(ScriptedCurrentLocationService::found(QStringLiteral("Leeds"), 53.8, -1.55));
