@@ -179,7 +179,8 @@ QWidget* makeWidgetAlertBadge(int count, bool compact) {
 
 QWidget* makeHourlyMiniStrip(const HourlyMiniStripModel& model) {
     auto* strip = new QWidget;
-    auto* layout = new EvenSlotsLayout(model.slots, int(std::lround(model.cellSpacing)), strip);
+    // The cells shown share the strip's width equally, whatever each one's text needs.
+    auto* layout = new EvenSlotsLayout(int(model.cells.size()), int(std::lround(model.cellSpacing)), strip);
     for (const HourMiniCell& cell : model.cells) {
         auto* fill = new WidgetFill(ColorToken::of(Tint::white, 0.055), model.cornerRadius);
         QBoxLayout* column = box(QBoxLayout::TopToBottom, fill, model.rowSpacing);

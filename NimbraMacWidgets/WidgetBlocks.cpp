@@ -120,7 +120,6 @@ HourlyMiniStripModel hourlyMiniStripModel(const QList<WeatherSample>& samples,
                                      : FontToken::style(TextStyle::caption2, FontWeight::bold).digits();
     const qsizetype start = qMax(0, startIndex);
     const qsizetype count = qMax(0, limit);
-    model.slots = int(count);
     for (const WeatherSample& sample : samples.mid(qMin(start, samples.size())).mid(0, count)) {
         model.cells.append({compactHourLabel(sample.date, calendar), sample.condition,
                             WeatherFormatting::temperature(sample.temperatureC, settings.temperatureUnit),

@@ -85,8 +85,6 @@ struct HourMiniCell {
 
 struct HourlyMiniStripModel {
     QList<HourMiniCell> cells; // identified by position
-    // Places across the strip: the limit, so a strip with fewer hours keeps the cells of a full one.
-    int slots = 0;
     bool expanded = false;
     double cellSpacing = 5;
     double rowSpacing = 4;

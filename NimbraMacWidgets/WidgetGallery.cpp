@@ -1,6 +1,6 @@
 #include "WidgetGallery.h"
 
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 #include "WidgetWindow.h"
 
 #include <QDialogButtonBox>
@@ -17,7 +17,7 @@ WidgetGallery::WidgetGallery(const WeatherWidgetEntry& preview, QWidget* parent)
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
     column->setSpacing(18);
-    for (const WidgetDescriptor& descriptor : widgetDescriptors()) {
+    for (const WidgetDescriptor& descriptor : NimbraWidgetBundle::widgets()) {
         // The preview in the medium size, which every widget comes in.
         const WidgetFamily previewFamily = descriptor.supports(WidgetFamily::systemMedium)
                                                ? WidgetFamily::systemMedium

@@ -1,9 +1,9 @@
 #include "WidgetHost.h"
 
+#include "NimbraWidgetBundle.h"
 #include "WidgetArrangement.h"
 #include "WidgetBoard.h"
 #include "WidgetGallery.h"
-#include "WidgetRegistry.h"
 #include "WidgetWindow.h"
 
 #include <QDBusConnection>
@@ -50,8 +50,8 @@ WidgetHost::WidgetHost(WidgetHostOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_store(m_options.placementsFile),
       m_provider(std::make_shared<WeatherWidgetProvider>(
           [file = m_options.snapshotFile] { return WeatherCache(file).load(); }, m_options.clock)),
-      m_listener(m_options.snapshotFile, widgetKinds()) {
-    for (const QString& kind : widgetKinds()) {
+      m_listener(m_options.snapshotFile, NimbraWidgetBundle::kinds()) {
+    for (const QString& kind : NimbraWidgetBundle::kinds()) {
         auto runner = std::make_unique<TimelineRunner>(kind, m_provider, m_options.clock);
         connect(runner.get(), &TimelineRunner::entryChanged, this,
                 [this, kind](const WeatherWidgetEntry& entry) {
@@ -118,7 +118,7 @@ void WidgetHost::ShowWidgets() {
 }
 
 void WidgetHost::addWidget(const QString& kind, WidgetFamily family) {
-    const WidgetDescriptor* descriptor = widgetDescriptor(kind);
+    const WidgetDescriptor* descriptor = NimbraWidgetBundle::widget(kind);
     if (!descriptor || !descriptor->supports(family))
         return;
     place({kind, family, m_placements.isEmpty() ? firstPosition() : freePosition()});
@@ -133,7 +133,7 @@ void WidgetHost::openGallery() {
 }
 
 void WidgetHost::place(const WidgetPlacement& placement) {
-    const WidgetDescriptor* descriptor = widgetDescriptor(placement.kind);
+    const WidgetDescriptor* descriptor = NimbraWidgetBundle::widget(placement.kind);
     if (!descriptor)
         return;
     auto* window = new WidgetWindow(*descriptor, placement.family, m_board);

@@ -1,6 +1,6 @@
 #include "WidgetPlacements.h"
 
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -45,7 +45,7 @@ QList<WidgetPlacement> WidgetPlacements::load(QPoint firstPosition) const {
     const int count = settings.beginReadArray(arrayKey);
     for (int i = 0; i < count; ++i) {
         settings.setArrayIndex(i);
-        const WidgetDescriptor* descriptor = widgetDescriptor(settings.value(kindKey).toString());
+        const WidgetDescriptor* descriptor = NimbraWidgetBundle::widget(settings.value(kindKey).toString());
         if (!descriptor)
             continue;
         WidgetFamily family = widgetFamilyFromName(settings.value(familyKey).toString())

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "NimbraWidgetBundle.h"
 #include "WeatherWidgetProvider.h"
 #include "WidgetPlacements.h"
-#include "WidgetRegistry.h"
 
 #include <QPoint>
 #include <QPointer>

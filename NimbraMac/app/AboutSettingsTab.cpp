@@ -2,7 +2,7 @@
 
 #include "FitLabel.h"
 #include "SettingsControls.h"
-#include "SymbolImage.h"
+#include "SymbolIcon.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
 
@@ -34,18 +34,6 @@ QString updatesCaption(bool hasFeed) {
 
 } // namespace aboutsettings
 
-QIcon symbolIcon(const QString& name, const QPalette& palette, int edge) {
-    QIcon icon;
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
-        QColor tint = palette.color(group, QPalette::ButtonText);
-        for (const qreal ratio : {1.0, 2.0})
-            icon.addPixmap(
-                QPixmap::fromImage(SymbolImage::image(name, edge, tint, FontWeight::regular, ratio)),
-                group == QPalette::Active ? QIcon::Normal : QIcon::Disabled);
-    }
-    return icon;
-}
-
 namespace {
 
 QWidget* valueText(const QString& text) {
@@ -65,7 +53,7 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
     updates->addRow(QStringLiteral("Updates"),
                     valueText(aboutsettings::updatesValue(m_environment.hasUpdateFeed)));
     m_checkForUpdates = new QPushButton(QStringLiteral("Check for Updates"));
-    m_checkForUpdates->setIcon(symbolIcon(QStringLiteral("arrow.triangle.2.circlepath"), palette()));
+    setSymbolIcon(m_checkForUpdates, QStringLiteral("arrow.triangle.2.circlepath"));
     auto* buttonBox = new QWidget;
     auto* buttonLine = new QHBoxLayout(buttonBox);
     buttonLine->setContentsMargins(0, 0, 0, 0);
@@ -120,7 +108,7 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
 
 QPushButton* AboutSettingsTab::linkButton(const QString& title, const QString& symbol, const QUrl& url) {
     auto* button = new QPushButton(title);
-    button->setIcon(symbolIcon(symbol, palette()));
+    setSymbolIcon(button, symbol);
     button->setVisible(!url.isEmpty());
     connect(button, &QPushButton::clicked, this, [this, url] {
         if (m_environment.openURL)
@@ -135,7 +123,9 @@ void AboutSettingsTab::syncFromStore() {
         m_sync->setChecked(m_binding.settings().useICloudSync);
     }
     const QSignalBlocker blocker(m_statistics);
-    m_statistics->setChecked(m_environment.isTelemetryEnabled && m_environment.isTelemetryEnabled());
+    // A switch that can send nothing shows off; the stored choice stays for a build with an endpoint.
+    m_statistics->setChecked(m_statistics->isEnabled() && m_environment.isTelemetryEnabled &&
+                             m_environment.isTelemetryEnabled());
 }
 
 } // namespace nimbra

@@ -88,7 +88,4 @@ private:
     SettingsSection* m_support;
 };
 
-// A push button showing one of the views' symbols before its title, in the text colour.
-QIcon symbolIcon(const QString& name, const QPalette& palette, int edge = 14);
-
 } // namespace nimbra

@@ -8,6 +8,7 @@
 #include "Keychain.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
+#include "ProviderBaseURL.h"
 #include "StatusItem.h"
 #include "SystemEvents.h"
 #include "UbiquitousKeyValueStore.h"
@@ -44,14 +45,14 @@ std::unique_ptr<WeatherStore> AppDelegate::makeDefaultStore() {
     auto session = std::make_shared<HTTPSession>();
     WeatherStoreEnvironment environment;
     environment.providers.session = session;
-    const QString baseURL = qEnvironmentVariable("NIMBRA_PROVIDER_BASE_URL");
+    const QUrl baseURL = providerBaseURLOverride();
     if (!baseURL.isEmpty()) {
         for (const auto kind : providers::allCases())
-            environment.providers.baseURLs.insert(kind, QUrl(baseURL));
+            environment.providers.baseURLs.insert(kind, baseURL);
     }
     auto cache = std::make_shared<WeatherCache>();
     auto syncStore = std::make_shared<LocationSyncStore>(UbiquitousKeyValueStore::makeDefault());
-    auto location = DeviceCurrentLocationService::makeDefault(session);
+    auto location = DeviceCurrentLocationService::makeDefault(session, baseURL);
     auto credentials =
         std::make_shared<WeatherProviderCredentialStore>(UserDefaults::standard(), Keychain::secretService());
     return std::make_unique<WeatherStore>(std::move(cache), std::move(syncStore), std::move(location),

@@ -69,8 +69,8 @@ public:
     static constexpr int repaintDebounceMs = 80;
 
     // The store as the application runs it: the snapshot file, the synced mirror, the device's location
-    // service and the keyring. NIMBRA_PROVIDER_BASE_URL, when set, sends every provider request there (for
-    // checks that must not reach a real provider).
+    // service and the keyring. NIMBRA_PROVIDER_BASE_URL, when set, sends every provider request there, and
+    // the naming of the current location (for checks that must not reach a real service).
     static std::unique_ptr<WeatherStore> makeDefaultStore();
 
     explicit AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment environment = {},

@@ -70,24 +70,49 @@ int compareDigits(QStringView a, QStringView b) {
     return a.compare(b);
 }
 
+bool isAsciiDigit(QChar c) {
+    return c.isDigit() && c.unicode() < 128;
+}
+
+// The length of the leading run of digits, or of other characters when `part` starts with one.
+qsizetype runLength(QStringView part) {
+    const bool digits = isAsciiDigit(part.front());
+    qsizetype n = 1;
+    while (n < part.size() && isAsciiDigit(part[n]) == digits)
+        ++n;
+    return n;
+}
+
+// Run by run: digits by number ("b10" > "b9"), the rest as text ("rc" > "beta"); a suffix that is a
+// leading part of the other ranks below it.
+int compareSuffixes(QStringView a, QStringView b) {
+    while (!a.isEmpty() && !b.isEmpty()) {
+        const QStringView x = a.first(runLength(a));
+        const QStringView y = b.first(runLength(b));
+        const int result = isAsciiDigit(x.front()) && isAsciiDigit(y.front())
+                               ? compareDigits(x, y)
+                               : x.compare(y, Qt::CaseInsensitive);
+        if (result != 0)
+            return result;
+        a = a.mid(x.size());
+        b = b.mid(y.size());
+    }
+    return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? -1 : 1);
+}
+
 int compareComponents(QStringView a, QStringView b) {
-    auto digitsOf = [](QStringView part) {
-        qsizetype n = 0;
-        while (n < part.size() && part[n].isDigit() && part[n].unicode() < 128)
-            ++n;
-        return n;
-    };
-    const qsizetype aDigits = digitsOf(a);
-    const qsizetype bDigits = digitsOf(b);
+    const qsizetype aDigits = a.isEmpty() || !isAsciiDigit(a.front()) ? 0 : runLength(a);
+    const qsizetype bDigits = b.isEmpty() || !isAsciiDigit(b.front()) ? 0 : runLength(b);
     const QStringView aNumber = aDigits ? a.first(aDigits) : QStringView(u"0");
     const QStringView bNumber = bDigits ? b.first(bDigits) : QStringView(u"0");
     if (const int byNumber = compareDigits(aNumber, bNumber); byNumber != 0)
         return byNumber;
     const QStringView aSuffix = a.mid(aDigits);
     const QStringView bSuffix = b.mid(bDigits);
+    // A pre-release ranks below the bare number.
     if (aSuffix.isEmpty() || bSuffix.isEmpty())
         return aSuffix.isEmpty() == bSuffix.isEmpty() ? 0 : (aSuffix.isEmpty() ? 1 : -1);
-    return aSuffix.compare(bSuffix, Qt::CaseInsensitive);
+    return compareSuffixes(aSuffix, bSuffix);
 }
 
 int sign(int value) {

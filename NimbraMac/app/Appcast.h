@@ -42,7 +42,8 @@ struct Appcast {
 };
 
 // Numeric dotted comparison: "1.10" > "1.9", "1.0" == "1.0.0", "007" == "7"; within a component a
-// pre-release suffix ranks below the bare number ("2.0b1" < "2.0"). Negative, zero or positive.
+// pre-release suffix ranks below the bare number ("2.0b1" < "2.0"), and numbered suffixes go by their number
+// ("2.0b10" > "2.0b9"). Negative, zero or positive.
 int compareVersions(QStringView a, QStringView b);
 
 // Whether a release is newer than the running one (version, build). The readable versions decide; when

@@ -3,6 +3,7 @@
 #include "FitLabel.h"
 #include "MacLocationRowView.h"
 #include "SettingsControls.h"
+#include "SymbolIcon.h"
 #include "SymbolImage.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
@@ -208,7 +209,8 @@ void LocationsSettingsTab::syncSaved() {
         row.row = new MacLocationRowView;
         row.trash = new QToolButton;
         row.trash->setAutoRaise(true);
-        row.trash->setIcon(trashIcon(palette()));
+        paintWithPalette(
+            row.trash, [trash = row.trash](const QPalette& palette) { trash->setIcon(trashIcon(palette)); });
         row.trash->setToolTip(QStringLiteral("Delete"));
         row.trash->setAccessibleName(QStringLiteral("Delete"));
         line->addWidget(row.row, 1);

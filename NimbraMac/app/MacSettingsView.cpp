@@ -4,12 +4,15 @@
 #include "FitLabel.h"
 #include "HTTPSession.h"
 #include "LocationsSettingsTab.h"
+#include "ProviderBaseURL.h"
 #include "SourcesSettingsTab.h"
-#include "SymbolImage.h"
+#include "SymbolIcon.h"
 #include "ViewTheme.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace nimbra {
 
@@ -25,7 +28,7 @@ const TabItem kTabs[] = {{QStringLiteral("Display"), QStringLiteral("menubar.rec
                          {QStringLiteral("About"), QStringLiteral("info.circle")}};
 
 LocationSearchController::SearchFunction defaultSearch() {
-    const LocationSearchService service(std::make_shared<HTTPSession>());
+    const LocationSearchService service(std::make_shared<HTTPSession>(), providerBaseURLOverride());
     return LocationSearchController::searchWith(service);
 }
 
@@ -48,7 +51,11 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
     m_tabs->setUsesScrollButtons(false);
     QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
     for (int i = 0; i < 4; ++i)
-        m_tabs->addTab(pages[i], symbolIcon(kTabs[i].symbol, palette(), 16), kTabs[i].title);
+        m_tabs->addTab(pages[i], kTabs[i].title);
+    paintWithPalette(m_tabs, [tabs = m_tabs](const QPalette& palette) {
+        for (int i = 0; i < 4; ++i)
+            tabs->setTabIcon(i, symbolIcon(kTabs[i].symbol, palette, 16));
+    });
     m_tabs->setIconSize(QSize(16, 16));
 
     m_warning =
@@ -85,12 +92,17 @@ void MacSettingsView::syncFromStore() {
 }
 
 void MacSettingsView::appeared() {
-    if (m_store && m_store->currentLocationNeedsResolution())
-        m_store->resolveCurrentLocation(); // not kept: the store ends it and ignores a second one meanwhile
+    if (m_store && m_store->currentLocationNeedsResolution()) {
+        // Not kept: the store ends it and ignores a second one meanwhile; the token stops it with the window.
+        m_resolution = makeCancellation();
+        m_store->resolveCurrentLocation(m_resolution);
+    }
     m_locations->search()->resume();
 }
 
 void MacSettingsView::disappeared() {
+    if (const CancellationToken resolution = std::exchange(m_resolution, nullptr))
+        resolution->cancel();
     m_locations->search()->cancel();
     m_sources->saveKeys();
 }

@@ -40,7 +40,8 @@ public:
     // The window came on screen: a current location without a fix is resolved, and a search abandoned
     // when the window went away starts again.
     void appeared();
-    // The window went away: the running search is abandoned, typed keys reach the keyring.
+    // The window went away: the resolution it started and the running search are abandoned, typed keys
+    // reach the keyring.
     void disappeared();
     // Shows the store's state in every control now (it otherwise follows on the next pass of the event loop).
     void syncFromStore();
@@ -62,6 +63,8 @@ private:
     FitLabel* m_warning;
     // The store announces a change before making it: the controls follow once it is made.
     QTimer m_syncSoon;
+    // Stops the current-location resolution started when the window appeared.
+    CancellationToken m_resolution;
 };
 
 } // namespace nimbra

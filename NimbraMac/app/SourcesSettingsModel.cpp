@@ -15,6 +15,12 @@ const QList<WeatherProviderKind>& keyedProviders() {
     return list;
 }
 
+std::optional<QString> providerNote(WeatherProviderKind kind) {
+    if (kind == K::weatherKit)
+        return QStringLiteral("Not available on Linux");
+    return std::nullopt;
+}
+
 namespace {
 
 Tint tintOf(const APIKeyCheckStatus& status) {

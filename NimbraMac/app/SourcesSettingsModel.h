@@ -18,6 +18,9 @@ namespace sourcessettings {
 const QList<WeatherProviderKind>& switchableProviders();
 // The providers whose key the user enters.
 const QList<WeatherProviderKind>& keyedProviders();
+// A short note beside a provider's switch; none for a provider that works here. Apple Weather has no
+// service on Linux, so it would fail at every refresh.
+std::optional<QString> providerNote(WeatherProviderKind kind);
 
 // How APIKeyStatusBadge shows a status: a symbol, or the small progress indicator while checking.
 struct BadgeLook {

@@ -14,6 +14,25 @@
 
 namespace nimbra {
 
+namespace {
+
+// The switch, with the provider's note before it when it has one.
+QWidget* withNote(ToggleSwitch* toggle, const std::optional<QString>& note) {
+    if (!note)
+        return toggle;
+    auto* box = new QWidget;
+    auto* line = new QHBoxLayout(box);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(10);
+    auto* label = new FitLabel(*note, settingsstyle::caption);
+    label->setObjectName(QStringLiteral("providerNote"));
+    line->addWidget(label);
+    line->addWidget(toggle);
+    return box;
+}
+
+} // namespace
+
 SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<APIKeyEditing> keyEditing,
                                        QWidget* parent)
     : SettingsForm(parent), m_binding(binding), m_keyEditing(std::move(keyEditing)) {
@@ -21,7 +40,7 @@ SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<
     for (const WeatherProviderKind kind : sourcessettings::switchableProviders()) {
         auto* toggle = new ToggleSwitch;
         toggle->setAccessibleName(providers::displayName(kind));
-        sources->addRow(providers::displayName(kind), toggle);
+        sources->addRow(providers::displayName(kind), withNote(toggle, sourcessettings::providerNote(kind)));
         connect(toggle, &ToggleSwitch::clicked, this,
                 [this, kind](bool on) { m_binding.setProviderEnabled(kind, on); });
         m_toggles.insert(kind, toggle);
@@ -54,8 +73,8 @@ void SourcesSettingsTab::addKeyRow(SettingsSection* section, WeatherProviderKind
     line->addWidget(row.badge);
     line->addWidget(row.check);
     column->addLayout(line);
+    // Provider messages run long: the whole of one wraps, and the tab scrolls when it must.
     row.detail = new WrapLabel(QString(), settingsstyle::caption);
-    row.detail->setMaximumLineCount(2);
     column->addWidget(row.detail);
     section->addRow(box);
 

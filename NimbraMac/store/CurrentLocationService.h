@@ -34,6 +34,8 @@ public:
     // One fix. A found place keeps `existingID` as its id and has `isCurrentLocation` and
     // `allowsApproximateLocation` set.
     virtual QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid existingID) = 0;
+    // Withdraws the request still waiting for a fix, if any: its caller hears that the lookup was cancelled.
+    virtual void cancelPendingRequest() {}
 };
 
 } // namespace nimbra

@@ -38,10 +38,16 @@ DeviceCurrentLocationService::~DeviceCurrentLocationService() {
 }
 
 std::shared_ptr<DeviceCurrentLocationService>
-DeviceCurrentLocationService::makeDefault(std::shared_ptr<HTTPSession> session) {
+DeviceCurrentLocationService::makeDefault(std::shared_ptr<HTTPSession> session, QUrl geocoderBaseURL) {
     return std::make_shared<DeviceCurrentLocationService>(
         std::make_shared<PositioningLocationServices>(),
-        std::make_shared<NominatimGeocoder>(std::move(session), WeatherProviderCredentials::appUserAgent()));
+        std::make_shared<NominatimGeocoder>(std::move(session), WeatherProviderCredentials::appUserAgent(),
+                                            std::move(geocoderBaseURL)));
+}
+
+void DeviceCurrentLocationService::cancelPendingRequest() {
+    if (m_pending)
+        finish(CurrentLocationError::cancelled);
 }
 
 QCoro::Task<CurrentLocationResult> DeviceCurrentLocationService::resolveCurrentLocation(QUuid existingID) {

@@ -40,12 +40,16 @@ public:
                                  CurrentLocationEnvironment environment = {}, QObject* parent = nullptr);
     ~DeviceCurrentLocationService() override;
 
-    // The service the application runs: Qt Positioning (GeoClue) and Nominatim over the shared session.
-    static std::shared_ptr<DeviceCurrentLocationService> makeDefault(std::shared_ptr<HTTPSession> session);
+    // The service the application runs: Qt Positioning (GeoClue) and Nominatim over the shared session (at
+    // geocoderBaseURL when one is given).
+    static std::shared_ptr<DeviceCurrentLocationService> makeDefault(std::shared_ptr<HTTPSession> session,
+                                                                     QUrl geocoderBaseURL = {});
 
     // One fix, then its name. Only the fix can fail; a place that cannot be named keeps its coordinates under
     // the unnamed texts.
     QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid existingID) override;
+    // Stops the positioning request too.
+    void cancelPendingRequest() override;
 
     static QString placeName(const std::optional<Placemark>& placemark);
     static QString placeSubtitle(const std::optional<Placemark>& placemark, const QString& name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Cancellation.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -47,22 +49,27 @@ QCoro::Task<void> deliverBeforeDeadline(QCoro::Task<T> task, std::shared_ptr<Dea
 
 } // namespace detail
 
-// Awaits `task` for at most `limit`: its result, or nothing when the time ran out first (or the task threw).
-// A task that is late keeps running to its end on its own and its result is dropped, so whatever it holds
-// must not depend on the caller.
+// Awaits `task` for at most `limit`, and no longer than until `cancel` fires: its result, or nothing when the
+// time ran out or the wait was cancelled first (or the task threw). A task that is late keeps running to its
+// end on its own and its result is dropped, so whatever it holds must not depend on the caller.
 template <typename T>
-QCoro::Task<std::optional<T>> withDeadline(QCoro::Task<T> task, std::chrono::milliseconds limit) {
+QCoro::Task<std::optional<T>> withDeadline(QCoro::Task<T> task, std::chrono::milliseconds limit,
+                                           CancellationToken cancel = nullptr) {
     auto race = std::make_shared<detail::DeadlineRace<T>>();
     {
         // Runs on detached once this scope ends; it holds only the shared race.
         auto delivering = detail::deliverBeforeDeadline(std::move(task), race);
     }
+    if (cancel && cancel->isCancelled())
+        race->decide();
     if (!race->decided) {
         // Deleted later: the waiter may resume from inside the timer's own signal.
         auto* timer = new QTimer;
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
         QObject::connect(timer, &QTimer::timeout, timer, [race] { race->decide(); });
+        if (cancel)
+            QObject::connect(cancel.get(), &Cancellation::cancelled, timer, [race] { race->decide(); });
         timer->start(limit);
 
         struct Awaiter {

@@ -2,6 +2,7 @@
 
 #include "APIKeyCheckStatus.h"
 #include "CachedWeatherPayload.h"
+#include "Cancellation.h"
 #include "Clock.h"
 #include "CurrentLocationService.h"
 #include "LocalCalendar.h"
@@ -142,8 +143,9 @@ public:
     // The selected location, whatever it is.
     QCoro::Task<void> refreshSelected();
     QCoro::Task<void> resolveCurrentLocationIfNeeded(bool force);
-    // One fix from the location service, stored as the current-location entry and refreshed.
-    QCoro::Task<void> resolveCurrentLocation();
+    // One fix from the location service, stored as the current-location entry and refreshed. Cancelling
+    // `cancel` before the fix arrives ends the wait quietly: the entry and its status stay as they were.
+    QCoro::Task<void> resolveCurrentLocation(CancellationToken cancel = nullptr);
     // Locates the device again whenever there is a current-location entry.
     QCoro::Task<void> refreshCurrentLocationForBackground();
     // Stores a fix as the current-location entry (first, same list shape), keeping its forecasts, and

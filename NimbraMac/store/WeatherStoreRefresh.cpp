@@ -139,12 +139,13 @@ QCoro::Task<void> WeatherStore::refreshCurrentLocationForBackground() {
         co_await resolveCurrentLocation();
 }
 
-QCoro::Task<void> WeatherStore::resolveCurrentLocation() {
+QCoro::Task<void> WeatherStore::resolveCurrentLocation(CancellationToken cancel) {
     Q_ASSERT(QThread::currentThread() == thread());
     const auto old = currentLocation();
     if (!old || m_isResolvingCurrentLocation)
         co_return;
 
+    const QString statusBefore = m_currentLocationStatus;
     setResolvingCurrentLocation(true);
     setCurrentLocationStatus(requestingStatusText);
     setLastError(std::nullopt);
@@ -155,9 +156,15 @@ QCoro::Task<void> WeatherStore::resolveCurrentLocation() {
     });
 
     const std::optional<CurrentLocationResult> answer = co_await withDeadline(
-        resolveHolding(m_currentLocationService, old->id), m_environment.currentLocationTimeout);
+        resolveHolding(m_currentLocationService, old->id), m_environment.currentLocationTimeout, cancel);
     if (!self)
         co_return;
+    if (cancel && cancel->isCancelled()) {
+        // Nobody waits for the fix any more: the device need not look for one.
+        m_currentLocationService->cancelPendingRequest();
+        setCurrentLocationStatus(statusBefore);
+        co_return;
+    }
 
     if (!answer || !answer->location) {
         setCurrentLocationStatus(unavailableStatusText);

@@ -4,12 +4,14 @@
 // light desktop palette, and checked for cut-off text at the window's fixed size.
 
 #include "APIKeyStatusBadge.h"
+#include "AboutSettingsTab.h"
 #include "DisplaySettingsTab.h"
 #include "FitLabel.h"
 #include "LocationsSettingsTab.h"
 #include "MacLocationRowView.h"
 #include "SettingsControls.h"
 #include "SettingsTestSupport.h"
+#include "SourcesSettingsModel.h"
 #include "SourcesSettingsTab.h"
 #include "SymbolImage.h"
 #include "VantaSettingsRoot.h"
@@ -18,15 +20,22 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace nimbra;
 using namespace nimbra::settingstest;
@@ -123,6 +132,38 @@ QStringList clippedTexts(QWidget* root) {
                            .arg(QString::fromLatin1(w->metaObject()->className()));
     }
     return clipped;
+}
+
+// WCAG contrast ratio of two opaque colours (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+// The average colour of an icon's ink laid over `background`; the background itself when nothing is drawn.
+QColor inkOver(const QIcon& icon, const QColor& background) {
+    const QImage image = icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+    double r = 0, g = 0, b = 0;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const double alpha = qAlpha(p) / 255.0;
+            if (alpha < 0.5)
+                continue;
+            r += qRed(p) * alpha + background.red() * (1 - alpha);
+            g += qGreen(p) * alpha + background.green() * (1 - alpha);
+            b += qBlue(p) * alpha + background.blue() * (1 - alpha);
+            ++count;
+        }
+    }
+    return count ? QColor(int(r / count), int(g / count), int(b / count)) : background;
 }
 
 } // namespace
@@ -283,8 +324,24 @@ private Q_SLOTS:
         QVERIFY(tab->updateButton()->isEnabled());
         QCOMPARE(tab->currentRow()->row().detail, std::optional(locationrows::needsResolutionDetail));
         w.root->hide();
+        const QString statusBefore = h.store->currentLocationStatus();
         w.root->show();
         QCOMPARE(h.location->calls, 2);
+        QVERIFY(h.store->isResolvingCurrentLocation());
+
+        // Closing the window stops the resolution it started: nothing is reported, a late fix is dropped,
+        // and the next opening starts a new one.
+        w.root->hide();
+        w.settle();
+        QVERIFY(!h.store->isResolvingCurrentLocation());
+        QCOMPARE(h.location->withdrawals, 1);
+        QCOMPARE(h.store->currentLocationStatus(), statusBefore);
+        QVERIFY(!h.store->lastError());
+        h.location->release(ScriptedCurrentLocationService::found(QStringLiteral("Leeds"), 53.8, -1.55));
+        w.settle();
+        QVERIFY(h.store->currentLocationNeedsResolution());
+        w.root->show();
+        QCOMPARE(h.location->calls, 3);
         h.location->release(ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
         w.settle();
 
@@ -306,6 +363,15 @@ private Q_SLOTS:
         Window w(h);
         SourcesSettingsTab* tab = w.view()->sourcesTab();
         QCOMPARE(tab->findChildren<ToggleSwitch*>().size(), 5);
+        // Apple Weather has no service here: its row says so, and its switch still works as stored.
+        for (const K kind : sourcessettings::switchableProviders()) {
+            const auto* note = tab->providerToggle(kind)->parentWidget()->findChild<FitLabel*>(
+                QStringLiteral("providerNote"), Qt::FindDirectChildrenOnly);
+            QCOMPARE(note != nullptr, kind == K::weatherKit);
+            if (note)
+                QCOMPARE(note->text(), QStringLiteral("Not available on Linux"));
+        }
+        QVERIFY(tab->providerToggle(K::weatherKit)->isChecked());
         QVERIFY(tab->providerToggle(K::openMeteo)->isChecked());
         click(tab->providerToggle(K::openMeteo));
         QVERIFY(!h.store->settings().enabledProviders.contains(K::openMeteo));
@@ -351,6 +417,59 @@ private Q_SLOTS:
         QCOMPARE(h.credentials()->load().tomorrowIOAPIKey, QStringLiteral("tm-from-elsewhere2"));
     }
 
+    // NIMBRA_PROVIDER_BASE_URL reaches the place search as well, so an offline run can add a place.
+    void placeSearchGoesToTheProviderBaseAddress() {
+        SettingsHarness h(payloadWithPlaces());
+        h.server->route(QStringLiteral("/v1/search"),
+                        CannedResponse::json(R"({"results": [{"id": 1, "name": "York", "latitude": 53.96,
+                                                 "longitude": -1.08, "country": "United Kingdom"}]})"));
+        qputenv("NIMBRA_PROVIDER_BASE_URL", h.server->baseURL().toString().toUtf8());
+        const auto unset = qScopeGuard([] { qunsetenv("NIMBRA_PROVIDER_BASE_URL"); });
+        QList<ManualSingleShotTimer*> timers;
+        SettingsEnvironment environment;
+        environment.makeTimer = [&timers] {
+            auto timer = std::make_unique<ManualSingleShotTimer>();
+            timers.append(timer.get());
+            return timer;
+        };
+        VantaSettingsRoot root(h.store.get(), std::move(environment));
+        LocationsSettingsTab* tab = root.content()->locationsTab();
+        QTest::keyClicks(tab->searchField(), QStringLiteral("York"));
+        QVERIFY(timers[0]->fire());
+        QTRY_COMPARE(tab->resultRows().size(), 1);
+        QCOMPARE(h.server->requests(QStringLiteral("/v1/search")).size(), 1);
+        click(tab->resultRows()[0]);
+        QCOMPARE(h.store->selectedLocation()->name, QStringLiteral("York"));
+    }
+
+    // A provider's message for a failed key check runs to 300 characters: it is shown whole, wrapped, and
+    // the tab scrolls to it.
+    void failedKeyCheckShowsTheWholeMessage() {
+        SettingsHarness h(payloadWithPlaces());
+        const QString reason = QStringLiteral("The key you entered was refused for this plan. ").repeated(6);
+        h.server->route(QStringLiteral("/v4/weather/forecast"),
+                        CannedResponse::json(
+                            QJsonDocument(QJsonObject{{QStringLiteral("message"), reason}}).toJson(), 401));
+        Window w(h);
+        h.store->updateAPIKeyInMemory(QStringLiteral("tm1"), K::tomorrowIO);
+        w.root->show();
+        w.view()->tabs()->setCurrentIndex(2);
+        w.settle();
+        SourcesSettingsTab* tab = w.view()->sourcesTab();
+        click(tab->checkButton(K::tomorrowIO));
+        QTRY_COMPARE(h.store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::invalid);
+        w.settle();
+        WrapLabel* detail = tab->keyDetail(K::tomorrowIO);
+        QVERIFY(detail->text().startsWith(QStringLiteral("Provider returned HTTP 401: The key you entered")));
+        QVERIFY(detail->text().size() >= 290);
+        QVERIFY(!detail->isTruncated());
+        QVERIFY(detail->height() >= detail->heightForWidth(detail->width()));
+        QVERIFY2(clippedTexts(tab->content()).isEmpty(), qPrintable(clippedTexts(tab->content()).join(u'|')));
+        tab->ensureWidgetVisible(detail);
+        const QRect shown(detail->mapTo(tab->viewport(), QPoint()), detail->size());
+        QVERIFY(tab->viewport()->rect().contains(shown));
+    }
+
     // Sync is a setting; statistics belong to the telemetry; updates and pages reach the application.
     void aboutTab() {
         SettingsHarness h(payloadWithPlaces());
@@ -372,7 +491,11 @@ private Q_SLOTS:
         SettingsHarness bare;
         Window plain(bare, false, false);
         AboutSettingsTab* off = plain.view()->aboutTab();
+        // Without an endpoint the switch shows off beside "sends no usage statistics"; the stored choice
+        // is left as it is.
         QVERIFY(!off->statisticsToggle()->isEnabled());
+        QVERIFY(!off->statisticsToggle()->isChecked());
+        QVERIFY(plain.telemetry);
         QVERIFY(!off->supportSection()->isVisibleTo(off));
         QCOMPARE(aboutsettings::versionText(QString()), QStringLiteral("0.1.0"));
         QCOMPARE(aboutsettings::buildText(QString()), QStringLiteral("1"));
@@ -409,6 +532,45 @@ private Q_SLOTS:
                     ink += qAlpha(glyph.pixel(x, y)) > 24;
             QVERIFY2(ink > 30 && ink < 32 * 32 * 3 / 4, name);
         }
+    }
+
+    // The tab symbols, the About buttons' symbols and the trash symbols of rows that exist when the window
+    // is built stand out from what they are drawn on: in the dark window on a light desktop, and again after
+    // the window's colours change.
+    void symbolsContrastWithTheirBackground() {
+        SettingsHarness h(payloadWithPlaces());
+        Window w(h, true, true);
+        w.root->show();
+        w.settle();
+        const auto check = [&w](const char* when) {
+            QList<QPair<QIcon, QWidget*>> symbols;
+            QTabWidget* tabs = w.view()->tabs();
+            for (int i = 0; i < tabs->count(); ++i)
+                symbols.append({tabs->tabIcon(i), tabs->tabBar()});
+            AboutSettingsTab* about = w.view()->aboutTab();
+            for (QPushButton* button :
+                 {about->checkForUpdatesButton(), about->websiteButton(), about->privacyButton()})
+                symbols.append({button->icon(), button});
+            for (int row = 0; row < 2; ++row) {
+                QToolButton* trash = w.view()->locationsTab()->deleteButton(row);
+                symbols.append({trash->icon(), trash});
+            }
+            for (const auto& [icon, widget] : symbols) {
+                // A push button is drawn on its button face; the rest lie on the window.
+                const QColor background = widget->palette().color(
+                    qobject_cast<QPushButton*>(widget) ? QPalette::Button : QPalette::Window);
+                const double ratio = contrastRatio(inkOver(icon, background), background);
+                QVERIFY2(ratio >= 3.0,
+                         qPrintable(QStringLiteral("%1, %2: contrast %3")
+                                        .arg(QLatin1String(when),
+                                             QString::fromLatin1(widget->metaObject()->className()))
+                                        .arg(ratio, 0, 'f', 2)));
+            }
+        };
+        check("dark window");
+        w.root->setPalette(QApplication::style()->standardPalette());
+        w.settle();
+        check("light window");
     }
 
     // Every tab at the window's size, with the project's fonts: dark, nothing cut off.

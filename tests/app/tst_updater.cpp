@@ -70,6 +70,16 @@ private Q_SLOTS:
                                                    << "2.0" << -1;
         QTest::newRow("pre-releases in order") << "1.2-beta"
                                                << "1.2-alpha" << 1;
+        QTest::newRow("numbered pre-releases by number") << "2.0b10"
+                                                         << "2.0b9" << 1;
+        QTest::newRow("numbered pre-release names by number") << "1.2-beta10"
+                                                              << "1.2-beta2" << 1;
+        QTest::newRow("release candidate above beta") << "2.0rc1"
+                                                      << "2.0b12" << 1;
+        QTest::newRow("unnumbered pre-release below its first number") << "2.0b"
+                                                                       << "2.0b1" << -1;
+        QTest::newRow("pre-release numbers with leading zeros") << "2.0b02"
+                                                                << "2.0b2" << 0;
         QTest::newRow("more digits") << "10"
                                      << "9" << 1;
         QTest::newRow("beyond 64 bits") << "99999999999999999999999"

@@ -24,6 +24,8 @@ class ScriptedCurrentLocationService final : public CurrentLocationService {
 public:
     std::optional<CurrentLocationResult> answer;
     int calls = 0;
+    // Requests withdrawn; a held caller still waits for release().
+    int withdrawals = 0;
 
     QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid existingID) override {
         ++calls;
@@ -37,6 +39,8 @@ public:
             result->location->id = existingID;
         co_return *result;
     }
+
+    void cancelPendingRequest() override { ++withdrawals; }
 
     // Answers every held caller.
     void release(CurrentLocationResult result) {

@@ -262,6 +262,20 @@ private Q_SLOTS:
         verifyTornDown();
     }
 
+    // A request withdrawn while it waits ends as cancelled and stops its manager; withdrawing with nothing
+    // pending changes nothing.
+    void withdrawnRequestEndsAndStopsPositioning() {
+        m_services->initialStatus = locationAuthorization::notDetermined;
+        const Call call = start(*m_service);
+        QVERIFY(!call.done());
+        m_service->cancelPendingRequest();
+        QVERIFY(call.done());
+        QCOMPARE(call.error(), MaybeError(CurrentLocationError::cancelled));
+        verifyTornDown();
+        m_service->cancelPendingRequest();
+        QVERIFY(!m_service->isRequestPending());
+    }
+
     void servicesSwitchedOffLeaveTheWaitingRequestAlone() {
         m_services->initialStatus = locationAuthorization::notDetermined;
         const Call waiting = start(*m_service);

@@ -1,7 +1,7 @@
-// The widget registry against the store's reload list, and the timeline runner over a fake clock and timer.
+// The widget bundle against the store's reload list, and the timeline runner over a fake clock and timer.
+#include "NimbraWidgetBundle.h"
 #include "TimelineRunner.h"
 #include "WeatherStore.h"
-#include "WidgetRegistry.h"
 
 #include <QTest>
 
@@ -82,10 +82,10 @@ struct RunnerHarness {
 class TimelineRunnerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void registryMatchesTheReloadedKinds() {
-        QCOMPARE(widgetKinds(), WeatherStore::widgetKinds);
+    void bundleMatchesTheReloadedKinds() {
+        QCOMPARE(NimbraWidgetBundle::kinds(), WeatherStore::widgetKinds);
         using enum WidgetFamily;
-        const QList<WidgetDescriptor>& all = widgetDescriptors();
+        const QList<WidgetDescriptor>& all = NimbraWidgetBundle::widgets();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all[0].displayName, QStringLiteral("Current Weather"));
         QCOMPARE(all[0].description, QStringLiteral("A polished current forecast with consensus details."));
@@ -99,7 +99,7 @@ private Q_SLOTS:
             QCOMPARE(d->families, (QList<WidgetFamily>{systemMedium, systemLarge}));
             QVERIFY(!d->supports(systemSmall));
         }
-        QVERIFY(!widgetDescriptor(QStringLiteral("NimbraRadarWidget")));
+        QVERIFY(!NimbraWidgetBundle::widget(QStringLiteral("NimbraRadarWidget")));
         // Each root view draws exactly the size it is asked for.
         for (const WidgetDescriptor& d : all) {
             for (const WidgetFamily family : d.families) {

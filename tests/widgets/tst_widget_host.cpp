@@ -1,9 +1,9 @@
 // The host's windows and their placements: what the user changes through a widget's menu is there at the next
 // start, and sizes a widget does not come in are refused.
+#include "NimbraWidgetBundle.h"
 #include "WidgetArrangement.h"
 #include "WidgetBoard.h"
 #include "WidgetHost.h"
-#include "WidgetRegistry.h"
 #include "WidgetWindow.h"
 
 #include <QApplication>
@@ -53,7 +53,7 @@ private Q_SLOTS:
                                                     Qt::FramelessWindowHint));
         QCOMPARE(windows[0]->size(), widgetFamilySize(host.placements()[0].family));
         // With no snapshot every runner still has an entry to show: the empty state.
-        for (const QString& kind : widgetKinds()) {
+        for (const QString& kind : NimbraWidgetBundle::kinds()) {
             QCOMPARE(host.runner(kind)->timelinesRead(), 1);
             QVERIFY(!host.runner(kind)->entry().forecast);
         }

@@ -1,10 +1,10 @@
 // The road of a save to the widgets: the store persists, the host hears it on the session bus or sees the
 // snapshot's folder change, and each runner reads the new snapshot once. Also the host's placement file.
 #include "../store/StoreHarness.h"
+#include "NimbraWidgetBundle.h"
 #include "TimelineRunner.h"
 #include "WeatherWidgetProvider.h"
 #include "WidgetPlacements.h"
-#include "WidgetRegistry.h"
 #include "WidgetReloadListener.h"
 
 #include <QDBusConnection>
@@ -25,10 +25,10 @@ struct Host {
     WidgetReloadListener listener;
     std::vector<std::unique_ptr<TimelineRunner>> runners;
 
-    explicit Host(const QString& file) : listener(file, widgetKinds()) {
+    explicit Host(const QString& file) : listener(file, NimbraWidgetBundle::kinds()) {
         const auto provider =
             std::make_shared<WeatherWidgetProvider>([file] { return WeatherCache(file).load(); });
-        for (const QString& kind : widgetKinds()) {
+        for (const QString& kind : NimbraWidgetBundle::kinds()) {
             runners.push_back(std::make_unique<TimelineRunner>(kind, provider, Clock::system()));
             runners.back()->reload();
         }

@@ -134,9 +134,9 @@ private Q_SLOTS:
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 
-    // Both strips of the large hourly widget place their cells alike: a second strip with fewer hours left
-    // keeps the first strip's cell widths and places instead of stretching its cells over the row.
-    void hourlyStripsShareTheirCellPlaces_data() {
+    // Each strip of the large hourly widget shares its width equally among the cells it shows: a second strip
+    // with fewer hours left widens its cells instead of leaving the rest of the row empty.
+    void hourlyStripCellsShareTheStripWidth_data() {
         QTest::addColumn<int>("hours");
         QTest::addColumn<int>("secondStripCells");
         QTest::newRow("one hour left for the second strip") << 7 << 1;
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QTest::newRow("both strips full") << 14 << 6;
     }
 
-    void hourlyStripsShareTheirCellPlaces() {
+    void hourlyStripCellsShareTheStripWidth() {
         QFETCH(int, hours);
         QFETCH(int, secondStripCells);
         QList<qint64> offsets;
@@ -166,15 +166,14 @@ private Q_SLOTS:
         const QList<QRect> first = cellsOf(1), second = cellsOf(2);
         QCOMPARE(first.size(), 6);
         QCOMPARE(second.size(), secondStripCells);
-        for (qsizetype i = 0; i < second.size(); ++i) {
-            QCOMPARE(second[i].x(), first[i].x());
-            QCOMPARE(second[i].width(), first[i].width());
-        }
-        // Six cells fill the row, 10 px apart, none narrower than its neighbour by more than a pixel.
-        QCOMPARE(first.last().right() - first.first().left() + 1, view.cardLayout()->contentsRect().width());
-        for (qsizetype i = 1; i < first.size(); ++i) {
-            QCOMPARE(first[i].left() - first[i - 1].right() - 1, 10);
-            QVERIFY(qAbs(first[i].width() - first[i - 1].width()) <= 1);
+        // The cells fill the row, 10 px apart, none narrower than its neighbour by more than a pixel.
+        const int rowWidth = view.cardLayout()->contentsRect().width();
+        for (const QList<QRect>& cells : {first, second}) {
+            QCOMPARE(cells.last().right() - cells.first().left() + 1, rowWidth);
+            for (qsizetype i = 1; i < cells.size(); ++i) {
+                QCOMPARE(cells[i].left() - cells[i - 1].right() - 1, 10);
+                QVERIFY(qAbs(cells[i].width() - cells[i - 1].width()) <= 1);
+            }
         }
         QVERIFY2(fitProblems(&view).isEmpty(), qPrintable(fitProblems(&view).join(u'\n')));
     }

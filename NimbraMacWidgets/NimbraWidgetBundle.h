@@ -28,10 +28,13 @@ struct WidgetDescriptor {
     bool supports(WidgetFamily family) const { return families.contains(family); }
 };
 
-// The three widgets, in the order current, hourly, ten-day.
-const QList<WidgetDescriptor>& widgetDescriptors();
-// Null for a kind the host does not know (a placement written by another version).
-const WidgetDescriptor* widgetDescriptor(const QString& kind);
-QStringList widgetKinds();
+// The widgets the host offers.
+struct NimbraWidgetBundle {
+    // The three widgets, in the order current, hourly, ten-day.
+    static const QList<WidgetDescriptor>& widgets();
+    // Null for a kind the host does not know (a placement written by another version).
+    static const WidgetDescriptor* widget(const QString& kind);
+    static QStringList kinds();
+};
 
 } // namespace nimbra

@@ -1,4 +1,4 @@
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 
 #include "WeatherWidgetViews.h"
 
@@ -13,7 +13,7 @@ template <typename View> WidgetRootView rootView() {
 
 } // namespace
 
-const QList<WidgetDescriptor>& widgetDescriptors() {
+const QList<WidgetDescriptor>& NimbraWidgetBundle::widgets() {
     using enum WidgetFamily;
     static const QList<WidgetDescriptor> descriptors{
         {QStringLiteral("NimbraCurrentWidget"),
@@ -35,17 +35,17 @@ const QList<WidgetDescriptor>& widgetDescriptors() {
     return descriptors;
 }
 
-const WidgetDescriptor* widgetDescriptor(const QString& kind) {
-    for (const WidgetDescriptor& descriptor : widgetDescriptors()) {
+const WidgetDescriptor* NimbraWidgetBundle::widget(const QString& kind) {
+    for (const WidgetDescriptor& descriptor : widgets()) {
         if (descriptor.kind == kind)
             return &descriptor;
     }
     return nullptr;
 }
 
-QStringList widgetKinds() {
+QStringList NimbraWidgetBundle::kinds() {
     QStringList kinds;
-    for (const WidgetDescriptor& descriptor : widgetDescriptors())
+    for (const WidgetDescriptor& descriptor : widgets())
         kinds.append(descriptor.kind);
     return kinds;
 }
