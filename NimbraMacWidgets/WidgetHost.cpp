@@ -48,8 +48,8 @@ QString WidgetHost::busName() {
 
 WidgetHost::WidgetHost(WidgetHostOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_store(m_options.placementsFile),
-      m_provider(std::make_shared<WeatherWidgetProvider>(
-          [file = m_options.snapshotFile] { return WeatherCache(file).load(); }, m_options.clock)),
+      m_feed([file = m_options.snapshotFile] { return WeatherCache(file).load(); }),
+      m_provider(std::make_shared<WeatherWidgetProvider>(m_feed.loader(), m_options.clock)),
       m_listener(m_options.snapshotFile, NimbraWidgetBundle::kinds()) {
     for (const QString& kind : NimbraWidgetBundle::kinds()) {
         auto runner = std::make_unique<TimelineRunner>(kind, m_provider, m_options.clock);
@@ -62,7 +62,9 @@ WidgetHost::WidgetHost(WidgetHostOptions options, QObject* parent)
                 });
         m_runners.emplace(kind, std::move(runner));
     }
-    connect(&m_listener, &WidgetReloadListener::reloadRequested, this, &WidgetHost::reload);
+    // A reload reads the file off the GUI thread; the runners cut their timelines once it is in.
+    connect(&m_listener, &WidgetReloadListener::reloadRequested, &m_feed, &SnapshotFeed::request);
+    connect(&m_feed, &SnapshotFeed::loaded, this, &WidgetHost::reload);
 }
 
 WidgetHost::~WidgetHost() {
@@ -72,6 +74,8 @@ WidgetHost::~WidgetHost() {
 }
 
 void WidgetHost::start() {
+    // Read here, before any widget is on screen, so each shows its forecast from its first painting.
+    m_feed.readNow();
     for (auto& [kind, runner] : m_runners)
         runner->reload();
     if (m_options.board) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SnapshotFeed.h"
 #include "TimelineRunner.h"
 #include "WeatherCache.h"
 #include "WidgetPlacements.h"
@@ -28,9 +29,10 @@ struct WidgetHostOptions {
     std::shared_ptr<const Clock> clock = Clock::system();
 };
 
-// The widget host: one timeline runner per widget kind, one window per placed widget (or the board), the
-// placements kept in their file, and reloads from the application. Reachable on the session bus under
-// busName(), which also keeps a second host of the same session from starting.
+// The widget host: the snapshot read once per reload for all widgets, one timeline runner per widget kind,
+// one window per placed widget (or the board), the placements kept in their file, and reloads from the
+// application. Reachable on the session bus under busName(), which also keeps a second host of the same
+// session from starting.
 class WidgetHost : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", NIMBRA_APP_IDENTIFIER ".Widgets")
@@ -67,6 +69,8 @@ private:
 
     WidgetHostOptions m_options;
     WidgetPlacements m_store;
+    // Before the provider and the runners, which read from it.
+    SnapshotFeed m_feed;
     std::shared_ptr<WeatherWidgetProvider> m_provider;
     std::map<QString, std::unique_ptr<TimelineRunner>> m_runners;
     WidgetReloadListener m_listener;

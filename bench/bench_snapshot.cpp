@@ -5,7 +5,6 @@
 #include "WeatherCache.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -15,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 using namespace nimbra;
 using nimbra::benchdata::largeSnapshot;
@@ -38,6 +38,20 @@ QString snapshotPath() {
 QByteArray snapshotBytes() {
     static const QByteArray bytes = *snapshot().encoded();
     return bytes;
+}
+
+// The median processor time of this thread over several runs.
+template <typename Work> double medianCpuMilliseconds(Work work, int runs = 15) {
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        timespec start{}, end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+        work();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        times.append(double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[runs / 2];
 }
 
 void BM_SnapshotEncode(benchmark::State& state) {
@@ -109,16 +123,23 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     bench::runBenchmarks(argc, argv);
 
-    // The goal: loading the file costs at most 2.5 times what parsing its bytes alone costs.
+    // The goals: loading the file costs at most 1.5 times what parsing its bytes alone costs, and encoding
+    // the snapshot no more than decoding it. On this thread's processor time, so that other programs on a
+    // busy machine do not count.
     const WeatherCache cache(snapshotPath());
     if (cache.save(snapshot()))
         return 1;
     const QByteArray bytes = snapshotBytes();
-    const double load = bench::medianMilliseconds([&] { benchmark::DoNotOptimize(cache.read()); });
+    const double load = medianCpuMilliseconds([&] { benchmark::DoNotOptimize(cache.read()); });
     const double parse =
-        bench::medianMilliseconds([&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes)); });
+        medianCpuMilliseconds([&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes)); });
+    const double encode = medianCpuMilliseconds([&] { benchmark::DoNotOptimize(snapshot().encoded()); });
+    const double decode =
+        medianCpuMilliseconds([&] { benchmark::DoNotOptimize(CachedWeatherPayload::decode(bytes)); });
     std::printf(
-        "snapshot file %.1f MiB; load %.1f ms, QJsonDocument::fromJson %.1f ms, ratio %.2f (goal <= 2.5)\n",
+        "snapshot file %.1f MiB; load %.1f ms, QJsonDocument::fromJson %.1f ms, ratio %.2f (goal <= 1.5)\n",
         double(bytes.size()) / (1024 * 1024), load, parse, load / parse);
+    std::printf("encode %.1f ms, decode %.1f ms, ratio %.2f (goal <= 1.0)\n", encode, decode,
+                encode / decode);
     return 0;
 }

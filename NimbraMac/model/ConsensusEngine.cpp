@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace nimbra {
 namespace {
@@ -33,101 +35,180 @@ template <typename Entries> qsizetype timeBase(const QList<ProviderForecast>& fo
     return base;
 }
 
-// Every hourly sample's instant, looked up once per build instead of once per base hour.
+// Every hourly sample's instant, looked up once per build instead of once per base hour. Given the span of
+// the base hours, samples too far from all of them to ever match are left out; the order of the rest is kept,
+// as the condition vote breaks ties by it.
 struct HourlyIndex {
     QList<const WeatherSample*> samples;
     QList<qint64> msecs;
 
-    explicit HourlyIndex(const QList<ProviderForecast>& forecasts) {
+    explicit HourlyIndex(const QList<ProviderForecast>& forecasts,
+                         qint64 from = std::numeric_limits<qint64>::min(),
+                         qint64 to = std::numeric_limits<qint64>::max()) {
+        qsizetype total = 0;
+        for (const ProviderForecast& f : forecasts)
+            total += f.hourly.size();
+        samples.reserve(total);
+        msecs.reserve(total);
         for (const ProviderForecast& f : forecasts) {
             for (const WeatherSample& s : f.hourly) {
                 if (!s.date.isValid())
                     continue;
+                const qint64 at = s.date.toMSecsSinceEpoch();
+                if (at <= from || at >= to)
+                    continue;
                 samples.append(&s);
-                msecs.append(s.date.toMSecsSinceEpoch());
+                msecs.append(at);
             }
         }
     }
 };
 
-WeatherSample blendHour(const WeatherSample& base, const HourlyIndex& index) {
-    const qint64 at = base.date.isValid() ? base.date.toMSecsSinceEpoch() : 0;
+// The values of the samples that match one hour, in buffers kept from hour to hour.
+struct HourValues {
     QList<double> temperatures, apparent, humidity, wind, probability, intensity;
     QList<WeatherCondition> conditions;
-    for (qsizetype i = 0; base.date.isValid() && i < index.samples.size(); ++i) {
+
+    explicit HourValues(qsizetype capacity) {
+        for (QList<double>* list : {&temperatures, &apparent, &humidity, &wind, &probability, &intensity})
+            list->reserve(capacity);
+        conditions.reserve(capacity);
+    }
+    void clear() {
+        for (QList<double>* list : {&temperatures, &apparent, &humidity, &wind, &probability, &intensity})
+            list->clear();
+        conditions.clear();
+    }
+};
+
+WeatherSample blendHour(const WeatherSample& base, const HourlyIndex& index, HourValues& v) {
+    v.clear();
+    const bool dated = base.date.isValid();
+    const qint64 at = dated ? base.date.toMSecsSinceEpoch() : 0;
+    for (qsizetype i = 0; dated && i < index.samples.size(); ++i) {
         if (std::abs(index.msecs[i] - at) >= kHourMatchMSecs)
             continue;
         const WeatherSample& m = *index.samples[i];
-        temperatures.append(m.temperatureC);
-        appendIfPresent(apparent, m.apparentTemperatureC);
-        appendIfPresent(humidity, m.humidity);
-        appendIfPresent(wind, m.windKph);
-        appendIfPresent(probability, m.precipitationProbability);
-        appendIfPresent(intensity, m.precipitationIntensityMmPerHour);
-        conditions.append(m.condition);
+        v.temperatures.append(m.temperatureC);
+        appendIfPresent(v.apparent, m.apparentTemperatureC);
+        appendIfPresent(v.humidity, m.humidity);
+        appendIfPresent(v.wind, m.windKph);
+        appendIfPresent(v.probability, m.precipitationProbability);
+        appendIfPresent(v.intensity, m.precipitationIntensityMmPerHour);
+        v.conditions.append(m.condition);
     }
     WeatherSample out = base;
-    if (conditions.isEmpty()) {
+    if (v.conditions.isEmpty()) {
         out.precipitationProbability = finiteChance(base.precipitationProbability).value_or(0.0);
         return out;
     }
-    out.temperatureC = ConsensusEngine::median(temperatures).value_or(base.temperatureC);
-    out.apparentTemperatureC = ConsensusEngine::median(apparent);
-    out.humidity = ConsensusEngine::median(humidity);
-    out.windKph = ConsensusEngine::median(wind);
-    out.condition = mostFrequentCondition(conditions);
-    out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
+    out.temperatureC = ConsensusEngine::median(v.temperatures).value_or(base.temperatureC);
+    out.apparentTemperatureC = ConsensusEngine::median(v.apparent);
+    out.humidity = ConsensusEngine::median(v.humidity);
+    out.windKph = ConsensusEngine::median(v.wind);
+    out.condition = mostFrequentCondition(v.conditions);
+    out.precipitationProbability = ConsensusEngine::precipitationBlend(v.probability)
                                        .value_or(finiteChance(base.precipitationProbability).value_or(0.0));
-    out.precipitationIntensityMmPerHour = ConsensusEngine::median(intensity);
+    out.precipitationIntensityMmPerHour = ConsensusEngine::median(v.intensity);
     return out;
 }
+
+// The local calendar day of instants, converted once per distinct instant: providers date their days alike,
+// and a conversion to the user's time zone costs far more than the rest of a day's blend.
+class LocalDays {
+public:
+    explicit LocalDays(const LocalCalendar& calendar) : m_calendar(calendar) {}
+
+    QDate of(const QDateTime& instant) {
+        if (!instant.isValid())
+            return {};
+        const qint64 at = instant.toMSecsSinceEpoch();
+        for (const auto& [msecs, day] : std::as_const(m_seen)) {
+            if (msecs == at)
+                return day;
+        }
+        const QDate day = m_calendar.toLocal(instant).date();
+        m_seen.append({at, day});
+        return day;
+    }
+
+private:
+    const LocalCalendar& m_calendar;
+    QList<std::pair<qint64, QDate>> m_seen;
+};
 
 // Every daily entry's local calendar day, converted once per build.
 struct DailyIndex {
     QList<const DailyForecast*> days;
     QList<QDate> localDates;
 
-    DailyIndex(const QList<ProviderForecast>& forecasts, const LocalCalendar& calendar) {
+    DailyIndex(const QList<ProviderForecast>& forecasts, LocalDays& localDays) {
+        qsizetype total = 0;
+        for (const ProviderForecast& f : forecasts)
+            total += f.daily.size();
+        days.reserve(total);
+        localDates.reserve(total);
         for (const ProviderForecast& f : forecasts) {
             for (const DailyForecast& d : f.daily) {
                 if (!d.date.isValid())
                     continue;
                 days.append(&d);
-                localDates.append(calendar.toLocal(d.date).date());
+                localDates.append(localDays.of(d.date));
             }
         }
     }
 };
 
-DailyForecast blendDay(const DailyForecast& base, const QDate& localDate, const DailyIndex& index) {
+// The values of the entries that match one day, in buffers kept from day to day.
+struct DayValues {
     QList<double> highs, lows, probability;
     QList<QDateTime> sunrises, sunsets;
     QList<WeatherCondition> conditions;
+
+    explicit DayValues(qsizetype capacity) {
+        for (QList<double>* list : {&highs, &lows, &probability})
+            list->reserve(capacity);
+        sunrises.reserve(capacity);
+        sunsets.reserve(capacity);
+        conditions.reserve(capacity);
+    }
+    void clear() {
+        for (QList<double>* list : {&highs, &lows, &probability})
+            list->clear();
+        sunrises.clear();
+        sunsets.clear();
+        conditions.clear();
+    }
+};
+
+DailyForecast blendDay(const DailyForecast& base, const QDate& localDate, const DailyIndex& index,
+                       DayValues& v) {
+    v.clear();
     for (qsizetype i = 0; localDate.isValid() && i < index.days.size(); ++i) {
         if (index.localDates[i] != localDate)
             continue;
         const DailyForecast& m = *index.days[i];
-        highs.append(m.highC);
-        lows.append(m.lowC);
-        appendIfPresent(probability, m.precipitationProbability);
+        v.highs.append(m.highC);
+        v.lows.append(m.lowC);
+        appendIfPresent(v.probability, m.precipitationProbability);
         if (m.sunrise)
-            sunrises.append(*m.sunrise);
+            v.sunrises.append(*m.sunrise);
         if (m.sunset)
-            sunsets.append(*m.sunset);
-        conditions.append(m.condition);
+            v.sunsets.append(*m.sunset);
+        v.conditions.append(m.condition);
     }
-    if (conditions.isEmpty())
+    if (v.conditions.isEmpty())
         return base;
     DailyForecast out = base;
     // Highs and lows are blended independently; the blended low is not forced below the blended high.
-    out.highC = ConsensusEngine::median(highs).value_or(base.highC);
-    out.lowC = ConsensusEngine::median(lows).value_or(base.lowC);
-    out.condition = mostFrequentCondition(conditions);
-    out.precipitationProbability = ConsensusEngine::precipitationBlend(probability)
+    out.highC = ConsensusEngine::median(v.highs).value_or(base.highC);
+    out.lowC = ConsensusEngine::median(v.lows).value_or(base.lowC);
+    out.condition = mostFrequentCondition(v.conditions);
+    out.precipitationProbability = ConsensusEngine::precipitationBlend(v.probability)
                                        .value_or(finiteChance(base.precipitationProbability).value_or(0.0));
-    if (const auto sunrise = ConsensusEngine::medianDate(sunrises))
+    if (const auto sunrise = ConsensusEngine::medianDate(v.sunrises))
         out.sunrise = sunrise;
-    if (const auto sunset = ConsensusEngine::medianDate(sunsets))
+    if (const auto sunset = ConsensusEngine::medianDate(v.sunsets))
         out.sunset = sunset;
     return out;
 }
@@ -234,11 +315,24 @@ QList<WeatherSample> ConsensusEngine::blendedHourly(const QList<ProviderForecast
         forecasts[timeBase(
                       forecasts, [](const ProviderForecast& f) -> const auto& { return f.hourly; })]
             .hourly;
-    const HourlyIndex index(forecasts);
+    const qsizetype count = std::min(base.size(), kHourlyCount);
+    // Only samples within half an hour of one of the base hours can match.
+    qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!base[i].date.isValid())
+            continue;
+        const qint64 at = base[i].date.toMSecsSinceEpoch();
+        first = std::min(first, at);
+        last = std::max(last, at);
+    }
+    if (first > last)
+        first = last = 0;
+    const HourlyIndex index(forecasts, first - kHourMatchMSecs, last + kHourMatchMSecs);
+    HourValues values(forecasts.size() * 2);
     QList<WeatherSample> out;
-    out.reserve(std::min(base.size(), kHourlyCount));
-    for (qsizetype i = 0; i < std::min(base.size(), kHourlyCount); ++i) {
-        WeatherSample hour = blendHour(base[i], index);
+    out.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        WeatherSample hour = blendHour(base[i], index, values);
         // An hour without any usable temperature cannot be shown or saved; leave it out.
         if (std::isfinite(hour.temperatureC))
             out.append(std::move(hour));
@@ -248,7 +342,8 @@ QList<WeatherSample> ConsensusEngine::blendedHourly(const QList<ProviderForecast
 
 WeatherSample ConsensusEngine::blendedHour(const WeatherSample& base,
                                            const QList<ProviderForecast>& forecasts) {
-    return blendHour(base, HourlyIndex(forecasts));
+    HourValues values(forecasts.size());
+    return blendHour(base, HourlyIndex(forecasts), values);
 }
 
 QList<DailyForecast> ConsensusEngine::blendedDaily(const QList<ProviderForecast>& forecasts,
@@ -259,12 +354,13 @@ QList<DailyForecast> ConsensusEngine::blendedDaily(const QList<ProviderForecast>
         forecasts[timeBase(
                       forecasts, [](const ProviderForecast& f) -> const auto& { return f.daily; })]
             .daily;
-    const DailyIndex index(forecasts, calendar);
+    LocalDays localDays(calendar);
+    const DailyIndex index(forecasts, localDays);
     QList<DailyForecast> out;
     out.reserve(std::min(base.size(), kDailyCount));
+    DayValues values(forecasts.size() * 2);
     for (qsizetype i = 0; i < std::min(base.size(), kDailyCount); ++i) {
-        const QDate localDate = base[i].date.isValid() ? calendar.toLocal(base[i].date).date() : QDate();
-        DailyForecast day = blendDay(base[i], localDate, index);
+        DailyForecast day = blendDay(base[i], localDays.of(base[i].date), index, values);
         // A day without usable highs or lows cannot be shown or saved; leave it out.
         if (std::isfinite(day.highC) && std::isfinite(day.lowC))
             out.append(std::move(day));
@@ -274,8 +370,9 @@ QList<DailyForecast> ConsensusEngine::blendedDaily(const QList<ProviderForecast>
 
 DailyForecast ConsensusEngine::blendedDay(const DailyForecast& base, const QList<ProviderForecast>& forecasts,
                                           const LocalCalendar& calendar) {
-    const QDate localDate = base.date.isValid() ? calendar.toLocal(base.date).date() : QDate();
-    return blendDay(base, localDate, DailyIndex(forecasts, calendar));
+    LocalDays localDays(calendar);
+    DayValues values(forecasts.size());
+    return blendDay(base, localDays.of(base.date), DailyIndex(forecasts, localDays), values);
 }
 
 std::optional<QDateTime> ConsensusEngine::medianDate(const QList<QDateTime>& dates) {

@@ -3,22 +3,25 @@
 namespace nimbra {
 
 QJsonObject ConsensusForecast::toJson() const {
-    QJsonObject o{
-        {"location", location.toJson()},
-        {"generatedAt", json::dateText(generatedAt)},
-        {"hourly", json::array(hourly, [](const WeatherSample& s) { return s.toJson(); })},
-        {"daily", json::array(daily, [](const DailyForecast& d) { return d.toJson(); })},
-        {"alerts", json::array(alerts, [](const WeatherAlert& a) { return a.toJson(); })},
-        {"providerCount", providerCount},
-        {"confidence", json::number(confidence, u"confidence")},
-        {"nextPrecipitationSummary", nextPrecipitationSummary},
-        {"attributionLine", attributionLine},
-        {"state", rawValue(state)},
-    };
+    // Keys in sorted order, each added at the end (see putOptional).
+    QJsonObject o;
+    o.insert(QLatin1StringView("alerts"),
+             json::array(alerts, [](const WeatherAlert& a) { return a.toJson(); }));
+    o.insert(QLatin1StringView("attributionLine"), attributionLine);
+    o.insert(QLatin1StringView("confidence"), json::number(confidence, u"confidence"));
     if (current)
-        o.insert(QStringLiteral("current"), current->toJson());
+        o.insert(QLatin1StringView("current"), current->toJson());
+    o.insert(QLatin1StringView("daily"),
+             json::array(daily, [](const DailyForecast& d) { return d.toJson(); }));
+    o.insert(QLatin1StringView("generatedAt"), json::dateText(generatedAt));
+    o.insert(QLatin1StringView("hourly"),
+             json::array(hourly, [](const WeatherSample& s) { return s.toJson(); }));
+    o.insert(QLatin1StringView("location"), location.toJson());
+    o.insert(QLatin1StringView("nextPrecipitationSummary"), nextPrecipitationSummary);
+    o.insert(QLatin1StringView("providerCount"), providerCount);
     if (spread)
-        o.insert(QStringLiteral("spread"), spread->toJson());
+        o.insert(QLatin1StringView("spread"), spread->toJson());
+    o.insert(QLatin1StringView("state"), rawValueView(state));
     return o;
 }
 

@@ -1,6 +1,8 @@
 // The small numeric rules of the consensus: median, weighted mean, precipitation blend, spread, confidence.
 #include "ConsensusEngine.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -10,12 +12,15 @@ namespace {
 
 // Non-finite values count as absent: a NaN would break the ordering the sorts rely on, and an infinity would
 // swamp every mean it enters.
-std::vector<double> sortedFinite(const QList<double>& values) {
-    std::vector<double> out;
-    out.reserve(std::size_t(values.size()));
+// On the stack for the handful of providers a blend sees.
+using Sorted = QVarLengthArray<double, 16>;
+
+Sorted sortedFinite(const QList<double>& values) {
+    Sorted out;
+    out.reserve(values.size());
     for (const double v : values) {
         if (std::isfinite(v))
-            out.push_back(v);
+            out.append(v);
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -27,8 +32,8 @@ std::optional<double> finiteOrNone(double value) {
 
 // Highest minus lowest of the finite values; none when there is none.
 std::optional<double> range(const QList<double>& values) {
-    const std::vector<double> sorted = sortedFinite(values);
-    if (sorted.empty())
+    const Sorted sorted = sortedFinite(values);
+    if (sorted.isEmpty())
         return std::nullopt;
     return finiteOrNone(sorted.back() - sorted.front());
 }
@@ -36,8 +41,8 @@ std::optional<double> range(const QList<double>& values) {
 } // namespace
 
 std::optional<double> ConsensusEngine::median(const QList<double>& values) {
-    const std::vector<double> v = sortedFinite(values);
-    const std::size_t n = v.size();
+    const Sorted v = sortedFinite(values);
+    const auto n = std::size_t(v.size());
     if (n == 0)
         return std::nullopt;
     if (n % 2 == 1)
@@ -61,8 +66,8 @@ std::optional<double> ConsensusEngine::weightedMean(const QList<WeightedValue>& 
 }
 
 std::optional<double> ConsensusEngine::precipitationBlend(const QList<double>& values) {
-    const std::vector<double> v = sortedFinite(values);
-    const std::size_t n = v.size();
+    const Sorted v = sortedFinite(values);
+    const auto n = std::size_t(v.size());
     if (n == 0)
         return std::nullopt;
     const double middle = v[n / 2];

@@ -3,15 +3,15 @@
 namespace nimbra {
 
 QJsonObject DailyForecast::toJson() const {
-    QJsonObject o{
-        {"date", json::dateText(date)},
-        {"highC", json::number(highC, u"highC")},
-        {"lowC", json::number(lowC, u"lowC")},
-        {"condition", rawValue(condition)},
-    };
-    json::putOptional(o, QStringLiteral("precipitationProbability"), precipitationProbability);
-    json::putOptional(o, QStringLiteral("sunrise"), sunrise);
-    json::putOptional(o, QStringLiteral("sunset"), sunset);
+    // Keys in sorted order, each added at the end (see putOptional).
+    QJsonObject o;
+    o.insert(QLatin1StringView("condition"), rawValueView(condition));
+    o.insert(QLatin1StringView("date"), json::dateText(date));
+    o.insert(QLatin1StringView("highC"), json::number(highC, u"highC"));
+    o.insert(QLatin1StringView("lowC"), json::number(lowC, u"lowC"));
+    json::putOptional(o, QLatin1StringView("precipitationProbability"), precipitationProbability);
+    json::putOptional(o, QLatin1StringView("sunrise"), sunrise);
+    json::putOptional(o, QLatin1StringView("sunset"), sunset);
     return o;
 }
 

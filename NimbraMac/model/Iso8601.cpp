@@ -41,6 +41,24 @@ std::optional<qsizetype> readDateTime(QStringView t, QDate& date, QTime& time, b
     return at;
 }
 
+constexpr qint64 kMSecsPerDay = 86'400'000;
+// QDate's Julian day of 1970-01-01.
+constexpr qint64 kEpochJulianDay = 2'440'588;
+
+// A UTC instant from a valid date and time, without the time-zone machinery of QDateTime's constructor.
+QDateTime utcInstant(QDate date, QTime time) {
+    return QDateTime::fromMSecsSinceEpoch(
+        (date.toJulianDay() - kEpochJulianDay) * kMSecsPerDay + time.msecsSinceStartOfDay(), Qt::UTC);
+}
+
+void putDigits(QChar*& out, int value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        out[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+    out += count;
+}
+
 } // namespace
 
 std::optional<QDateTime> parse(QStringView text) {
@@ -49,11 +67,35 @@ std::optional<QDateTime> parse(QStringView text) {
     const auto end = readDateTime(text, date, time, true);
     if (!end || *end != 19 || text.size() != 20 || text[19] != u'Z')
         return std::nullopt;
-    return QDateTime(date, time, Qt::UTC);
+    return utcInstant(date, time);
 }
 
 QString format(const QDateTime& date) {
-    return wholeSeconds(date).toString(Qt::ISODate);
+    // Written by hand: QDateTime::toString converts through the local time machinery for every date.
+    if (!date.isValid())
+        return {};
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    const qint64 days = msecs / kMSecsPerDay - (msecs % kMSecsPerDay < 0 ? 1 : 0);
+    const int secondOfDay = int((msecs - days * kMSecsPerDay) / 1000);
+    const QDate day = QDate::fromJulianDay(days + kEpochJulianDay);
+    // Qt's ISO form has no text for years outside 1-9999 either.
+    if (!day.isValid() || day.year() < 1 || day.year() > 9999)
+        return {};
+    QString text(20, Qt::Uninitialized);
+    QChar* out = text.data();
+    putDigits(out, day.year(), 4);
+    *out++ = u'-';
+    putDigits(out, day.month(), 2);
+    *out++ = u'-';
+    putDigits(out, day.day(), 2);
+    *out++ = u'T';
+    putDigits(out, secondOfDay / 3600, 2);
+    *out++ = u':';
+    putDigits(out, secondOfDay / 60 % 60, 2);
+    *out++ = u':';
+    putDigits(out, secondOfDay % 60, 2);
+    *out = u'Z';
+    return text;
 }
 
 QDateTime wholeSeconds(const QDateTime& date) {
@@ -92,8 +134,7 @@ std::optional<QDateTime> parseInternet(QStringView text) {
     } else {
         return std::nullopt;
     }
-    QDateTime local(date, time, Qt::UTC);
-    return local.addSecs(-offsetSeconds);
+    return utcInstant(date, time).addSecs(-offsetSeconds);
 }
 
 } // namespace nimbra::iso8601

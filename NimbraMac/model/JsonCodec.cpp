@@ -13,22 +13,81 @@ namespace {
     throw DecodingError(QStringLiteral("Expected %1 for \"%2\"").arg(QLatin1String(expected), what));
 }
 
-} // namespace
+[[noreturn]] void missing(QStringView key) {
+    throw DecodingError(QStringLiteral("Missing key \"%1\"").arg(key));
+}
 
-QJsonValue required(const QJsonObject& object, QStringView key) {
+[[noreturn]] void null(QStringView key) {
+    throw DecodingError(QStringLiteral("Null value for required key \"%1\"").arg(key));
+}
+
+// The readers below look at a value where it lies in its object: copying it out as a QJsonValue first
+// would copy a string's text once more, and a snapshot holds tens of thousands of them.
+QJsonValueConstRef requiredRef(const QJsonObject& object, QStringView key) {
     const auto it = object.constFind(key);
     if (it == object.constEnd())
-        throw DecodingError(QStringLiteral("Missing key \"%1\"").arg(key));
+        missing(key);
     if (it->isNull())
-        throw DecodingError(QStringLiteral("Null value for required key \"%1\"").arg(key));
+        null(key);
     return *it;
 }
 
-std::optional<QJsonValue> optional(const QJsonObject& object, QStringView key) {
+std::optional<QJsonValueConstRef> optionalRef(const QJsonObject& object, QStringView key) {
     const auto it = object.constFind(key);
     if (it == object.constEnd() || it->isNull())
         return std::nullopt;
     return *it;
+}
+
+QString stringOf(QJsonValueConstRef value, QStringView what) {
+    if (!value.isString())
+        mismatch(what, "a string");
+    return value.toString();
+}
+
+double doubleOf(QJsonValueConstRef value, QStringView what) {
+    if (!value.isDouble())
+        mismatch(what, "a number");
+    return value.toDouble();
+}
+
+qint64 wholeNumber(double d, QStringView what) {
+    // 2^53 bounds the integers a double holds exactly.
+    constexpr double limit = 9007199254740992.0;
+    if (!std::isfinite(d) || std::trunc(d) != d || d > limit || d < -limit)
+        throw DecodingError(QStringLiteral("Expected a whole number for \"%1\"").arg(what));
+    return static_cast<qint64>(d);
+}
+
+int intOf(qint64 n, QStringView what) {
+    if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
+        throw DecodingError(QStringLiteral("Number out of range for \"%1\"").arg(what));
+    return static_cast<int>(n);
+}
+
+QUuid uuidOf(const QString& text, QStringView what) {
+    const auto id = parseUUID(text);
+    if (!id)
+        throw DecodingError(QStringLiteral("Malformed UUID for \"%1\"").arg(what));
+    return *id;
+}
+
+QDateTime dateOf(const QString& text, QStringView what) {
+    const auto date = iso8601::parse(text);
+    if (!date)
+        throw DecodingError(QStringLiteral("Malformed date for \"%1\"").arg(what));
+    return *date;
+}
+
+} // namespace
+
+QJsonValue required(const QJsonObject& object, QStringView key) {
+    return requiredRef(object, key);
+}
+
+std::optional<QJsonValue> optional(const QJsonObject& object, QStringView key) {
+    const auto value = optionalRef(object, key);
+    return value ? std::optional<QJsonValue>(*value) : std::nullopt;
 }
 
 QJsonObject asObject(const QJsonValue& value, QStringView what) {
@@ -62,83 +121,80 @@ double asDouble(const QJsonValue& value, QStringView what) {
 }
 
 qint64 asInteger(const QJsonValue& value, QStringView what) {
-    const double d = asDouble(value, what);
-    // 2^53 bounds the integers a double holds exactly.
-    constexpr double limit = 9007199254740992.0;
-    if (!std::isfinite(d) || std::trunc(d) != d || d > limit || d < -limit)
-        throw DecodingError(QStringLiteral("Expected a whole number for \"%1\"").arg(what));
-    return static_cast<qint64>(d);
+    return wholeNumber(asDouble(value, what), what);
 }
 
 int asInt(const QJsonValue& value, QStringView what) {
-    const qint64 n = asInteger(value, what);
-    if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
-        throw DecodingError(QStringLiteral("Number out of range for \"%1\"").arg(what));
-    return static_cast<int>(n);
+    return intOf(asInteger(value, what), what);
 }
 
 QUuid asUUID(const QJsonValue& value, QStringView what) {
-    const auto id = parseUUID(asString(value, what));
-    if (!id)
-        throw DecodingError(QStringLiteral("Malformed UUID for \"%1\"").arg(what));
-    return *id;
+    return uuidOf(asString(value, what), what);
 }
 
 QDateTime asDate(const QJsonValue& value, QStringView what) {
-    const auto date = iso8601::parse(asString(value, what));
-    if (!date)
-        throw DecodingError(QStringLiteral("Malformed date for \"%1\"").arg(what));
-    return *date;
+    return dateOf(asString(value, what), what);
 }
 
 QString readString(const QJsonObject& o, QStringView key) {
-    return asString(required(o, key), key);
+    return stringOf(requiredRef(o, key), key);
 }
 bool readBool(const QJsonObject& o, QStringView key) {
-    return asBool(required(o, key), key);
+    const QJsonValueConstRef value = requiredRef(o, key);
+    if (!value.isBool())
+        mismatch(key, "a boolean");
+    return value.toBool();
 }
 double readDouble(const QJsonObject& o, QStringView key) {
-    return asDouble(required(o, key), key);
+    return doubleOf(requiredRef(o, key), key);
 }
 qint64 readInteger(const QJsonObject& o, QStringView key) {
-    return asInteger(required(o, key), key);
+    return wholeNumber(readDouble(o, key), key);
 }
 int readInt(const QJsonObject& o, QStringView key) {
-    return asInt(required(o, key), key);
+    return intOf(readInteger(o, key), key);
 }
 QUuid readUUID(const QJsonObject& o, QStringView key) {
-    return asUUID(required(o, key), key);
+    return uuidOf(readString(o, key), key);
 }
 QDateTime readDate(const QJsonObject& o, QStringView key) {
-    return asDate(required(o, key), key);
+    return dateOf(readString(o, key), key);
 }
 
 std::optional<double> readOptionalDouble(const QJsonObject& o, QStringView key) {
-    const auto v = optional(o, key);
-    return v ? std::optional(asDouble(*v, key)) : std::nullopt;
+    const auto v = optionalRef(o, key);
+    return v ? std::optional(doubleOf(*v, key)) : std::nullopt;
 }
 
 std::optional<QString> readOptionalString(const QJsonObject& o, QStringView key) {
-    const auto v = optional(o, key);
-    return v ? std::optional(asString(*v, key)) : std::nullopt;
+    const auto v = optionalRef(o, key);
+    return v ? std::optional(stringOf(*v, key)) : std::nullopt;
 }
 
 std::optional<QDateTime> readOptionalDate(const QJsonObject& o, QStringView key) {
-    const auto v = optional(o, key);
-    return v ? std::optional(asDate(*v, key)) : std::nullopt;
+    const auto v = optionalRef(o, key);
+    return v ? std::optional(dateOf(stringOf(*v, key), key)) : std::nullopt;
 }
 
-QJsonValue number(double value, QStringView what) {
+namespace {
+
+template <typename Text> QJsonValue finiteNumber(double value, Text what) {
     if (!std::isfinite(value))
         throw EncodingError(QStringLiteral("Cannot write the non-finite number of \"%1\"").arg(what));
     return value;
 }
 
+} // namespace
+
+QJsonValue number(double value, QStringView what) {
+    return finiteNumber(value, what);
+}
+
 QString dateText(const QDateTime& date) {
     const QString text = iso8601::format(date);
-    // Qt writes an empty text for an invalid date or a year beyond 0001-9999 (a provider's garbage time
-    // stamp): written out, it would make the whole document unreadable on the next load.
-    if (!iso8601::parse(text))
+    // There is no text for an invalid date or a year beyond 0001-9999 (a provider's garbage time stamp):
+    // written out, an empty one would make the whole document unreadable on the next load.
+    if (text.isEmpty())
         throw EncodingError(
             QStringLiteral("Cannot write the date \"%1\"").arg(date.toString(Qt::RFC2822Date)));
     return text;
@@ -150,6 +206,16 @@ void putOptional(QJsonObject& o, const QString& key, const std::optional<double>
 }
 
 void putOptional(QJsonObject& o, const QString& key, const std::optional<QDateTime>& value) {
+    if (value)
+        o.insert(key, dateText(*value));
+}
+
+void putOptional(QJsonObject& o, QLatin1StringView key, const std::optional<double>& value) {
+    if (value)
+        o.insert(key, finiteNumber(*value, key));
+}
+
+void putOptional(QJsonObject& o, QLatin1StringView key, const std::optional<QDateTime>& value) {
     if (value)
         o.insert(key, dateText(*value));
 }

@@ -84,6 +84,10 @@ QString dateText(const QDateTime& date);
 void putOptional(QJsonObject& o, const QString& key, const std::optional<double>& value);
 void putOptional(QJsonObject& o, const QString& key, const std::optional<QDateTime>& value);
 void putOptional(QJsonObject& o, const QString& key, const std::optional<QString>& value);
+// The records write their keys as Latin-1 literals, in sorted order: a QString key would be converted and
+// allocated once per record, and a key inserted before others would move them.
+void putOptional(QJsonObject& o, QLatin1StringView key, const std::optional<double>& value);
+void putOptional(QJsonObject& o, QLatin1StringView key, const std::optional<QDateTime>& value);
 
 template <typename T, typename Encode> QJsonArray array(const QList<T>& values, Encode encode) {
     QJsonArray out;

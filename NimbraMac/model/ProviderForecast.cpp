@@ -15,19 +15,22 @@ ForecastFreshness ProviderForecast::freshness(const QDateTime& now) const {
 }
 
 QJsonObject ProviderForecast::toJson() const {
-    QJsonObject o{
-        {"provider", rawValue(provider)},
-        {"locationID", uuidText(locationID)},
-        {"issuedAt", json::dateText(issuedAt)},
-        {"expiresAt", json::dateText(expiresAt)},
-        {"attribution", attribution},
-        {"hourly", json::array(hourly, [](const WeatherSample& s) { return s.toJson(); })},
-        {"daily", json::array(daily, [](const DailyForecast& d) { return d.toJson(); })},
-        {"alerts", json::array(alerts, [](const WeatherAlert& a) { return a.toJson(); })},
-    };
+    // Keys in sorted order, each added at the end (see putOptional).
+    QJsonObject o;
+    o.insert(QLatin1StringView("alerts"),
+             json::array(alerts, [](const WeatherAlert& a) { return a.toJson(); }));
+    o.insert(QLatin1StringView("attribution"), attribution);
     if (current)
-        o.insert(QStringLiteral("current"), current->toJson());
+        o.insert(QLatin1StringView("current"), current->toJson());
+    o.insert(QLatin1StringView("daily"),
+             json::array(daily, [](const DailyForecast& d) { return d.toJson(); }));
     json::putOptional(o, QStringLiteral("errorMessage"), errorMessage);
+    o.insert(QLatin1StringView("expiresAt"), json::dateText(expiresAt));
+    o.insert(QLatin1StringView("hourly"),
+             json::array(hourly, [](const WeatherSample& s) { return s.toJson(); }));
+    o.insert(QLatin1StringView("issuedAt"), json::dateText(issuedAt));
+    o.insert(QLatin1StringView("locationID"), uuidText(locationID));
+    o.insert(QLatin1StringView("provider"), rawValueView(provider));
     return o;
 }
 

@@ -20,8 +20,12 @@ concept RawValueEnum = requires {
     EnumNames<E>::rawValues;
 };
 
+template <RawValueEnum E> QLatin1StringView rawValueView(E value) {
+    return QLatin1StringView(EnumNames<E>::rawValues[static_cast<std::size_t>(value)]);
+}
+
 template <RawValueEnum E> QString rawValue(E value) {
-    return QLatin1String(EnumNames<E>::rawValues[static_cast<std::size_t>(value)]);
+    return rawValueView(value);
 }
 
 // Exact, case-sensitive match against the raw values.
@@ -34,16 +38,19 @@ template <RawValueEnum E> std::optional<E> fromRawValue(QStringView text) {
     return std::nullopt;
 }
 
-template <RawValueEnum E> E enumFromJson(const QJsonValue& value, QStringView what) {
-    const QString text = json::asString(value, what);
+template <RawValueEnum E> E enumFromText(const QString& text, QStringView what) {
     if (const auto e = fromRawValue<E>(text))
         return *e;
     throw DecodingError(QStringLiteral("Cannot initialize %1 from invalid String value %2 (\"%3\")")
                             .arg(QLatin1String(EnumNames<E>::typeName), text, what));
 }
 
+template <RawValueEnum E> E enumFromJson(const QJsonValue& value, QStringView what) {
+    return enumFromText<E>(json::asString(value, what), what);
+}
+
 template <RawValueEnum E> E readEnum(const QJsonObject& o, QStringView key) {
-    return enumFromJson<E>(json::required(o, key), key);
+    return enumFromText<E>(json::readString(o, key), key);
 }
 
 template <RawValueEnum E> size_t qHash(E value, size_t seed = 0) noexcept {

@@ -3,16 +3,17 @@
 namespace nimbra {
 
 QJsonObject WeatherSample::toJson() const {
-    QJsonObject o{
-        {"date", json::dateText(date)},
-        {"temperatureC", json::number(temperatureC, u"temperatureC")},
-        {"condition", rawValue(condition)},
-    };
-    json::putOptional(o, QStringLiteral("apparentTemperatureC"), apparentTemperatureC);
-    json::putOptional(o, QStringLiteral("humidity"), humidity);
-    json::putOptional(o, QStringLiteral("windKph"), windKph);
-    json::putOptional(o, QStringLiteral("precipitationProbability"), precipitationProbability);
-    json::putOptional(o, QStringLiteral("precipitationIntensityMmPerHour"), precipitationIntensityMmPerHour);
+    // Keys in sorted order, each added at the end (see putOptional).
+    QJsonObject o;
+    json::putOptional(o, QLatin1StringView("apparentTemperatureC"), apparentTemperatureC);
+    o.insert(QLatin1StringView("condition"), rawValueView(condition));
+    o.insert(QLatin1StringView("date"), json::dateText(date));
+    json::putOptional(o, QLatin1StringView("humidity"), humidity);
+    json::putOptional(o, QLatin1StringView("precipitationIntensityMmPerHour"),
+                      precipitationIntensityMmPerHour);
+    json::putOptional(o, QLatin1StringView("precipitationProbability"), precipitationProbability);
+    o.insert(QLatin1StringView("temperatureC"), json::number(temperatureC, u"temperatureC"));
+    json::putOptional(o, QLatin1StringView("windKph"), windKph);
     return o;
 }
 

@@ -3,7 +3,9 @@
 #include "ProviderWeighting.h"
 #include "WeatherFormatting.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cmath>
 #include <limits>
@@ -60,6 +62,150 @@ bool readsBack(const ConsensusForecast& c) {
 
 bool fuzzyEqual(Opt a, Opt b) {
     return a.has_value() == b.has_value() && (!a || qFuzzyCompare(*a, *b));
+}
+
+// The hourly and daily blends written the plain way, as an oracle for the indexed ones: every sample of every
+// forecast against every base hour, each day converted to the calendar's zone on its own.
+template <typename Field> qsizetype timeBaseOf(const QList<ProviderForecast>& f, Field field) {
+    qsizetype base = 0;
+    for (qsizetype i = 1; i < f.size(); ++i) {
+        if (field(f[i]).size() > field(f[base]).size())
+            base = i;
+    }
+    return base;
+}
+
+Opt finiteOr(Opt value) {
+    return value && std::isfinite(*value) ? value : std::nullopt;
+}
+
+QList<WeatherSample> referenceHourly(const QList<ProviderForecast>& forecasts) {
+    if (forecasts.isEmpty())
+        return {};
+    const auto hours = [](const ProviderForecast& f) -> const auto& {
+        return f.hourly;
+    };
+    QList<WeatherSample> out;
+    for (const WeatherSample& base : forecasts[timeBaseOf(forecasts, hours)].hourly.mid(0, 12)) {
+        QList<double> t, a, h, w, p, in;
+        QList<C> c;
+        for (const ProviderForecast& f : forecasts) {
+            for (const WeatherSample& s : f.hourly) {
+                if (!base.date.isValid() || !s.date.isValid() ||
+                    std::abs(base.date.msecsTo(s.date)) >= 1800000)
+                    continue;
+                t.append(s.temperatureC);
+                for (auto [list, value] : {std::pair{&a, s.apparentTemperatureC},
+                                           {&h, s.humidity},
+                                           {&w, s.windKph},
+                                           {&p, s.precipitationProbability},
+                                           {&in, s.precipitationIntensityMmPerHour}}) {
+                    if (value)
+                        list->append(*value);
+                }
+                c.append(s.condition);
+            }
+        }
+        WeatherSample hour = base;
+        hour.precipitationProbability = finiteOr(base.precipitationProbability).value_or(0.0);
+        if (!c.isEmpty()) {
+            hour.temperatureC = ConsensusEngine::median(t).value_or(base.temperatureC);
+            hour.apparentTemperatureC = ConsensusEngine::median(a);
+            hour.humidity = ConsensusEngine::median(h);
+            hour.windKph = ConsensusEngine::median(w);
+            hour.condition = mostFrequentCondition(c);
+            hour.precipitationProbability =
+                ConsensusEngine::precipitationBlend(p).value_or(*hour.precipitationProbability);
+            hour.precipitationIntensityMmPerHour = ConsensusEngine::median(in);
+        }
+        if (std::isfinite(hour.temperatureC))
+            out.append(hour);
+    }
+    return out;
+}
+
+QList<DailyForecast> referenceDaily(const QList<ProviderForecast>& forecasts, const LocalCalendar& calendar) {
+    if (forecasts.isEmpty())
+        return {};
+    const auto days = [](const ProviderForecast& f) -> const auto& {
+        return f.daily;
+    };
+    const auto localDay = [&](const QDateTime& d) {
+        return d.isValid() ? calendar.toLocal(d).date() : QDate();
+    };
+    QList<DailyForecast> out;
+    for (const DailyForecast& base : forecasts[timeBaseOf(forecasts, days)].daily.mid(0, 10)) {
+        QList<double> highs, lows, p;
+        QList<QDateTime> rises, sets;
+        QList<C> c;
+        for (const ProviderForecast& f : forecasts) {
+            for (const DailyForecast& d : f.daily) {
+                if (!localDay(base.date).isValid() || !d.date.isValid() ||
+                    localDay(d.date) != localDay(base.date))
+                    continue;
+                highs.append(d.highC);
+                lows.append(d.lowC);
+                if (d.precipitationProbability)
+                    p.append(*d.precipitationProbability);
+                if (d.sunrise)
+                    rises.append(*d.sunrise);
+                if (d.sunset)
+                    sets.append(*d.sunset);
+                c.append(d.condition);
+            }
+        }
+        DailyForecast day = base;
+        if (!c.isEmpty()) {
+            day.highC = ConsensusEngine::median(highs).value_or(base.highC);
+            day.lowC = ConsensusEngine::median(lows).value_or(base.lowC);
+            day.condition = mostFrequentCondition(c);
+            day.precipitationProbability = ConsensusEngine::precipitationBlend(p).value_or(
+                finiteOr(base.precipitationProbability).value_or(0.0));
+            if (const auto rise = ConsensusEngine::medianDate(rises))
+                day.sunrise = rise;
+            if (const auto set = ConsensusEngine::medianDate(sets))
+                day.sunset = set;
+        }
+        if (std::isfinite(day.highC) && std::isfinite(day.lowC))
+            out.append(day);
+    }
+    return out;
+}
+
+// Provider forecasts as they come in practice and as they should not: unsorted, with repeated hours, gaps,
+// hours off by some minutes (29 and 30 among them), invalid dates, absent values, days around midnight in odd
+// zones and across a change of daylight saving time.
+QList<ProviderForecast> randomForecasts(QRandomGenerator& random) {
+    const QDateTime start(QDate(2025, 3, 29), QTime(22, 0),
+                          Qt::UTC); // Europe changes its clocks at 01:00 UTC
+    const auto pick = [&](int n) { return int(random.bounded(n)); };
+    const auto maybe = [&](double value) { return pick(4) == 0 ? Opt{} : Opt{value}; };
+    const int minuteOffsets[] = {0, 0, 0, 5, -29, 29, 30, -30, 59};
+    QList<ProviderForecast> out;
+    const int providers = 1 + pick(5);
+    for (int n = 0; n < providers; ++n) {
+        ProviderForecast f = forecast(K(pick(9)), sample(kNow, 10), 60);
+        const int hours = pick(40);
+        for (int h = 0; h < hours; ++h) {
+            const int hour = pick(8) == 0 ? h - 1 : h; // a repeated hour now and then
+            const QDateTime date =
+                pick(30) == 0 ? QDateTime() : start.addSecs(hour * 3600 + minuteOffsets[pick(9)] * 60);
+            WeatherSample s{
+                date,       double(pick(6)),      maybe(pick(5)),      maybe(0.1 * pick(4)), maybe(pick(30)),
+                C(pick(4)), maybe(0.2 * pick(5)), maybe(0.5 * pick(3))};
+            f.hourly.insert(pick(int(f.hourly.size()) + 1), s);
+        }
+        const int days = pick(14);
+        for (int d = 0; d < days; ++d) {
+            const QDateTime date =
+                pick(30) == 0 ? QDateTime() : start.addSecs(d * 86400 + (pick(48) - 24) * 1800);
+            f.daily.append({date, double(10 + pick(4)), double(pick(3)), C(pick(4)), maybe(0.1 * pick(5)),
+                            pick(2) ? std::optional(date.addSecs(-pick(20000))) : std::nullopt,
+                            pick(2) ? std::optional(date.addSecs(pick(20000))) : std::nullopt});
+        }
+        out.append(f);
+    }
+    return out;
 }
 
 } // namespace
@@ -261,6 +407,19 @@ private Q_SLOTS:
         const DailyForecast india = ConsensusEngine::blendedDaily({a, b}, kolkata).first();
         QCOMPARE(india.highC, 10.0);
         QCOMPARE(india.sunrise, evening.addSecs(-100));
+    }
+
+    void indexedBlendsEqualThePlainOnes() {
+        QRandomGenerator random(1111);
+        const char* zones[] = {
+            "UTC",          "Asia/Kathmandu", "America/St_Johns", "Australia/Lord_Howe", "Pacific/Chatham",
+            "Europe/Berlin"};
+        for (int round = 0; round < 300; ++round) {
+            const QList<ProviderForecast> forecasts = randomForecasts(random);
+            const LocalCalendar calendar(QTimeZone(zones[round % 6]), QLocale::c());
+            QCOMPARE(ConsensusEngine::blendedHourly(forecasts), referenceHourly(forecasts));
+            QCOMPARE(ConsensusEngine::blendedDaily(forecasts, calendar), referenceDaily(forecasts, calendar));
+        }
     }
 
     void currentPrecipitationFallsBackToTheNearestHour() {

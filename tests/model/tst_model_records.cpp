@@ -7,7 +7,9 @@
 #include "UUIDText.h"
 #include "WeatherSettings.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cmath>
 #include <limits>
@@ -359,6 +361,32 @@ private Q_SLOTS:
         QCOMPARE(iso8601::parseInternet(u"2025-01-20T12:00:00.999999Z")->time().msec(), 0);
         QCOMPARE(iso8601::parseInternet(u"2025-01-20T12:00Z"), kNoon);
         QVERIFY(!iso8601::parseInternet(u"2025-01-20T12:00"));
+    }
+
+    void iso8601AgreesWithQtAcrossTheCalendar() {
+        // The writer and the strict reader do their own calendar arithmetic; Qt's ISO form is the reference.
+        QRandomGenerator random(23);
+        const qint64 first = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        const qint64 last =
+            QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC).toMSecsSinceEpoch();
+        QList<qint64> instants{first, last, -1, 0, 999, -86'400'000, 951'782'400'000 /* 2000-02-29 */};
+        for (int i = 0; i < 3000; ++i)
+            instants.append(first + qint64(random.generateDouble() * double(last - first)));
+        const QTimeZone zones[] = {QTimeZone("Asia/Kathmandu"), QTimeZone("America/St_Johns"),
+                                   QTimeZone(-3 * 3600 - 1800)};
+        for (const qint64 msecs : std::as_const(instants)) {
+            const QDateTime utc = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+            const QString expected = iso8601::wholeSeconds(utc).toString(Qt::ISODate);
+            QCOMPARE(iso8601::format(utc), expected);
+            QCOMPARE(iso8601::format(utc.toTimeZone(zones[msecs & 1 ? 0 : 1])), expected);
+            QCOMPARE(iso8601::format(utc.toTimeZone(zones[2])), expected);
+            const auto back = iso8601::parse(expected);
+            QVERIFY2(back, qPrintable(expected));
+            QCOMPARE(*back, iso8601::wholeSeconds(utc));
+            QCOMPARE(back->timeSpec(), Qt::UTC);
+        }
+        QCOMPARE(iso8601::format(QDateTime::fromMSecsSinceEpoch(first - 1, Qt::UTC)), QString());
+        QCOMPARE(iso8601::format(QDateTime::fromMSecsSinceEpoch(last + 1, Qt::UTC)), QString());
     }
 
     void uuidTextIsCanonical() {

@@ -1,14 +1,21 @@
 // The road of a save to the widgets: the store persists, the host hears it on the session bus or sees the
-// snapshot's folder change, and each runner reads the new snapshot once. Also the host's placement file.
+// snapshot's folder change, and each runner reads the new snapshot once; the host's feed reads it once for
+// all of them, off the GUI thread. Also the host's placement file.
 #include "../store/StoreHarness.h"
 #include "NimbraWidgetBundle.h"
+#include "SnapshotFeed.h"
 #include "TimelineRunner.h"
 #include "WeatherWidgetProvider.h"
 #include "WidgetPlacements.h"
 #include "WidgetReloadListener.h"
 
 #include <QDBusConnection>
+#include <QSemaphore>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
 
 using namespace nimbra;
 using namespace nimbra::storetest;
@@ -141,6 +148,64 @@ private Q_SLOTS:
         other.close();
         QTest::qWait(500);
         QCOMPARE(host.reads(), reads);
+    }
+
+    void oneReadOffTheGuiThreadServesEveryKind() {
+        StoreHarness harness;
+        harness.save(payloadShowing(20));
+        std::atomic<int> reads = 0;
+        std::atomic<int> readsOnGuiThread = 0;
+        std::atomic<bool> gated = false;
+        QSemaphore gate;
+        SnapshotFeed feed([&, file = harness.file] {
+            if (gated)
+                gate.acquire();
+            ++reads;
+            if (QThread::currentThread() == QCoreApplication::instance()->thread())
+                ++readsOnGuiThread;
+            return WeatherCache(file).load();
+        });
+        QList<QStringList> announced;
+        QObject::connect(&feed, &SnapshotFeed::loaded, [&](const QStringList& kinds) {
+            QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
+            announced.append(kinds);
+        });
+        feed.request(widgetKinds());
+        QTRY_COMPARE(announced.size(), 1);
+        QCOMPARE(announced[0], widgetKinds());
+        QCOMPARE(reads, 1);
+        QCOMPARE(readsOnGuiThread, 0);
+        QCOMPARE(feed.payload().settings.refreshIntervalMinutes, 20);
+
+        // Saves that come in during a read are gathered into one more read, which sees the last file.
+        gated = true;
+        feed.request({QStringLiteral("NimbraHourlyWidget")});
+        harness.save(payloadShowing(50));
+        for (const QString& kind : widgetKinds())
+            feed.request({kind});
+        gate.release(2);
+        QTRY_COMPARE(announced.size(), 3);
+        QCOMPARE(announced[1], QStringList{QStringLiteral("NimbraHourlyWidget")});
+        const QStringList kinds = widgetKinds();
+        QCOMPARE(QSet<QString>(announced[2].begin(), announced[2].end()),
+                 QSet<QString>(kinds.begin(), kinds.end()));
+        QCOMPARE(reads, 3);
+        QCOMPARE(feed.payload().settings.refreshIntervalMinutes, 50);
+        QCOMPARE(readsOnGuiThread, 0);
+    }
+
+    void aFeedGoneDuringARead() {
+        // The worker still delivers to the feed after the read; the feed waits for it instead of vanishing.
+        QSemaphore started;
+        auto feed = std::make_unique<SnapshotFeed>([&] {
+            started.release();
+            QThread::msleep(100);
+            return CachedWeatherPayload{};
+        });
+        feed->request(widgetKinds());
+        started.acquire();
+        feed.reset();
+        QCoreApplication::processEvents();
     }
 
     void placementsSurviveARestart() {
