@@ -170,9 +170,9 @@ private Q_SLOTS:
             QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
             announced.append(kinds);
         });
-        feed.request(widgetKinds());
+        feed.request(NimbraWidgetBundle::kinds());
         QTRY_COMPARE(announced.size(), 1);
-        QCOMPARE(announced[0], widgetKinds());
+        QCOMPARE(announced[0], NimbraWidgetBundle::kinds());
         QCOMPARE(reads, 1);
         QCOMPARE(readsOnGuiThread, 0);
         QCOMPARE(feed.payload().settings.refreshIntervalMinutes, 20);
@@ -181,12 +181,12 @@ private Q_SLOTS:
         gated = true;
         feed.request({QStringLiteral("NimbraHourlyWidget")});
         harness.save(payloadShowing(50));
-        for (const QString& kind : widgetKinds())
+        for (const QString& kind : NimbraWidgetBundle::kinds())
             feed.request({kind});
         gate.release(2);
         QTRY_COMPARE(announced.size(), 3);
         QCOMPARE(announced[1], QStringList{QStringLiteral("NimbraHourlyWidget")});
-        const QStringList kinds = widgetKinds();
+        const QStringList kinds = NimbraWidgetBundle::kinds();
         QCOMPARE(QSet<QString>(announced[2].begin(), announced[2].end()),
                  QSet<QString>(kinds.begin(), kinds.end()));
         QCOMPARE(reads, 3);
@@ -202,7 +202,7 @@ private Q_SLOTS:
             QThread::msleep(100);
             return CachedWeatherPayload{};
         });
-        feed->request(widgetKinds());
+        feed->request(NimbraWidgetBundle::kinds());
         started.acquire();
         feed.reset();
         QCoreApplication::processEvents();
