@@ -2,17 +2,32 @@
 
 #include "NimbraWidgetBundle.h"
 
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace nimbra {
 namespace {
+
+Q_LOGGING_CATEGORY(placementsLog, NIMBRA_APP_IDENTIFIER ".Widgets")
 
 const QString arrayKey = QStringLiteral("placements");
 const QString kindKey = QStringLiteral("kind");
 const QString familyKey = QStringLiteral("family");
 const QString xKey = QStringLiteral("x");
 const QString yKey = QStringLiteral("y");
+
+// X11 window positions are 16-bit: a stored value beyond that is on no screen, and bringing it into this
+// range keeps the host's geometry arithmetic (a rectangle's centre) from overflowing. A position on a screen
+// that is merely unplugged stays as it was.
+constexpr int coordinateLimit = 32767;
+
+int screenCoordinate(const QVariant& value) {
+    return std::clamp(value.toInt(), -coordinateLimit - 1, coordinateLimit);
+}
 
 } // namespace
 
@@ -42,7 +57,12 @@ QList<WidgetPlacement> WidgetPlacements::load(QPoint firstPosition) const {
     if (!settings.contains(arrayKey + QStringLiteral("/size")))
         return {firstPlacement(firstPosition)};
     QList<WidgetPlacement> placements;
-    const int count = settings.beginReadArray(arrayKey);
+    int count = settings.beginReadArray(arrayKey);
+    if (count > maximumCount) {
+        qCWarning(placementsLog, "%s lists %d widgets; only the first %d are shown.",
+                  qUtf8Printable(QFileInfo(m_filePath).fileName()), count, maximumCount);
+        count = maximumCount;
+    }
     for (int i = 0; i < count; ++i) {
         settings.setArrayIndex(i);
         const WidgetDescriptor* descriptor = NimbraWidgetBundle::widget(settings.value(kindKey).toString());
@@ -53,7 +73,8 @@ QList<WidgetPlacement> WidgetPlacements::load(QPoint firstPosition) const {
         if (!descriptor->supports(family))
             family = descriptor->families.constFirst();
         placements.append(
-            {descriptor->kind, family, QPoint(settings.value(xKey).toInt(), settings.value(yKey).toInt())});
+            {descriptor->kind, family,
+             QPoint(screenCoordinate(settings.value(xKey)), screenCoordinate(settings.value(yKey)))});
     }
     settings.endArray();
     return placements;

@@ -39,6 +39,17 @@ protected:
     }
 };
 
+// A row's line, at least the row height tall. The height is the layout's own minimum, not the row's: a
+// fixed minimum on the row would replace what its content needs, and a long list would squeeze its rows to
+// that height instead of scrolling.
+QHBoxLayout* rowLine(QWidget* row) {
+    auto* line = new QHBoxLayout(row);
+    constexpr int margin = 2;
+    line->setContentsMargins(0, margin, 0, margin);
+    line->addStrut(settingsstyle::rowHeight - 2 * margin);
+    return line;
+}
+
 } // namespace
 
 SettingsSection::SettingsSection(const QString& title, QWidget* parent) : QWidget(parent) {
@@ -59,9 +70,7 @@ SettingsSection::SettingsSection(const QString& title, QWidget* parent) : QWidge
 
 FitLabel* SettingsSection::addRow(const QString& label, QWidget* control) {
     auto* row = new QWidget;
-    row->setMinimumHeight(settingsstyle::rowHeight);
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 2, 0, 2);
+    auto* line = rowLine(row);
     line->setSpacing(10);
     auto* title = new FitLabel(label, settingsstyle::row);
     line->addWidget(title);
@@ -73,10 +82,7 @@ FitLabel* SettingsSection::addRow(const QString& label, QWidget* control) {
 
 void SettingsSection::addRow(QWidget* content) {
     auto* row = new QWidget;
-    row->setMinimumHeight(settingsstyle::rowHeight);
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 2, 0, 2);
-    line->addWidget(content);
+    rowLine(row)->addWidget(content);
     m_rows->addWidget(row);
 }
 

@@ -2,6 +2,8 @@
 
 #include "HTTPSession.h"
 
+#include <QTimer>
+
 namespace nimbra {
 
 namespace {
@@ -22,8 +24,17 @@ QCoro::Task<UpdateCheckResult> Updater::check(QString version, QString build) {
     QNetworkRequest request(m_feedURL);
     request.setRawHeader(QByteArrayLiteral("User-Agent"),
                          QStringLiteral("nimbra/%1 (%2)").arg(version, build).toUtf8());
+    // The transfer time-out only notices silence: a feed sending a byte now and then is stopped by this.
+    const CancellationToken stop = makeCancellation();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, stop.get(), &Cancellation::cancel);
+    deadline.start(m_timeLimit);
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(m_timeLimit).count();
     // Only the copies in this frame are used after the wait: the updater may be gone by then.
-    const HTTPResponse response = co_await m_session->get(request, {}, timeout);
+    const HTTPResponse response = co_await m_session->get(request, stop, m_timeLimit);
+    if (response.cancelled)
+        co_return failure(QStringLiteral("The update feed did not answer within %1 seconds.").arg(seconds));
     co_return resultFrom(response, version, build);
 }
 

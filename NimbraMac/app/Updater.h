@@ -32,15 +32,18 @@ struct UpdateCheckResult {
 class Updater : public QObject {
     Q_OBJECT
 public:
+    // The whole check's bound, however slowly the feed trickles in.
     static constexpr std::chrono::milliseconds timeout{20'000};
 
     explicit Updater(QUrl feedURL, QObject* parent = nullptr);
     ~Updater() override;
 
     const QUrl& feedURL() const { return m_feedURL; }
+    // `timeout` unless set (tests shorten it).
+    void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit = limit; }
 
     // Fetches the feed and weighs it against the running version and build. Never throws; failures are
-    // results.
+    // results. Ends within the time limit.
     QCoro::Task<UpdateCheckResult> check(QString version, QString build);
 
     // The feed's answer weighed against the running version and build.
@@ -51,6 +54,7 @@ public:
 private:
     QUrl m_feedURL;
     HTTPSession* m_session;
+    std::chrono::milliseconds m_timeLimit = timeout;
 };
 
 } // namespace nimbra

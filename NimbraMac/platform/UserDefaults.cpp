@@ -1,8 +1,30 @@
 #include "UserDefaults.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace nimbra {
+namespace {
+
+// The file holds the install identifier, so only its owner may read it. QSettings replaces the file keeping
+// the permissions it finds: a file made private here (or made by an older version and tightened here) stays
+// private.
+void keepPrivate(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QFile file(path);
+    if (file.exists()) {
+        file.setPermissions(ownerOnly);
+        return;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly);
+}
+
+} // namespace
 
 std::shared_ptr<UserDefaults> UserDefaults::standard() {
     return std::make_shared<SettingsUserDefaults>(std::make_unique<QSettings>(
@@ -10,7 +32,9 @@ std::shared_ptr<UserDefaults> UserDefaults::standard() {
 }
 
 SettingsUserDefaults::SettingsUserDefaults(std::unique_ptr<QSettings> settings)
-    : m_settings(std::move(settings)) {}
+    : m_settings(std::move(settings)) {
+    keepPrivate(m_settings->fileName());
+}
 
 SettingsUserDefaults::~SettingsUserDefaults() = default;
 

@@ -24,6 +24,7 @@ public:
     static std::shared_ptr<UserDefaults> standard();
 };
 
+// Over a QSettings file that only its owner can read or write.
 class SettingsUserDefaults final : public UserDefaults {
 public:
     explicit SettingsUserDefaults(std::unique_ptr<QSettings> settings);

@@ -66,14 +66,7 @@ public:
     QHash<Key, Value> dictionary(const QJsonObject& root, QStringView name, ReadKey readKey,
                                  ReadValue readValue) {
         QHash<Key, Value> out;
-        const auto present = json::optional(root, name);
-        if (!present)
-            return out;
-        if (!present->isArray()) {
-            drop(name.toString(), QStringLiteral("not an array"));
-            return out;
-        }
-        const QJsonArray array = present->toArray();
+        const QJsonArray array = arrayAt(root, name);
         if (array.size() % 2 != 0) {
             drop(name.toString(), QStringLiteral("odd number of elements"));
             return out;
@@ -93,7 +86,33 @@ public:
         return out;
     }
 
+    // Reads an array element by element; a malformed element is dropped alone.
+    template <typename Read> auto list(const QJsonObject& root, QStringView name, Read read) {
+        QList<decltype(read(QJsonValue()))> out;
+        const QJsonArray array = arrayAt(root, name);
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            try {
+                out.append(read(array.at(i)));
+            } catch (const DecodingError& e) {
+                drop(QStringLiteral("%1[%2]").arg(name).arg(i), e.message());
+            }
+        }
+        return out;
+    }
+
 private:
+    // The array under `name`; empty when absent, or (noted) when not an array.
+    QJsonArray arrayAt(const QJsonObject& root, QStringView name) {
+        const auto present = json::optional(root, name);
+        if (!present)
+            return {};
+        if (!present->isArray()) {
+            drop(name.toString(), QStringLiteral("not an array"));
+            return {};
+        }
+        return present->toArray();
+    }
+
     QStringList* m_dropped;
 };
 
@@ -142,6 +161,9 @@ QJsonObject CachedWeatherPayload::toJson() const {
              accuracyScores, u"accuracyScores", [](WeatherProviderKind k) { return rawValue(k); },
              [](const QString&, const ProviderAccuracyScore& s) { return s.toJson(); })},
     };
+    if (!deletedLocations.isEmpty())
+        o.insert(QStringLiteral("deletedLocations"),
+                 json::array(deletedLocations, [](const LocationDeletion& d) { return d.toJson(); }));
     if (selectedForecast) {
         if (const auto encoded =
                 encodedEntry(QStringLiteral("selectedForecast"), [&] { return selectedForecast->toJson(); }))
@@ -179,6 +201,7 @@ CachedWeatherPayload CachedWeatherPayload::fromJson(const QJsonValue& value, QSt
         o, u"providerForecasts", readUUIDKey, readProviderForecastList);
     payload.accuracyScores = salvage.dictionary<WeatherProviderKind, ProviderAccuracyScore>(
         o, u"accuracyScores", readProviderKey, ProviderAccuracyScore::fromJson);
+    payload.deletedLocations = salvage.list(o, u"deletedLocations", LocationDeletion::fromJson);
     return payload;
 }
 

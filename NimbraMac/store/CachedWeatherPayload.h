@@ -2,6 +2,7 @@
 
 #include "ConsensusForecast.h"
 #include "JsonCodec.h"
+#include "LocationDeletion.h"
 #include "ProviderAccuracyScore.h"
 #include "ProviderForecast.h"
 #include "ProviderWeighting.h"
@@ -29,6 +30,9 @@ struct CachedWeatherPayload {
     ForecastsByLocation forecasts;
     ProviderForecastsByLocation providerForecasts;
     AccuracyScores accuracyScores;
+    // Places deleted here, newest first, until a newer copy of one shows up. Written only when there are
+    // any, so a file without them is the same file as before.
+    QList<LocationDeletion> deletedLocations;
 
     bool operator==(const CachedWeatherPayload&) const = default;
 

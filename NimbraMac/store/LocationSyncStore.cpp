@@ -58,7 +58,9 @@ CachedWeatherPayload LocationSyncStore::merge(const CachedWeatherPayload& local,
     for (qsizetype i = 0; i < places.size(); ++i)
         indexByID.insert(places[i].id, i);
     for (const WeatherLocation& theirs : remote->locations) {
-        if (theirs.isCurrentLocation)
+        // Deleted here after that copy was made: the mirror write after the deletion failed or never ran.
+        if (theirs.isCurrentLocation ||
+            LocationDeletion::supersedes(local.deletedLocations, theirs.id, theirs.updatedAt))
             continue;
         const auto held = indexByID.constFind(theirs.id);
         if (held == indexByID.constEnd()) {

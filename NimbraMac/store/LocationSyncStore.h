@@ -30,7 +30,8 @@ public:
     // equal date keeps the local one), current-location entry first and the rest ordered by name as a file
     // browser orders them; the remote selection is used only when the local one is absent. Everything else
     // stays local. Another machine's current-location entry is never taken: it is that machine's position,
-    // not this one's.
+    // not this one's. A remote place the local snapshot records as deleted at or after the remote copy's
+    // `updatedAt` stays deleted.
     static CachedWeatherPayload merge(const CachedWeatherPayload& local,
                                       const std::optional<CachedWeatherPayload>& remote,
                                       const QLocale& locale = QLocale::system());

@@ -119,6 +119,7 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     keepOnly(m_forecasts, validIDs);
     keepOnly(m_providerForecasts, validIDs);
     m_accuracyScores = tidied.accuracyScores;
+    m_deletedLocations = tidied.deletedLocations;
 
     if (m_forecasts.isEmpty()) {
         const WeatherLocation& first = m_locations.first();
@@ -177,7 +178,15 @@ QList<WeatherLocation> WeatherStore::savedLocations() const {
 }
 
 CachedWeatherPayload WeatherStore::snapshot() const {
-    return {m_locations, m_settings, selectedForecast(), m_forecasts, m_providerForecasts, m_accuracyScores};
+    return {m_locations,         m_settings,       selectedForecast(), m_forecasts,
+            m_providerForecasts, m_accuracyScores, deletedLocations()};
+}
+
+QList<LocationDeletion> WeatherStore::deletedLocations() const {
+    // A place added again (or brought back by a newer copy) is no longer deleted.
+    QList<LocationDeletion> records = m_deletedLocations;
+    records.removeIf([this](const LocationDeletion& r) { return isListed(r.id); });
+    return records;
 }
 
 void WeatherStore::persist() {
@@ -198,11 +207,24 @@ void WeatherStore::persist(const QByteArray& onDisk) {
     }
     setSaveError(m_snapshotSaveError, std::nullopt);
     if (m_settings.useICloudSync)
-        m_syncStore->saveEncoded(written);
+        noteMirrorWrite(m_syncStore->saveEncoded(written));
     reloadWidgetTimelines(*m_environment.widgetCenter);
     // The delayed reload holds the widget centre, not the store, which may be gone by then.
     QTimer::singleShot(m_environment.widgetReloadDelay,
                        [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+}
+
+void WeatherStore::noteMirrorWrite(bool written) {
+    // The change is kept in the snapshot, deletions included, so the next start does not undo it; only the
+    // other computers miss it until a later write reaches the folder.
+    if (written) {
+        if (m_lastError == mirrorSaveErrorText)
+            setLastError(std::nullopt);
+        setSaveError(m_snapshotSaveError, std::nullopt);
+        return;
+    }
+    setLastError(mirrorSaveErrorText);
+    setSaveError(m_snapshotSaveError, mirrorSaveErrorText);
 }
 
 bool WeatherStore::setAsideUnreadableSnapshot() {
@@ -359,8 +381,15 @@ void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderF
 
 void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const DeduplicatedLocations& merges) {
     Q_EMIT objectWillChange();
+    const QSet<QUuid> ids = idsOf(list);
+    QList<QUuid> gone;
+    for (const WeatherLocation& l : std::as_const(m_locations)) {
+        if (!l.isCurrentLocation && !ids.contains(l.id))
+            gone.append(l.id);
+    }
+    if (!gone.isEmpty())
+        m_deletedLocations = LocationDeletion::recorded(m_deletedLocations, gone, now());
     m_locations = list;
-    const QSet<QUuid> ids = idsOf(m_locations);
     keepOnly(m_forecasts, ids);
     keepOnly(m_providerForecasts, ids);
     const auto& selection = m_settings.menuBarLocationID;

@@ -73,6 +73,9 @@ public:
         QStringLiteral("Refresh failed; showing the last available forecast.");
     static inline const QString noCurrentWeatherMessage = QStringLiteral("No current weather returned.");
     static inline const QString providerUnavailableMessage = QStringLiteral("Provider is unavailable.");
+    static inline const QString mirrorSaveErrorText =
+        QStringLiteral("Your places could not be written to the sync folder, so your other computers do not "
+                       "see this change yet. It is kept on this computer.");
     static inline const QStringList widgetKinds = {QStringLiteral("NimbraCurrentWidget"),
                                                    QStringLiteral("NimbraHourlyWidget"),
                                                    QStringLiteral("NimbraTenDayWidget")};
@@ -116,6 +119,8 @@ public:
     }
     // Read from the snapshot, handed to refreshes and written back; not published.
     const AccuracyScores& accuracyScores() const { return m_accuracyScores; }
+    // The places deleted here that are not listed again; read from the snapshot and written back.
+    QList<LocationDeletion> deletedLocations() const;
 
     // Derived on every read.
     std::optional<WeatherLocation> currentLocation() const;
@@ -172,7 +177,8 @@ public:
     WeatherLocation validationLocation() const;
 
     // Writes the snapshot file, the mirror when sync is on, and asks the widgets to reload at once and again
-    // after a delay. A failed file write becomes lastError() and saveError() and skips the rest.
+    // after a delay. A failed file write becomes lastError() and saveError() and skips the rest; so does a
+    // failed mirror write, after the snapshot (which keeps the change) was written.
     void persist();
     // Gives a listed location without a forecast the placeholder forecast and an empty provider list, and
     // persists; otherwise does nothing.
@@ -217,6 +223,9 @@ private:
     bool setAsideUnreadableSnapshot();
     // As persist(), skipping the file write when the snapshot encodes to `onDisk`.
     void persist(const QByteArray& onDisk);
+    // The result of writing the mirror while sync is on: a failure becomes lastError() and saveError(), a
+    // success clears the latter.
+    void noteMirrorWrite(bool written);
 
     // Publishing helpers, each announcing the change first.
     void setLastError(std::optional<QString> text);
@@ -262,6 +271,8 @@ private:
     mutable std::optional<WeatherProviderCredentials> m_providerCredentials;
     QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
     AccuracyScores m_accuracyScores;
+    // Places deleted here, so that an older copy in the mirror does not bring them back.
+    QList<LocationDeletion> m_deletedLocations;
     // Counts the key checks started per kind: only the latest one's answer may set the badge.
     QHash<WeatherProviderKind, quint64> m_keyCheckGenerations;
 

@@ -30,7 +30,11 @@ void WeatherHeroView::build() {
     // Row 1: the place and its region.
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(8);
-    auto* title = new FitLabel(vm.title, vm.titleStyle, HeroViewModel::titleMinimumScale);
+    m_title = new FitLabel(vm.title, vm.titleStyle, HeroViewModel::titleMinimumScale);
+    FitLabel* title = m_title;
+    // A place's name is as long as its people made it: past its smallest scale it is cut, and the card keeps
+    // the popover's width. The region (a country or a state) keeps its own smallest scale.
+    title->setMinimumWidth(1);
     titleRow->addWidget(title);
     if (vm.region) {
         auto* region = new FitLabel(*vm.region, vm.regionStyle, HeroViewModel::regionMinimumScale);

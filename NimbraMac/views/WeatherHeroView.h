@@ -26,12 +26,14 @@ public:
     const HeroViewModel& model() const { return m_model; }
     WeatherConditionIcon* icon() const { return m_icon; }
     WeatherContextMetricStrip* metricStrip() const { return m_strip; }
+    FitLabel* titleLabel() const { return m_title; }
     FitLabel* temperatureLabel() const { return m_temperature; }
 
 private:
     void build();
 
     HeroViewModel m_model;
+    FitLabel* m_title = nullptr;
     WeatherConditionIcon* m_icon = nullptr;
     WeatherContextMetricStrip* m_strip = nullptr;
     FitLabel* m_temperature = nullptr;

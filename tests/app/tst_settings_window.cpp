@@ -305,6 +305,31 @@ private Q_SLOTS:
         QCOMPARE(tab->statusLineText(), QStringLiteral("The network connection was lost."));
     }
 
+    // A hundred places: every row keeps its height (the current-location row its detail line) and the tab
+    // scrolls.
+    void manyPlacesScroll() {
+        CachedWeatherPayload payload = payloadWithPlaces();
+        for (int i = 10; i < 110; ++i)
+            payload.locations.append(place(i, QStringLiteral("Place %1").arg(i), i % 80, i,
+                                           QStringLiteral("Region %1, Country").arg(i)));
+        SettingsHarness h(payload);
+        Window w(h);
+        w.root->show();
+        w.view()->tabs()->setCurrentIndex(1);
+        w.settle();
+        QTest::qWait(20);
+
+        LocationsSettingsTab* tab = w.view()->locationsTab();
+        QCOMPARE(tab->savedRows().size(), 102);
+        for (MacLocationRowView* row : tab->savedRows() + QList{tab->currentRow()})
+            QVERIFY2(row->height() >= row->sizeHint().height(), qPrintable(row->row().title));
+        QVERIFY(tab->currentRow()->row().detail);
+        QVERIFY(tab->verticalScrollBar()->isVisible());
+        QVERIFY(tab->verticalScrollBar()->maximum() > 0);
+        const QStringList clipped = clippedTexts(tab->content());
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(" | "))));
+    }
+
     // A current location still at its placeholder asks to be resolved when the window opens; while it
     // resolves, "Update" waits.
     void currentLocationOnOpening() {

@@ -3,6 +3,7 @@
 #include "UserDefaults.h"
 #include "VantaTelemetry.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
@@ -361,6 +362,31 @@ private Q_SLOTS:
 
         run([](VantaTelemetry& telemetry) { QVERIFY(telemetry.isEnabled()); });
         QCOMPARE(poster->events(), QStringList{"launch"});
+    }
+
+    // The preferences file holds the install identifier: only its owner reads it, also when an older version
+    // made it readable by all.
+    void thePreferencesFileIsPrivate() {
+        QTemporaryDir dir;
+        const QString fresh = dir.filePath(QStringLiteral("config/Nimbra/Nimbra.conf"));
+        const QString older = dir.filePath(QStringLiteral("Older.conf"));
+        {
+            QSettings settings(older, QSettings::IniFormat);
+            settings.setValue(QStringLiteral("kept"), 7);
+        }
+        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QVERIFY(QFile::setPermissions(older, ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        for (const QString& file : {fresh, older}) {
+            {
+                SettingsUserDefaults defaults(std::make_unique<QSettings>(file, QSettings::IniFormat));
+                defaults.setValue(QStringLiteral("installID"), QStringLiteral("id"));
+            }
+            // Owner, group and others, leaving out the bits of whoever runs the test.
+            QCOMPARE(QFileInfo(file).permissions() & QFileDevice::Permissions(0x7077), ownerOnly);
+            QSettings reread(file, QSettings::IniFormat);
+            QCOMPARE(reread.value(QStringLiteral("installID")).toString(), QStringLiteral("id"));
+        }
+        QCOMPARE(QSettings(older, QSettings::IniFormat).value(QStringLiteral("kept")).toInt(), 7);
     }
 
     // The request as a server receives it, through the real HTTP layer.

@@ -318,6 +318,35 @@ private Q_SLOTS:
         QVERIFY(!shown.first().informativeText.contains(QString::number(gone.port())));
     }
 
+    // A feed trickling in a byte at a time never trips the transfer time-out: the whole check is bounded, and
+    // the next check starts as usual.
+    void aTricklingFeedEndsTheCheckInTime() {
+        LoopbackHTTPServer server;
+        QVERIFY(server.listen());
+        const QString path = QStringLiteral("/appcast.xml");
+        const CannedResponse upToDate = CannedResponse::text(feed(item("0.1.0", "1")));
+        server.routeSequence(path, {upToDate.trickled(std::chrono::milliseconds(20)), upToDate});
+        QList<UpdateMessage> shown;
+        UpdaterController controller(server.url(path), "0.1.0", "1",
+                                     std::make_unique<RecordingPresenter>(&shown));
+        controller.updater()->setTimeLimit(std::chrono::milliseconds(1500));
+        QSignalSpy finished(&controller, &UpdaterController::checkFinished);
+
+        controller.checkForUpdates(nullptr);
+        QVERIFY(finished.wait(8'000));
+        QVERIFY(!controller.isChecking());
+        QCOMPARE(shown,
+                 (QList<UpdateMessage>{{QStringLiteral("Could not check for updates"),
+                                        QStringLiteral("The update feed did not answer within 2 seconds."),
+                                        {}}}));
+
+        controller.checkForUpdates(nullptr);
+        QVERIFY(controller.isChecking());
+        QVERIFY(finished.wait(8'000));
+        QCOMPARE(server.requests(path).size(), 2);
+        QCOMPARE(shown.constLast().text, QStringLiteral("Nimbra is up to date"));
+    }
+
     // The controller may go while the feed is still on its way.
     void controllerGoneDuringCheck() {
         LoopbackHTTPServer server;

@@ -56,8 +56,8 @@ Fixture& fixture() {
 }
 
 CachedWeatherPayload stateOf(const WeatherStore& store) {
-    return {store.locations(), store.settings(),          store.selectedForecast(),
-            store.forecasts(), store.providerForecasts(), store.accuracyScores()};
+    return {store.locations(),         store.settings(),       store.selectedForecast(), store.forecasts(),
+            store.providerForecasts(), store.accuracyScores(), store.deletedLocations()};
 }
 
 // The state with its places in id order.

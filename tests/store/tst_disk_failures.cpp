@@ -6,10 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+
+#include <unistd.h>
 
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -102,6 +106,53 @@ private:
     void (*m_previousHandler)(int) = SIG_DFL;
 };
 
+// A folder that can be made read-only for this process: by its mode, or for root (whom modes do not stop) as
+// a small file system remounted read-only.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(QString path) : m_path(std::move(path)) {
+        QDir().mkpath(m_path);
+        if (::geteuid() == 0)
+            m_mounted = ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                "size=1m,mode=0700") == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+        else
+            QFile::setPermissions(m_path,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    // False when this process cannot be kept from writing there.
+    bool usable() const { return ::geteuid() != 0 || m_mounted; }
+    void makeReadOnly() {
+        if (m_mounted)
+            ::mount(nullptr, QFile::encodeName(m_path).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+        else
+            QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+// A store over a snapshot file and a mirror file, as the application has them.
+std::unique_ptr<WeatherStore> storeOver(StoreHarness& harness, const QString& mirrorFile) {
+    return std::make_unique<WeatherStore>(
+        std::make_shared<WeatherCache>(harness.file),
+        std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreFile>(mirrorFile)),
+        harness.location, harness.credentials(), harness.environment);
+}
+
+bool lists(const WeatherStore& store, const QUuid& id) {
+    const QList<WeatherLocation>& places = store.locations();
+    return std::any_of(places.cbegin(), places.cend(), [&](const WeatherLocation& l) { return l.id == id; });
+}
+
 void addWriterRows() {
     QTest::addColumn<Writer>("writer");
     QTest::newRow("snapshot") << Writer::snapshot;
@@ -172,6 +223,79 @@ private Q_SLOTS:
         QVERIFY(store->lastError());
         QVERIFY2(store->lastError()->contains(harness.file), qPrintable(*store->lastError()));
         QCOMPARE(testing::readFile(harness.file), before);
+    }
+
+    // A mirror folder the program may not write: the user is told, and the deletion still holds after a
+    // restart although the mirror keeps the place.
+    void refusedMirrorWriteReachesTheUserAndKeepsTheDeletion() {
+        StoreHarness harness;
+        const QString folder = harness.dir->filePath(QStringLiteral("Sync"));
+        ReadOnlyFolder sync(folder);
+        if (!sync.usable())
+            QSKIP("mounting a tmpfs needs root when running as root");
+        const QString mirrorFile = QDir(folder).filePath(QStringLiteral("mirror.json"));
+        harness.save(payloadWith(4));
+        const QUuid deleted = harness.makeStore()->savedLocations().constFirst().id;
+        {
+            const auto store = storeOver(harness, mirrorFile);
+            QVERIFY(!store->lastError());
+            sync.makeReadOnly();
+            harness.clock->advance(60);
+            store->deleteSavedLocations({0});
+            QCOMPARE(store->lastError(), std::optional(WeatherStore::mirrorSaveErrorText));
+            QCOMPARE(store->saveError(), std::optional(WeatherStore::mirrorSaveErrorText));
+        }
+        const auto restarted = storeOver(harness, mirrorFile);
+        QVERIFY(!lists(*restarted, deleted));
+        QCOMPARE(restarted->savedLocations().size(), 2);
+
+        // With sync off the mirror is not written, so nothing is reported.
+        restarted->updateSettings([](WeatherSettings& s) { s.useICloudSync = false; });
+        restarted->persist();
+        QVERIFY(!restarted->saveError());
+    }
+
+    // Kills at random moments while places are deleted one by one: every place the snapshot file lacks after
+    // the kill (a deletion that returned, or one killed between the snapshot and the mirror write) is still
+    // gone at the next start. NIMBRA_DELETION_TRIALS sets the number of trials.
+    void deletionsSurviveAKillAtAnyMoment() {
+        const int trials = qEnvironmentVariableIsSet("NIMBRA_DELETION_TRIALS")
+                               ? qEnvironmentVariableIntValue("NIMBRA_DELETION_TRIALS")
+                               : 6;
+        const CachedWeatherPayload start = payloadWith(40, 1, 2);
+        int deletions = 0;
+        int survived = 0;
+        for (int trial = 0; trial < trials; ++trial) {
+            StoreHarness harness;
+            const QString mirrorFile = harness.dir->filePath(QStringLiteral("Sync/mirror.json"));
+            harness.save(start);
+            QVERIFY(LocationSyncStore(std::make_shared<UbiquitousKeyValueStoreFile>(mirrorFile)).save(start));
+
+            QProcess deleter;
+            deleter.start(QStringLiteral(NIMBRA_STORE_DELETER), {harness.file, mirrorFile});
+            QVERIFY(deleter.waitForReadyRead(20000));
+            QTest::qWait(int(QRandomGenerator::global()->bounded(5, 600)));
+            deleter.kill();
+            QVERIFY(deleter.waitForFinished(5000));
+            const QList<QByteArray> lines = deleter.readAllStandardOutput().split('\n');
+            QCOMPARE(lines.constFirst(), QByteArray("ready"));
+
+            QSet<QUuid> deleted;
+            for (const WeatherLocation& l : start.locations)
+                deleted.insert(l.id);
+            for (const WeatherLocation& l : WeatherCache(harness.file).load().locations)
+                deleted.remove(l.id);
+            for (const QByteArray& line : lines.mid(1)) {
+                if (!line.isEmpty())
+                    QVERIFY(deleted.contains(QUuid::fromString(QString::fromLatin1(line))));
+            }
+            const auto restarted = storeOver(harness, mirrorFile);
+            for (const QUuid& id : std::as_const(deleted))
+                survived += !lists(*restarted, id);
+            deletions += int(deleted.size());
+        }
+        qInfo("%d trials: %d of %d deletions survived", trials, survived, deletions);
+        QCOMPARE(survived, deletions);
     }
 };
 

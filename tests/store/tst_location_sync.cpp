@@ -2,6 +2,8 @@
 #include "StoreTestData.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +75,55 @@ private Q_SLOTS:
 
         local.settings.menuBarLocationID.reset();
         QCOMPARE(LocationSyncStore::merge(local, remote).settings.menuBarLocationID, std::optional(idFor(3)));
+    }
+
+    // A place deleted here stays deleted when the mirror's copy is not newer than the deletion; a copy
+    // changed later (on another machine) comes back.
+    void mergeRespectsDeletionsNewerThanTheMirrorsCopy() {
+        CachedWeatherPayload local = withPlaces({currentPlace(1), place(3, "Berlin", 52.5, 13.4)});
+        local.deletedLocations = {{idFor(4), kNoon.addSecs(60)}, {idFor(5), kNoon}};
+        const CachedWeatherPayload remote =
+            withPlaces({place(3, "Berlin", 52.5, 13.4), place(4, "Oslo", 59.9, 10.7, "Norway", false, kNoon),
+                        place(5, "Paris", 48.85, 2.35), place(6, "Rome", 41.9, 12.5, "Italy", false, kNoon),
+                        place(4, "Oslo", 59.9, 10.7, "Norway", false, kNoon.addSecs(60))});
+        QCOMPARE(namesOf(LocationSyncStore::merge(local, remote).locations),
+                 (QStringList{"Leeds", "Berlin", "Rome"}));
+        CachedWeatherPayload changedLater = remote;
+        changedLater.locations[1].updatedAt = kNoon.addSecs(61);
+        changedLater.locations.removeLast();
+        QCOMPARE(namesOf(LocationSyncStore::merge(local, changedLater).locations),
+                 (QStringList{"Leeds", "Berlin", "Oslo", "Rome"}));
+    }
+
+    // The records travel in the snapshot's own bytes: a file without them reads as before and is written as
+    // before, and a malformed record is dropped alone.
+    void deletionRecordsKeepOlderFilesReadable() {
+        const CachedWeatherPayload plain = payloadWith(2);
+        QVERIFY(!plain.encoded().value->contains("deletedLocations"));
+        CachedWeatherPayload withDeletions = plain;
+        withDeletions.deletedLocations = {{idFor(8), kNoon.addSecs(5)}, {idFor(9), kNoon}};
+        QCOMPARE(CachedWeatherPayload::decode(*withDeletions.encoded()).value, std::optional(withDeletions));
+
+        QJsonObject o = withDeletions.toJson();
+        QJsonArray records = o.value(u"deletedLocations").toArray();
+        records.insert(0, QJsonObject{{"id", "not an id"}, {"deletedAt", "2025-03-10T12:00:00Z"}});
+        o.insert(QStringLiteral("deletedLocations"), records);
+        QStringList dropped;
+        const auto read = CachedWeatherPayload::decode(QJsonDocument(o).toJson(), &dropped);
+        QCOMPARE(read.value->deletedLocations, withDeletions.deletedLocations);
+        QCOMPARE(dropped.size(), 1);
+
+        // Newest first, one per place, at most the limit.
+        QList<QUuid> many;
+        for (int i = 0; i < LocationDeletion::maximumCount + 5; ++i)
+            many.append(idFor(1000 + i));
+        QList<LocationDeletion> kept =
+            LocationDeletion::recorded({{idFor(9), kNoon}}, many, kNoon.addSecs(1));
+        kept = LocationDeletion::recorded(kept, {idFor(1000)}, kNoon.addSecs(2));
+        QCOMPARE(kept.size(), LocationDeletion::maximumCount);
+        QCOMPARE(kept.constFirst(), (LocationDeletion{idFor(1000), kNoon.addSecs(2)}));
+        QCOMPARE(std::count_if(kept.cbegin(), kept.cend(), [](const auto& r) { return r.id == idFor(1000); }),
+                 1);
     }
 
     void mirrorStoresTheSnapshotBytes() {

@@ -47,8 +47,8 @@ bool invariantsHold(const WeatherStore& store) {
 }
 
 CachedWeatherPayload stateOf(const WeatherStore& store) {
-    return {store.locations(), store.settings(),          store.selectedForecast(),
-            store.forecasts(), store.providerForecasts(), store.accuracyScores()};
+    return {store.locations(),         store.settings(),       store.selectedForecast(), store.forecasts(),
+            store.providerForecasts(), store.accuracyScores(), store.deletedLocations()};
 }
 
 constexpr int reloadsPerPersist = 4;
@@ -359,6 +359,31 @@ private Q_SLOTS:
         store->deleteSavedLocations({2});
         QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2", "Place 3"}));
         QVERIFY(store->forecasts().contains(idFor(2)));
+    }
+
+    // The program stopped after writing the snapshot and before writing the mirror: the next start must not
+    // take the deleted place back from the mirror. Other changes made meanwhile hold as well.
+    void aDeletionSurvivesAStopBeforeTheMirrorWrite() {
+        savePayload(payloadWith(4));
+        makeStore();
+        const QByteArray mirrorBefore = *m_mirror->data(LocationSyncStore::payloadKey);
+        {
+            const auto store = makeStore(kNoon.addDays(2));
+            store->deleteSavedLocations({1});
+            store->updateSettings([](WeatherSettings& s) { s.refreshIntervalMinutes = 45; });
+        }
+        QVERIFY(m_mirror->setData(mirrorBefore, LocationSyncStore::payloadKey));
+
+        const auto restarted = makeStore(kNoon.addDays(3));
+        QCOMPARE(namesOf(restarted->locations()), (QStringList{"Leeds", "Place 2", "Place 4"}));
+        QCOMPARE(restarted->settings().refreshIntervalMinutes, 45);
+        QCOMPARE(namesOf(LocationSyncStore(m_mirror).load()->locations), namesOf(restarted->locations()));
+        QVERIFY(!restarted->lastError());
+
+        // Added again, the place is listed and no longer recorded as deleted.
+        restarted->addLocation(place(3, QStringLiteral("Place 3"), 12, 22));
+        QCOMPARE(restarted->locations().size(), 4);
+        QVERIFY(WeatherCache(m_file).load().deletedLocations.isEmpty());
     }
 
     void persistReloadsWidgetsAtOnceAndAgainLater() {

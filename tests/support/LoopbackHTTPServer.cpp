@@ -138,6 +138,12 @@ CannedResponse CannedResponse::stalled() {
     return response;
 }
 
+CannedResponse CannedResponse::trickled(std::chrono::milliseconds interval) const {
+    CannedResponse response = *this;
+    response.byteInterval = interval;
+    return response;
+}
+
 CannedResponse CannedResponse::delayed(std::chrono::milliseconds by) const {
     CannedResponse response = *this;
     response.delay = by;
@@ -252,6 +258,19 @@ CannedResponse LoopbackHTTPServer::responseFor(const QString& path) {
     return found->at(index);
 }
 
+void LoopbackHTTPServer::trickle(QTcpSocket* socket, const QByteArray& message,
+                                 std::chrono::milliseconds interval) {
+    auto* timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, message, sent = qsizetype(0)]() mutable {
+        socket->write(message.mid(sent++, 1));
+        if (sent < message.size())
+            return;
+        timer->stop();
+        socket->disconnectFromHost();
+    });
+    timer->start(interval);
+}
+
 void LoopbackHTTPServer::answer(QTcpSocket* socket, const RecordedRequest& request) {
     const CannedResponse response = responseFor(request.path);
     if (response.stall)
@@ -267,6 +286,10 @@ void LoopbackHTTPServer::answer(QTcpSocket* socket, const RecordedRequest& reque
     head += "\r\n";
     const QByteArray sent = response.dropAfterBodyBytes ? body.left(*response.dropAfterBodyBytes) : body;
     const QPointer<QTcpSocket> target(socket);
+    if (response.byteInterval > std::chrono::milliseconds::zero()) {
+        trickle(socket, head + sent, response.byteInterval);
+        return;
+    }
     auto send = [target, message = head + sent] {
         if (!target)
             return;

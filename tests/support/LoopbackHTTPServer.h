@@ -44,12 +44,15 @@ struct CannedResponse {
     bool gzip = false;
     // Announce the whole body but close the connection after this many bytes of it.
     std::optional<qsizetype> dropAfterBodyBytes;
+    // Send the answer (head and body) one byte at a time, this far apart.
+    std::chrono::milliseconds byteInterval{0};
 
     static CannedResponse json(QByteArray body, int status = 200);
     static CannedResponse text(QByteArray body, int status = 200);
     static CannedResponse stalled();
     CannedResponse delayed(std::chrono::milliseconds by) const;
     CannedResponse compressed() const;
+    CannedResponse trickled(std::chrono::milliseconds interval) const;
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 that answers canned responses by path and records every request. Paths
@@ -88,6 +91,7 @@ private:
     void accept();
     void read(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const RecordedRequest& request);
+    void trickle(QTcpSocket* socket, const QByteArray& message, std::chrono::milliseconds interval);
     CannedResponse responseFor(const QString& path);
 
     QTcpServer* m_server;

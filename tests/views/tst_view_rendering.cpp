@@ -437,6 +437,36 @@ private Q_SLOTS:
         QApplication::setPalette(original);
     }
 
+    // The longest real place name: shrunk, then cut; the card and what is below it keep the popover's width.
+    void aLongPlaceNameNeverWidensTheHeroCard() {
+        const QDateTime now = preview::fixedNow();
+        const LocalCalendar calendar = preview::utcCalendar();
+        auto forecast = preview::fixtureForecast(now, calendar);
+        forecast.location.name = QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwllllantysiliogogogoch");
+        forecast.location.subtitle = QStringLiteral("Anglesey, Wales");
+        preview::DashboardColumn d = preview::dashboardColumn(forecast, WeatherSettings{}, now, calendar);
+        d.scroll->resize(360, 420);
+        d.scroll->setAttribute(Qt::WA_DontShowOnScreen);
+        d.scroll->show();
+        preview::settle();
+
+        QCOMPARE(d.column->width(), d.scroll->viewport()->width());
+        QVERIFY(d.hero->width() <= d.column->width() - 24);
+        FitLabel* title = d.hero->titleLabel();
+        QCOMPARE(title->text(), forecast.location.name);
+        QCOMPARE(title->currentScale(), HeroViewModel::titleMinimumScale);
+        QVERIFY(title->isTruncated());
+        const QRect heroRect = d.hero->rect();
+        for (FitLabel* label : shownLabels<FitLabel>(d.hero)) {
+            const QRect r(label->mapTo(d.hero, QPoint(0, 0)), label->size());
+            QVERIFY2(heroRect.contains(r), qPrintable(label->text()));
+            QVERIFY2(label == title || !label->isTruncated(), qPrintable(label->text()));
+        }
+        QVERIFY(d.trend->width() <= d.column->width() - 24);
+        save(grab(d.scroll), QStringLiteral("popover-360-long-place-name"));
+        delete d.scroll;
+    }
+
     void providerTextIsShownAsPlainText() {
         WeatherAlert alert;
         alert.title = QStringLiteral("<b>Flood</b> <a href=\"x\">Watch</a>");

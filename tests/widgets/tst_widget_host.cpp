@@ -7,6 +7,8 @@
 #include "WidgetWindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -158,6 +160,21 @@ private Q_SLOTS:
             for (const QRect& other : others)
                 QVERIFY2(!other.intersects(placed), "overlaps another widget");
         }
+    }
+
+    void aWidgetSavedFarOutsideAnyScreenIsShownOnThisOne() {
+        HostFiles files;
+        QFile out(files.options().placementsFile);
+        QVERIFY(QDir().mkpath(QFileInfo(out).absolutePath()));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("[placements]\n1\\kind=NimbraTenDayWidget\n1\\family=systemLarge\n1\\x=2147483600\n"
+                  "1\\y=2147483600\nsize=1\n");
+        out.close();
+        WidgetHost host(files.options());
+        host.start();
+        QCOMPARE(host.windows().size(), 1);
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
+            host.windows()[0]->geometry().center()));
     }
 
     void theBoardHoldsEveryWidget() {

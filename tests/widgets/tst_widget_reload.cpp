@@ -249,6 +249,37 @@ private Q_SLOTS:
             (QList<WidgetPlacement>{{QStringLiteral("NimbraHourlyWidget"), systemMedium, QPoint(1, 2)},
                                     {QStringLiteral("NimbraTenDayWidget"), systemMedium, QPoint(5, 6)}}));
     }
+
+    void aHostileFileIsReadWithinBounds() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("widgets.conf"));
+        const auto write = [&file](const QByteArray& text) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(text);
+        };
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        const QString tooMany = QStringLiteral("widgets.conf lists %1 widgets; only the first 64 are shown.");
+
+        // A huge count with no entries: read at once, one warning, nothing shown.
+        write("[placements]\nsize=2000000000\n");
+        QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(tooMany.arg(2000000000)));
+        QVERIFY(WidgetPlacements(file).load({}).isEmpty());
+
+        // Many valid entries: the first 64; positions out of any screen's reach are brought within it.
+        QByteArray text = "[placements]\n";
+        for (int i = 1; i <= 3000; ++i)
+            text += QByteArray::number(i) + "\\kind=NimbraCurrentWidget\n" + QByteArray::number(i) +
+                    "\\x=" + QByteArray::number(i == 1 ? 2147483600 : i) + "\n" + QByteArray::number(i) +
+                    "\\y=" + QByteArray::number(i == 1 ? -2147483600 : -9000) + "\n";
+        write(text + "size=3000\n");
+        QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(tooMany.arg(3000)));
+        const QList<WidgetPlacement> placements = WidgetPlacements(file).load({});
+        QCOMPARE(placements.size(), WidgetPlacements::maximumCount);
+        QCOMPARE(placements[0].position, QPoint(32767, -32768));
+        QCOMPARE(placements[1].position, QPoint(2, -9000));
+        QCOMPARE(placements.constLast().position, QPoint(64, -9000));
+    }
 };
 
 QTEST_GUILESS_MAIN(WidgetReloadTest)
