@@ -105,8 +105,7 @@ private:
 class ProviderAnswers {
 public:
     ProviderAnswers() {
-        m_server->route(QStringLiteral("/v1/forecast"),
-                        answer("open-meteo/forecast-288h-past-days-lac-mann-2025-01-20.json"));
+        m_server->route(QStringLiteral("/v1/forecast"), answer("open-meteo/forecast-new-york.json"));
         m_server->route(QStringLiteral("/weatherapi/locationforecast/2.0/compact"),
                         answer("met-norway/compact-new-york-2020-07-20.json"));
         m_server->route(QStringLiteral("/data/4.0/onecall/current"),
@@ -204,6 +203,14 @@ private:
     std::shared_ptr<InMemoryUserDefaults> m_defaults = std::make_shared<InMemoryUserDefaults>();
 };
 
+// Says which scenario did not end in time.
+bool ended(bool ended, const char* scenario) {
+    if (!ended)
+        std::fprintf(stderr, "%s did not end within %lld s\n", scenario,
+                     static_cast<long long>(kScenarioLimit.count() / 1000));
+    return ended;
+}
+
 // A drag of the slider, one step a frame, towards its far end.
 bool dragSlider(QSlider* slider) {
     const int direction = slider->value() < (slider->minimum() + slider->maximum()) / 2 ? 1 : -1;
@@ -236,7 +243,8 @@ std::optional<Figures> measureApplication(const Session& session) {
     f.firstTurn = double(launch.nsecsElapsed()) / 1e6;
 
     watch.start();
-    if (!turnUntil([&] { return delegate.dashboard() && !delegate.scheduler().isRunning(); }))
+    if (!ended(turnUntil([&] { return delegate.dashboard() && !delegate.scheduler().isRunning(); }),
+               "launch"))
         return std::nullopt;
     turnFor(kSettleMs);
     f.afterTurn = watch.stopMs();
@@ -245,7 +253,7 @@ std::optional<Figures> measureApplication(const Session& session) {
     turnFor(kSettleMs);
     QSlider* slider = delegate.settingsWindow()->content()->displayTab()->fontSizeSlider();
     watch.start();
-    if (!dragSlider(slider))
+    if (!ended(dragSlider(slider), "slider drag"))
         return std::nullopt;
     turnFor(kSettleMs);
     f.sliderDrag = watch.stopMs();
@@ -255,7 +263,7 @@ std::optional<Figures> measureApplication(const Session& session) {
     watch.start();
     QTimer::singleShot(0, &delegate, &AppDelegate::refreshNow);
     turnFor(1);
-    if (!turnUntil([&] { return !delegate.scheduler().isRunning(); }))
+    if (!ended(turnUntil([&] { return !delegate.scheduler().isRunning(); }), "refresh"))
         return std::nullopt;
     turnFor(kSettleMs);
     f.refresh = watch.stopMs();
@@ -291,7 +299,9 @@ std::optional<double> measureWidgetReload(const Session& session) {
         const QList<int> before = reads();
         GuiBlockWatch watch;
         watch.start();
-        QFile::rename(session.stagingFile(), WeatherCache::defaultFilePath());
+        // Over the old file, as the application's save does (QFile::rename would not replace it).
+        std::rename(QFile::encodeName(session.stagingFile()).constData(),
+                    QFile::encodeName(WeatherCache::defaultFilePath()).constData());
         const bool reread = turnUntil([&] {
             const QList<int> now = reads();
             for (qsizetype i = 0; i < now.size(); ++i) {
@@ -300,7 +310,7 @@ std::optional<double> measureWidgetReload(const Session& session) {
             }
             return true;
         });
-        if (!reread)
+        if (!ended(reread, "widget host reload"))
             return std::nullopt;
         turnFor(kSettleMs);
         longest = std::max(longest, watch.stopMs());
