@@ -1,7 +1,8 @@
 #pragma once
 
-// The largest snapshot the benchmarks measure: 20 places, each with a consensus and five provider forecasts
-// of 240 hours and 10 days; the first place is the current location and the selected one.
+// The snapshots the benchmarks measure: by default 20 places, each with a consensus and five provider
+// forecasts of 240 hours and 10 days, from a fixed start; the first place is the current location and the
+// selected one.
 #include "CachedWeatherPayload.h"
 
 #include <cmath>
@@ -13,9 +14,9 @@ inline constexpr WeatherProviderKind kKinds[] = {
     WeatherProviderKind::openMeteo, WeatherProviderKind::metNorway, WeatherProviderKind::openWeather,
     WeatherProviderKind::tomorrowIO, WeatherProviderKind::weatherKit};
 
-inline WeatherSample sample(int hour, int salt) {
+inline WeatherSample sample(int hour, int salt, const QDateTime& start = kStart) {
     WeatherSample s;
-    s.date = kStart.addSecs(qint64(hour) * 3600);
+    s.date = start.addSecs(qint64(hour) * 3600);
     s.temperatureC = 18.3 + 4.1 * std::sin(hour / 3.7 + salt);
     s.apparentTemperatureC = s.temperatureC - 0.7;
     s.humidity = 0.61 + 0.003 * (hour % 11);
@@ -27,26 +28,34 @@ inline WeatherSample sample(int hour, int salt) {
     return s;
 }
 
-inline QList<WeatherSample> hours(int salt) {
+inline QList<WeatherSample> hours(int salt, const QDateTime& start = kStart) {
     QList<WeatherSample> out;
     for (int h = 0; h < 240; ++h)
-        out.append(sample(h, salt));
+        out.append(sample(h, salt, start));
     return out;
 }
 
-inline QList<DailyForecast> days(int salt) {
+inline QList<DailyForecast> days(int salt, const QDateTime& start = kStart) {
     QList<DailyForecast> out;
     for (int d = 0; d < 10; ++d) {
-        const QDateTime day = kStart.addDays(d);
+        const QDateTime day = start.addDays(d);
         out.append({day, 22.5 + salt % 3, 11.25, WeatherCondition::cloudy, 0.35, day.addSecs(-4 * 3600),
                     day.addSecs(9 * 3600)});
     }
     return out;
 }
 
-inline CachedWeatherPayload largeSnapshot() {
+// The hour `time` falls in, where the application's forecasts start.
+inline QDateTime startOfHour(const QDateTime& time) {
+    const QDateTime utc = time.toUTC();
+    return QDateTime(utc.date(), QTime(utc.time().hour(), 0), Qt::UTC);
+}
+
+// `places` places (at least one) from `start`: a snapshot dated now looks to the application as one it just
+// saved.
+inline CachedWeatherPayload largeSnapshot(int places = 20, const QDateTime& start = kStart) {
     CachedWeatherPayload payload;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < places; ++i) {
         WeatherLocation l{QUuid::createUuid(),
                           QStringLiteral("Place %1").arg(i),
                           QStringLiteral("Region, Country"),
@@ -54,14 +63,14 @@ inline CachedWeatherPayload largeSnapshot() {
                           20.0 + i,
                           i == 0,
                           i == 0,
-                          kStart};
+                          start};
         payload.locations.append(l);
         ConsensusForecast c;
         c.location = l;
-        c.generatedAt = kStart;
-        c.current = sample(0, i);
-        c.hourly = hours(i);
-        c.daily = days(i);
+        c.generatedAt = start;
+        c.current = sample(0, i, start);
+        c.hourly = hours(i, start);
+        c.daily = days(i, start);
         c.providerCount = 5;
         c.confidence = 0.83;
         c.spread = ForecastSpread{1.4, 3.5, 0.2};
@@ -74,12 +83,12 @@ inline CachedWeatherPayload largeSnapshot() {
             ProviderForecast f;
             f.provider = kind;
             f.locationID = l.id;
-            f.issuedAt = kStart;
-            f.expiresAt = kStart.addSecs(3600);
+            f.issuedAt = start;
+            f.expiresAt = start.addSecs(3600);
             f.attribution = QStringLiteral("Weather data by ") + providers::displayName(kind);
-            f.current = sample(0, i + int(kind));
-            f.hourly = hours(i + int(kind));
-            f.daily = days(i + int(kind));
+            f.current = sample(0, i + int(kind), start);
+            f.hourly = hours(i + int(kind), start);
+            f.daily = days(i + int(kind), start);
             list.append(f);
         }
         payload.providerForecasts.insert(l.id, list);

@@ -1,7 +1,9 @@
 // Writes a snapshot built from the sample forecasts, as the application would after a refresh, so the widget
-// host can be measured and looked at without the application.
-// Usage: sample_snapshot <file> [degrees added] [hours old]
+// host can be measured and looked at without the application; or, given a number of places, the benchmarks'
+// large snapshot of that many places (five providers of 240 hours each).
+// Usage: sample_snapshot <file> [degrees added] [hours old] [places]
 #include "ConsensusEngine.h"
+#include "LargeSnapshot.h"
 #include "WeatherCache.h"
 #include "WeatherFixtures.h"
 
@@ -9,10 +11,22 @@
 
 #include <cstdio>
 
+namespace {
+
+int write(const char* file, const nimbra::CachedWeatherPayload& payload) {
+    if (const auto error = nimbra::WeatherCache(QString::fromLocal8Bit(file)).save(payload)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->description));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fputs("usage: sample_snapshot <file> [degrees added] [hours old]\n", stderr);
+        std::fputs("usage: sample_snapshot <file> [degrees added] [hours old] [places]\n", stderr);
         return 2;
     }
     using namespace nimbra;
@@ -20,6 +34,14 @@ int main(int argc, char** argv) {
     // An old snapshot makes the application refresh as it starts.
     const double hoursOld = argc > 3 ? QString::fromLocal8Bit(argv[3]).toDouble() : 0;
     const QDateTime now = QDateTime::currentDateTimeUtc().addSecs(qint64(-hoursOld * 3600));
+    if (argc > 4) {
+        const int places = QString::fromLocal8Bit(argv[4]).toInt();
+        if (places < 1) {
+            std::fputs("sample_snapshot: places must be a whole number of at least 1\n", stderr);
+            return 2;
+        }
+        return write(argv[1], benchdata::largeSnapshot(places, benchdata::startOfHour(now)));
+    }
     const WeatherLocation& home = WeatherFixtures::home();
     QList<ProviderForecast> forecasts = WeatherFixtures::providerForecasts(home, now);
     for (ProviderForecast& forecast : forecasts) {
@@ -32,9 +54,5 @@ int main(int argc, char** argv) {
     payload.locations = {home};
     payload.settings.menuBarLocationID = home.id;
     payload.forecasts.insert(home.id, ConsensusEngine::build(home, forecasts, {}, now));
-    if (const auto error = WeatherCache(QString::fromLocal8Bit(argv[1])).save(payload)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error->description));
-        return 1;
-    }
-    return 0;
+    return write(argv[1], payload);
 }
