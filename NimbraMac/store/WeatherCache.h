@@ -74,6 +74,12 @@ public:
     std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload, QByteArray* written = nullptr,
                                           const QByteArray& onDisk = {}) const;
 
+    // Writes bytes the snapshot encoder produced (holding `forecastsWritten` consensus forecasts, for the
+    // log). On any failure the previous file stays as it was.
+    std::optional<WeatherCacheError> writeEncoded(const QByteArray& bytes, qsizetype forecastsWritten) const;
+    // The error of a snapshot that has no JSON form, for `reason`.
+    static WeatherCacheError encodingError(const QString& reason);
+
     // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user, and deletes
     // all but the newest `keptUnreadableCopies` of them. Gives the new path (empty when the file is gone
     // already), or why the file could not be moved.

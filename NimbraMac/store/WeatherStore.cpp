@@ -24,6 +24,12 @@ constexpr SamplePlace samplePlaces[] = {
     {u"New York", u"New York, United States", 40.7128, -74.006},
 };
 
+QString setAsideNotice(const QString& copy) {
+    return QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
+                          "The unreadable file was kept as %1.")
+        .arg(copy);
+}
+
 bool near(const WeatherLocation& l, double latitude, double longitude) {
     constexpr double tolerance = 0.0001;
     return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
@@ -125,10 +131,14 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
         m_providerForecasts.insert(first.id, {});
     }
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
-    persist(reading.bytes);
+    m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
+    connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
+    persist();
 }
 
-WeatherStore::~WeatherStore() = default;
+WeatherStore::~WeatherStore() {
+    m_writer->waitUntilWritten();
+}
 
 void WeatherStore::setSettings(const WeatherSettings& settings) {
     Q_ASSERT(QThread::currentThread() == thread());
@@ -180,24 +190,32 @@ CachedWeatherPayload WeatherStore::snapshot() const {
 }
 
 void WeatherStore::persist() {
-    persist(QByteArray());
-}
-
-void WeatherStore::persist(const QByteArray& onDisk) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
         setSaveError(m_snapshotSaveError, m_lastError);
         return;
     }
-    QByteArray written;
-    if (const auto error = m_cache->save(snapshot(), &written, onDisk)) {
-        setLastError(error->description);
-        setSaveError(m_snapshotSaveError, error->description);
+    m_writer->submit(snapshot(), m_settings.useICloudSync);
+}
+
+void WeatherStore::flushSaves() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    m_writer->flush();
+}
+
+void WeatherStore::saveFinished(const SnapshotWriteOutcome& outcome) {
+    if (outcome.error) {
+        QString text = outcome.error->description;
+        if (m_setAsideCopy)
+            text += QLatin1Char(' ') + setAsideNotice(*m_setAsideCopy);
+        setLastError(text);
+        setSaveError(m_snapshotSaveError, text);
         return;
     }
+    m_setAsideCopy.reset();
     setSaveError(m_snapshotSaveError, std::nullopt);
-    if (m_settings.useICloudSync)
-        m_syncStore->saveEncoded(written);
+    if (outcome.mirrorSaved)
+        mirrorWriteFinished(*outcome.mirrorSaved);
     reloadWidgetTimelines(*m_environment.widgetCenter);
     // The delayed reload holds the widget centre, not the store, which may be gone by then.
     QTimer::singleShot(m_environment.widgetReloadDelay,
@@ -214,11 +232,17 @@ bool WeatherStore::setAsideUnreadableSnapshot() {
         return false;
     }
     m_unreadableSnapshotPending = false;
-    if (!moved->isEmpty())
-        setLastError(QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
-                                    "The unreadable file was kept as %1.")
-                         .arg(*moved));
+    if (!moved->isEmpty()) {
+        m_setAsideCopy = *moved;
+        setLastError(setAsideNotice(*moved));
+    }
     return true;
+}
+
+void WeatherStore::mirrorWriteFinished(bool saved) {
+    // The application keeps working without the copy.
+    if (!saved)
+        qCInfo(cacheLog, "Weather store could not write the synced mirror");
 }
 
 void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {
