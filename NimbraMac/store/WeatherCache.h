@@ -23,6 +23,8 @@ struct WeatherCacheError {
     Code code = Code::writeFailed;
     // The text shown to the user.
     QString description;
+
+    bool operator==(const WeatherCacheError&) const = default;
 };
 
 // What reading the snapshot file found.
