@@ -24,7 +24,8 @@ SnapshotWriter::~SnapshotWriter() {
 void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror) {
     {
         const std::lock_guard lock(m_mutex);
-        m_pending = Job{std::move(payload), toMirror};
+        const int saves = m_pending ? m_pending->saves + 1 : 1;
+        m_pending = Job{std::move(payload), toMirror, saves};
     }
     m_wake.notify_one();
 }
@@ -69,6 +70,7 @@ void SnapshotWriter::run() {
 
 SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
     SnapshotWriteOutcome outcome;
+    outcome.saves = job.saves;
     qsizetype forecastsWritten = 0;
     const auto bytes = m_encoder.encode(job.payload, &forecastsWritten);
     if (!bytes) {

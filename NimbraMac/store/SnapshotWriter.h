@@ -21,6 +21,8 @@ struct SnapshotWriteOutcome {
     std::optional<WeatherCacheError> error;
     // Whether the mirror took the snapshot; nothing when it was not asked to.
     std::optional<bool> mirrorSaved;
+    // How many snapshots handed over this write stands for: the latest, and those it replaced unwritten.
+    int saves = 1;
 
     bool operator==(const SnapshotWriteOutcome&) const = default;
 };
@@ -55,6 +57,7 @@ private:
     struct Job {
         CachedWeatherPayload payload;
         bool toMirror = false;
+        int saves = 1;
     };
 
     void run();

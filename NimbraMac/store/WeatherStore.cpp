@@ -216,10 +216,13 @@ void WeatherStore::saveFinished(const SnapshotWriteOutcome& outcome) {
     setSaveError(m_snapshotSaveError, std::nullopt);
     if (outcome.mirrorSaved)
         mirrorWriteFinished(*outcome.mirrorSaved);
-    reloadWidgetTimelines(*m_environment.widgetCenter);
-    // The delayed reload holds the widget centre, not the store, which may be gone by then.
-    QTimer::singleShot(m_environment.widgetReloadDelay,
-                       [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+    // Each persist asks for its reloads, also when a later state was written in its place.
+    for (int i = 0; i < outcome.saves; ++i) {
+        reloadWidgetTimelines(*m_environment.widgetCenter);
+        // The delayed reload holds the widget centre, not the store, which may be gone by then.
+        QTimer::singleShot(m_environment.widgetReloadDelay,
+                           [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+    }
 }
 
 bool WeatherStore::setAsideUnreadableSnapshot() {
