@@ -104,7 +104,7 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
     std::optional<CachedWeatherPayload> remote;
     if (reading.payload.settings.useICloudSync)
-        remote = m_syncStore->load();
+        remote = m_syncStore->loadPlaces();
     CachedWeatherPayload tidied = tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
     tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
     // The unresolved entry put first when there is none may duplicate a saved place; the next launch

@@ -78,9 +78,16 @@ private Q_SLOTS:
     void mirrorStoresTheSnapshotBytes() {
         auto memory = std::make_shared<UbiquitousKeyValueStoreInMemory>();
         const LocationSyncStore sync(memory);
-        QVERIFY(!sync.load());
+        QVERIFY(!sync.load() && !sync.loadPlaces());
         sync.save(payloadWith(2));
         QCOMPARE(sync.load(), std::optional(payloadWith(2)));
+        // What a launch merges: the places and settings alone.
+        CachedWeatherPayload places = payloadWith(2);
+        places.forecasts.clear();
+        places.providerForecasts.clear();
+        places.selectedForecast.reset();
+        places.accuracyScores.clear();
+        QCOMPARE(sync.loadPlaces(), std::optional(places));
 
         CachedWeatherPayload broken = payloadWith(2);
         broken.locations[1].latitude = std::numeric_limits<double>::infinity();
@@ -89,7 +96,9 @@ private Q_SLOTS:
         QCOMPARE(memory->synchronizeCount(), 1);
 
         memory->setData("[1, 2]", LocationSyncStore::payloadKey);
-        QVERIFY(!sync.load());
+        QVERIFY(!sync.load() && !sync.loadPlaces());
+        memory->setData(R"({"locations": [7]})", LocationSyncStore::payloadKey);
+        QVERIFY(!sync.load() && !sync.loadPlaces());
     }
 
     void fileStoreKeepsEntriesPrivateAcrossInstances() {
