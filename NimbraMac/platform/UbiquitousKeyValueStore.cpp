@@ -12,7 +12,40 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace nimbra {
+
+namespace {
+
+// A key that JSON writes as it is, between quotes.
+bool isPlain(const QString& key) {
+    return std::all_of(key.cbegin(), key.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'"' && c != u'\\';
+    });
+}
+
+// The compact JSON object of key and base64 value, as QJsonDocument writes it. The values are large (a whole
+// snapshot): written straight to bytes, they skip the Latin-1 strings and the JSON tree.
+QByteArray encodedEntries(const QHash<QString, QByteArray>& entries) {
+    QStringList keys = entries.keys();
+    if (!std::all_of(keys.cbegin(), keys.cend(), isPlain)) {
+        QJsonObject object;
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            object.insert(it.key(), QString::fromLatin1(it->toBase64()));
+        return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    }
+    std::sort(keys.begin(), keys.end());
+    QByteArray out("{");
+    for (const QString& key : std::as_const(keys)) {
+        if (out.size() > 1)
+            out += ',';
+        out += '"' + key.toLatin1() + "\":\"" + entries.value(key).toBase64() + '"';
+    }
+    return out + '}';
+}
+
+} // namespace
 
 std::shared_ptr<UbiquitousKeyValueStore> UbiquitousKeyValueStore::makeDefault() {
     return std::make_shared<UbiquitousKeyValueStoreFile>(UbiquitousKeyValueStoreFile::defaultFilePath());
@@ -83,11 +116,7 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
         return true;
     QHash<QString, QByteArray> updated = entries();
     updated.insert(key, value);
-    QJsonObject object;
-    for (auto it = updated.cbegin(); it != updated.cend(); ++it)
-        object.insert(it.key(), QString::fromLatin1(it->toBase64()));
-
-    const QByteArray encoded = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    const QByteArray encoded = encodedEntries(updated);
     // The entries carry the user's places: readable by the user alone.
     if (const auto reason =
             replaceFileDurably(m_filePath, encoded, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {

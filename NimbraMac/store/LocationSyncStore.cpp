@@ -25,19 +25,19 @@ QCollator nameCollator(const QLocale& locale) {
 LocationSyncStore::LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store)
     : m_store(std::move(store)) {}
 
+std::optional<QByteArray> LocationSyncStore::storedBytes() const {
+    return m_store ? m_store->data(payloadKey) : std::nullopt;
+}
+
 std::optional<CachedWeatherPayload> LocationSyncStore::load() const {
-    if (!m_store)
-        return std::nullopt;
-    const auto bytes = m_store->data(payloadKey);
+    const auto bytes = storedBytes();
     if (!bytes)
         return std::nullopt;
     return CachedWeatherPayload::decode(*bytes).value;
 }
 
 std::optional<CachedWeatherPayload> LocationSyncStore::loadPlaces() const {
-    if (!m_store)
-        return std::nullopt;
-    const auto bytes = m_store->data(payloadKey);
+    const auto bytes = storedBytes();
     if (!bytes)
         return std::nullopt;
     const QJsonDocument document = QJsonDocument::fromJson(*bytes);

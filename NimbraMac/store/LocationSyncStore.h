@@ -39,6 +39,8 @@ public:
                                       const QLocale& locale = QLocale::system());
 
 private:
+    std::optional<QByteArray> storedBytes() const;
+
     std::shared_ptr<UbiquitousKeyValueStore> m_store;
 };
 

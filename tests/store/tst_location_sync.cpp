@@ -1,7 +1,10 @@
 #include "LocationSyncStore.h"
 #include "StoreTestData.h"
+#include "TestSupport.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,6 +114,15 @@ private Q_SLOTS:
         QCOMPARE(reopened.data(QStringLiteral("b")), std::optional(QByteArray("second")));
         QCOMPARE(int(QFile::permissions(path)) & 0x7077,
                  int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        // The format other machines' copies read: a compact JSON object of base64 values.
+        const QJsonObject expected{{"a", QString::fromLatin1(QByteArray("\x00{}", 3).toBase64())},
+                                   {"b", QStringLiteral("c2Vjb25k")}};
+        QCOMPARE(testing::readFile(path), QJsonDocument(expected).toJson(QJsonDocument::Compact));
+        const QString quoted = QStringLiteral("say \"hi\"\\ \u00E9");
+        QVERIFY(UbiquitousKeyValueStoreFile(path).setData("third", quoted));
+        QCOMPARE(UbiquitousKeyValueStoreFile(path).data(quoted), std::optional(QByteArray("third")));
+        QCOMPARE(UbiquitousKeyValueStoreFile(path).data(QStringLiteral("b")),
+                 std::optional(QByteArray("second")));
     }
 
     // A save of what the file holds already leaves it alone (no rewrite and flush at every launch); a file
