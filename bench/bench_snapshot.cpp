@@ -2,6 +2,9 @@
 // bytes into a QJsonDocument alone.
 #include "BenchSupport.h"
 #include "LargeSnapshot.h"
+#include "LocationSyncStore.h"
+#include "SnapshotEncoder.h"
+#include "SnapshotWriter.h"
 #include "WeatherCache.h"
 
 #include <QCoreApplication>
@@ -110,8 +113,97 @@ void BM_QJsonDocumentFromJson(benchmark::State& state) {
     }
 }
 
+// `places` places of the large snapshot's shape (each with its consensus and five provider forecasts).
+CachedWeatherPayload snapshotOf(int places) {
+    CachedWeatherPayload out = largeSnapshot();
+    while (out.locations.size() < places) {
+        const CachedWeatherPayload more = largeSnapshot();
+        for (const WeatherLocation& l : more.locations) {
+            if (out.locations.size() == places)
+                break;
+            out.locations.append(l);
+            out.forecasts.insert(l.id, more.forecasts.value(l.id));
+            out.providerForecasts.insert(l.id, more.providerForecasts.value(l.id));
+        }
+    }
+    return out;
+}
+
+// A settings change as every earlier version saved it, on the GUI thread: the whole snapshot encoded, the
+// file and the mirror written.
+void BM_SettingsChangeSaveWhole(benchmark::State& state) {
+    CachedWeatherPayload payload = snapshotOf(int(state.range(0)));
+    QTemporaryDir dir;
+    const WeatherCache cache(dir.filePath(QStringLiteral("snapshot.json")));
+    const LocationSyncStore mirror(
+        std::make_shared<UbiquitousKeyValueStoreFile>(dir.filePath(QStringLiteral("mirror.json"))));
+    for (auto _ : state) {
+        payload.settings.showAlerts = !payload.settings.showAlerts;
+        QByteArray written;
+        if (cache.save(payload, &written) || !mirror.saveEncoded(written))
+            state.SkipWithError("save failed");
+    }
+}
+
+// The same change through the store's writer. The GUI thread's share (a copy of the state handed over) is
+// the benchmark's time; the writer's whole save (encoding what changed, the file and the mirror) is the
+// "writer_ms" counter.
+void BM_SettingsChangeSaveHandedOver(benchmark::State& state) {
+    CachedWeatherPayload payload = snapshotOf(int(state.range(0)));
+    QTemporaryDir dir;
+    SnapshotWriter writer(std::make_shared<WeatherCache>(dir.filePath(QStringLiteral("snapshot.json"))),
+                          std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreFile>(
+                              dir.filePath(QStringLiteral("mirror.json")))),
+                          {});
+    writer.submit(payload, true);
+    writer.flush();
+    double writerNanoseconds = 0;
+    for (auto _ : state) {
+        payload.settings.showAlerts = !payload.settings.showAlerts;
+        QElapsedTimer timer;
+        timer.start();
+        writer.submit(CachedWeatherPayload(payload), true);
+        const qint64 handedOver = timer.nsecsElapsed();
+        writer.flush();
+        writerNanoseconds += double(timer.nsecsElapsed() - handedOver);
+        state.SetIterationTime(double(handedOver) / 1e9);
+    }
+    state.counters["writer_ms"] = writerNanoseconds / 1e6 / double(state.iterations());
+}
+
+// Encoding alone after a settings change: the whole snapshot, and the spliced one that keeps the JSON of
+// every unchanged forecast.
+void BM_SettingsChangeEncodeWhole(benchmark::State& state) {
+    CachedWeatherPayload payload = snapshotOf(int(state.range(0)));
+    for (auto _ : state) {
+        payload.settings.showAlerts = !payload.settings.showAlerts;
+        benchmark::DoNotOptimize(payload.encoded());
+    }
+}
+
+void BM_SettingsChangeEncodeSpliced(benchmark::State& state) {
+    CachedWeatherPayload payload = snapshotOf(int(state.range(0)));
+    SnapshotEncoder encoder;
+    encoder.encode(payload);
+    for (auto _ : state) {
+        payload.settings.showAlerts = !payload.settings.showAlerts;
+        benchmark::DoNotOptimize(encoder.encode(payload));
+    }
+}
+
 } // namespace
 
+// Few iterations: a whole save at 190 places takes seconds, and the handed-over case times only its
+// microseconds on the GUI thread, which would otherwise run it thousands of times.
+BENCHMARK(BM_SettingsChangeSaveWhole)->Arg(20)->Arg(190)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SettingsChangeSaveHandedOver)
+    ->Arg(20)
+    ->Arg(190)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SettingsChangeEncodeWhole)->Arg(20)->Arg(190)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SettingsChangeEncodeSpliced)->Arg(20)->Arg(190)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotEncode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotJsonTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotPersist)->Unit(benchmark::kMillisecond);

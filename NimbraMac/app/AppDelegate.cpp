@@ -154,6 +154,8 @@ void AppDelegate::keepDashboardAboveTheBoard() {
 void AppDelegate::applicationWillTerminate() {
     m_scheduler->shutDown();
     m_repaintDebounce.stop();
+    // Saves are written on a thread of their own: the last state reaches the disk before the process ends.
+    m_store->flushSaves();
 }
 
 void AppDelegate::configurePopover() {

@@ -4,6 +4,7 @@
 #include "DurableFile.h"
 #include "Log.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,40 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace nimbra {
+
+namespace {
+
+// A key that JSON writes as it is, between quotes.
+bool isPlain(const QString& key) {
+    return std::all_of(key.cbegin(), key.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'"' && c != u'\\';
+    });
+}
+
+// The compact JSON object of key and base64 value, as QJsonDocument writes it. The values are large (a whole
+// snapshot): written straight to bytes, they skip the Latin-1 strings and the JSON tree.
+QByteArray encodedEntries(const QHash<QString, QByteArray>& entries) {
+    QStringList keys = entries.keys();
+    if (!std::all_of(keys.cbegin(), keys.cend(), isPlain)) {
+        QJsonObject object;
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            object.insert(it.key(), QString::fromLatin1(it->toBase64()));
+        return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    }
+    std::sort(keys.begin(), keys.end());
+    QByteArray out("{");
+    for (const QString& key : std::as_const(keys)) {
+        if (out.size() > 1)
+            out += ',';
+        out += '"' + key.toLatin1() + "\":\"" + entries.value(key).toBase64() + '"';
+    }
+    return out + '}';
+}
+
+} // namespace
 
 std::shared_ptr<UbiquitousKeyValueStore> UbiquitousKeyValueStore::makeDefault() {
     return std::make_shared<UbiquitousKeyValueStoreFile>(UbiquitousKeyValueStoreFile::defaultFilePath());
@@ -35,6 +69,7 @@ const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
     QFile file(m_filePath);
     if (m_filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
         return entries;
+    m_seen = FileState::of(m_filePath);
     const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!it->isString())
@@ -47,14 +82,23 @@ const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
     return entries;
 }
 
-bool UbiquitousKeyValueStoreFile::fileHolds(const QByteArray& bytes) const {
-    // Read again rather than trusting what was read before: another program may have changed the file (or
-    // opened it to others, which a rewrite mends).
-    QFile file(m_filePath);
-    constexpr auto othersMayRead =
+UbiquitousKeyValueStoreFile::FileState UbiquitousKeyValueStoreFile::FileState::of(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    constexpr auto othersMayAccess =
         QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return file.open(QIODevice::ReadOnly) && !(file.permissions() & othersMayRead) &&
-           file.size() == bytes.size() && file.readAll() == bytes;
+    return {info.size(), info.lastModified(), !(info.permissions() & othersMayAccess)};
+}
+
+bool UbiquitousKeyValueStoreFile::holds(const QString& key, const QByteArray& value) const {
+    const auto it = entries().constFind(key);
+    if (it == entries().constEnd() || *it != value)
+        return false;
+    // The file as this store last read or wrote it, not changed by another program since (nor opened to
+    // others, which a rewrite mends): comparing what was stored spares reading and encoding it again.
+    const FileState now = FileState::of(m_filePath);
+    return m_seen && now.isPrivate && now == *m_seen;
 }
 
 std::optional<QByteArray> UbiquitousKeyValueStoreFile::data(const QString& key) const {
@@ -67,18 +111,12 @@ std::optional<QByteArray> UbiquitousKeyValueStoreFile::data(const QString& key) 
 bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString& key) {
     if (m_filePath.isEmpty() || createFolder(QFileInfo(m_filePath).absolutePath()))
         return false;
+    // Most saves (every launch among them) change nothing here: no rewrite and flush of the same bytes.
+    if (holds(key, value))
+        return true;
     QHash<QString, QByteArray> updated = entries();
     updated.insert(key, value);
-    QJsonObject object;
-    for (auto it = updated.cbegin(); it != updated.cend(); ++it)
-        object.insert(it.key(), QString::fromLatin1(it->toBase64()));
-
-    const QByteArray encoded = QJsonDocument(object).toJson(QJsonDocument::Compact);
-    // Most saves (every launch among them) change nothing here: no rewrite and flush of the same bytes.
-    if (fileHolds(encoded)) {
-        m_entries = std::move(updated);
-        return true;
-    }
+    const QByteArray encoded = encodedEntries(updated);
     // The entries carry the user's places: readable by the user alone.
     if (const auto reason =
             replaceFileDurably(m_filePath, encoded, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
@@ -87,6 +125,7 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
         return false;
     }
     m_entries = std::move(updated);
+    m_seen = FileState::of(m_filePath);
     return true;
 }
 

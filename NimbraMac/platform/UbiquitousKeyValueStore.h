@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 
@@ -42,11 +43,24 @@ public:
     bool synchronize() override { return true; }
 
 private:
+    // What a look at the file (no read) tells: enough to notice that another program replaced it.
+    struct FileState {
+        qint64 size = -1;
+        QDateTime modified;
+        bool isPrivate = false;
+
+        static FileState of(const QString& path);
+        bool operator==(const FileState&) const = default;
+    };
+
     const QHash<QString, QByteArray>& entries() const;
-    bool fileHolds(const QByteArray& bytes) const;
+    // The file holds `value` under `key` already.
+    bool holds(const QString& key, const QByteArray& value) const;
 
     QString m_filePath;
     mutable std::optional<QHash<QString, QByteArray>> m_entries;
+    // The file when the entries were read or last written.
+    mutable std::optional<FileState> m_seen;
 };
 
 // Entries in memory, for tests. A size limit makes larger writes be refused, as a synced store may do.
@@ -62,6 +76,7 @@ public:
         return true;
     }
 
+    void setSizeLimit(std::optional<qsizetype> limit) { m_sizeLimit = limit; }
     int writeCount() const { return m_writeCount; }
     int synchronizeCount() const { return m_synchronizeCount; }
 

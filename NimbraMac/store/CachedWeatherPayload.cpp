@@ -148,6 +148,20 @@ struct ForecastCounting {
 
 } // namespace
 
+std::optional<QJsonValue> CachedWeatherPayload::forecastEntryJson(const QUuid& id,
+                                                                  const ConsensusForecast& forecast) {
+    return encodedEntry(QStringLiteral("forecasts[%1]").arg(uuidText(id)), [&] { return forecast.toJson(); });
+}
+
+QJsonArray CachedWeatherPayload::providerForecastsEntryJson(const QUuid& id,
+                                                            const QList<ProviderForecast>& list) {
+    return providerForecastArray(QStringLiteral("providerForecasts[%1]").arg(uuidText(id)), list);
+}
+
+std::optional<QJsonValue> CachedWeatherPayload::selectedForecastJson(const ConsensusForecast& forecast) {
+    return encodedEntry(QStringLiteral("selectedForecast"), [&] { return forecast.toJson(); });
+}
+
 QJsonObject CachedWeatherPayload::toJson() const {
     QJsonObject o{
         {"locations", json::array(locations, [](const WeatherLocation& l) { return l.toJson(); })},
@@ -165,8 +179,7 @@ QJsonObject CachedWeatherPayload::toJson() const {
         o.insert(QStringLiteral("deletedLocations"),
                  json::array(deletedLocations, [](const LocationDeletion& d) { return d.toJson(); }));
     if (selectedForecast) {
-        if (const auto encoded =
-                encodedEntry(QStringLiteral("selectedForecast"), [&] { return selectedForecast->toJson(); }))
+        if (const auto encoded = selectedForecastJson(*selectedForecast))
             o.insert(QStringLiteral("selectedForecast"), *encoded);
     }
     return o;

@@ -2,6 +2,8 @@
 
 #include <QCollator>
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 
@@ -23,13 +25,32 @@ QCollator nameCollator(const QLocale& locale) {
 LocationSyncStore::LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store)
     : m_store(std::move(store)) {}
 
+std::optional<QByteArray> LocationSyncStore::storedBytes() const {
+    return m_store ? m_store->data(payloadKey) : std::nullopt;
+}
+
 std::optional<CachedWeatherPayload> LocationSyncStore::load() const {
-    if (!m_store)
-        return std::nullopt;
-    const auto bytes = m_store->data(payloadKey);
+    const auto bytes = storedBytes();
     if (!bytes)
         return std::nullopt;
     return CachedWeatherPayload::decode(*bytes).value;
+}
+
+std::optional<CachedWeatherPayload> LocationSyncStore::loadPlaces() const {
+    const auto bytes = storedBytes();
+    if (!bytes)
+        return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
+    if (!document.isObject())
+        return std::nullopt;
+    QJsonObject places = document.object();
+    for (const auto key : {u"forecasts", u"providerForecasts", u"selectedForecast", u"accuracyScores"})
+        places.remove(QStringView(key));
+    try {
+        return CachedWeatherPayload::fromJson(places);
+    } catch (const DecodingError&) {
+        return std::nullopt;
+    }
 }
 
 bool LocationSyncStore::save(const CachedWeatherPayload& payload) const {

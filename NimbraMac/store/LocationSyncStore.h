@@ -21,6 +21,9 @@ public:
     explicit LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store);
 
     std::optional<CachedWeatherPayload> load() const;
+    // The copy without its forecasts and scores, which merge() never takes: what a launch reads, sparing it
+    // the decoding of every forecast of the copy.
+    std::optional<CachedWeatherPayload> loadPlaces() const;
     // False when nothing was stored: no store, a snapshot that cannot be encoded, or a refused write.
     bool save(const CachedWeatherPayload& payload) const;
     // Stores bytes that the snapshot encoder produced, so a persist encodes once for the file and the mirror.
@@ -37,6 +40,8 @@ public:
                                       const QLocale& locale = QLocale::system());
 
 private:
+    std::optional<QByteArray> storedBytes() const;
+
     std::shared_ptr<UbiquitousKeyValueStore> m_store;
 };
 

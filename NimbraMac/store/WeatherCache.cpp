@@ -71,17 +71,27 @@ std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& 
     qsizetype forecastsWritten = 0;
     const auto bytes = payload.encoded(&forecastsWritten);
     if (!bytes)
-        return WeatherCacheError{
-            WeatherCacheError::Code::encodingFailed,
-            QStringLiteral("The weather snapshot could not be encoded: %1").arg(bytes.error)};
+        return encodingError(bytes.error);
     if (onDisk.isEmpty() || *bytes != onDisk) {
-        if (auto error = write(*bytes))
+        if (auto error = writeEncoded(*bytes, forecastsWritten))
             return error;
-        qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
-               static_cast<long long>(bytes->size()), static_cast<long long>(forecastsWritten));
     }
     if (written)
         *written = *bytes;
+    return std::nullopt;
+}
+
+WeatherCacheError WeatherCache::encodingError(const QString& reason) {
+    return {WeatherCacheError::Code::encodingFailed,
+            QStringLiteral("The weather snapshot could not be encoded: %1").arg(reason)};
+}
+
+std::optional<WeatherCacheError> WeatherCache::writeEncoded(const QByteArray& bytes,
+                                                            qsizetype forecastsWritten) const {
+    if (auto error = write(bytes))
+        return error;
+    qCInfo(cacheLog, "Weather cache saved file payload bytes=%lld forecasts=%lld",
+           static_cast<long long>(bytes.size()), static_cast<long long>(forecastsWritten));
     return std::nullopt;
 }
 

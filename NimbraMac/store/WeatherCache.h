@@ -23,6 +23,8 @@ struct WeatherCacheError {
     Code code = Code::writeFailed;
     // The text shown to the user.
     QString description;
+
+    bool operator==(const WeatherCacheError&) const = default;
 };
 
 // What reading the snapshot file found.
@@ -73,6 +75,12 @@ public:
     // `onDisk` (the file's known content) nothing is written: the file holds that state already.
     std::optional<WeatherCacheError> save(const CachedWeatherPayload& payload, QByteArray* written = nullptr,
                                           const QByteArray& onDisk = {}) const;
+
+    // Writes bytes the snapshot encoder produced (holding `forecastsWritten` consensus forecasts, for the
+    // log). On any failure the previous file stays as it was.
+    std::optional<WeatherCacheError> writeEncoded(const QByteArray& bytes, qsizetype forecastsWritten) const;
+    // The error of a snapshot that has no JSON form, for `reason`.
+    static WeatherCacheError encodingError(const QString& reason);
 
     // Renames the file to "<name>.unreadable-<UTC time>" so the next save keeps it for the user, and deletes
     // all but the newest `keptUnreadableCopies` of them. Gives the new path (empty when the file is gone

@@ -24,6 +24,15 @@ constexpr SamplePlace samplePlaces[] = {
     {u"New York", u"New York, United States", 40.7128, -74.006},
 };
 
+QString setAsideNotice(const QString& copy, bool placesFromMirror) {
+    return (placesFromMirror
+                ? QStringLiteral("Your saved weather data could not be read; your places were brought back from "
+                                 "the synced copy. The unreadable file was kept as %1.")
+                : QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
+                                 "The unreadable file was kept as %1."))
+        .arg(copy);
+}
+
 bool near(const WeatherLocation& l, double latitude, double longitude) {
     constexpr double tolerance = 0.0001;
     return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
@@ -98,7 +107,7 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
     std::optional<CachedWeatherPayload> remote;
     if (reading.payload.settings.useICloudSync)
-        remote = m_syncStore->load();
+        remote = m_syncStore->loadPlaces();
     m_placesFromMirror = m_unreadableSnapshotPending && remote && !remote->locations.isEmpty();
     CachedWeatherPayload tidied = tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
     tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
@@ -127,10 +136,14 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
         m_providerForecasts.insert(first.id, {});
     }
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
-    persist(reading.bytes);
+    m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
+    connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
+    persist();
 }
 
-WeatherStore::~WeatherStore() = default;
+WeatherStore::~WeatherStore() {
+    m_writer->waitUntilWritten();
+}
 
 void WeatherStore::setSettings(const WeatherSettings& settings) {
     Q_ASSERT(QThread::currentThread() == thread());
@@ -190,28 +203,39 @@ QList<LocationDeletion> WeatherStore::deletedLocations() const {
 }
 
 void WeatherStore::persist() {
-    persist(QByteArray());
-}
-
-void WeatherStore::persist(const QByteArray& onDisk) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
         setSaveError(m_snapshotSaveError, m_lastError);
         return;
     }
-    QByteArray written;
-    if (const auto error = m_cache->save(snapshot(), &written, onDisk)) {
-        setLastError(error->description);
-        setSaveError(m_snapshotSaveError, error->description);
+    m_writer->submit(snapshot(), m_settings.useICloudSync);
+}
+
+void WeatherStore::flushSaves() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    m_writer->flush();
+}
+
+void WeatherStore::saveFinished(const SnapshotWriteOutcome& outcome) {
+    if (outcome.error) {
+        QString text = outcome.error->description;
+        if (m_setAsideNotice)
+            text += QLatin1Char(' ') + *m_setAsideNotice;
+        setLastError(text);
+        setSaveError(m_snapshotSaveError, text);
         return;
     }
+    m_setAsideNotice.reset();
     setSaveError(m_snapshotSaveError, std::nullopt);
-    if (m_settings.useICloudSync)
-        noteMirrorWrite(m_syncStore->saveEncoded(written));
-    reloadWidgetTimelines(*m_environment.widgetCenter);
-    // The delayed reload holds the widget centre, not the store, which may be gone by then.
-    QTimer::singleShot(m_environment.widgetReloadDelay,
-                       [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+    if (outcome.mirrorSaved)
+        mirrorWriteFinished(*outcome.mirrorSaved);
+    // Each persist asks for its reloads, also when a later state was written in its place.
+    for (int i = 0; i < outcome.saves; ++i) {
+        reloadWidgetTimelines(*m_environment.widgetCenter);
+        // The delayed reload holds the widget centre, not the store, which may be gone by then.
+        QTimer::singleShot(m_environment.widgetReloadDelay,
+                           [center = m_environment.widgetCenter] { reloadWidgetTimelines(*center); });
+    }
 }
 
 void WeatherStore::noteMirrorWrite(bool written) {
@@ -240,13 +264,8 @@ bool WeatherStore::setAsideUnreadableSnapshot() {
     if (moved->isEmpty())
         return true;
     Q_EMIT objectWillChange();
-    m_startupNotice =
-        (m_placesFromMirror
-             ? QStringLiteral("Your saved weather data could not be read; your places were brought back from "
-                              "the synced copy. The unreadable file was kept as %1.")
-             : QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
-                              "The unreadable file was kept as %1."))
-            .arg(*moved);
+    m_startupNotice = setAsideNotice(*moved, m_placesFromMirror);
+    m_setAsideNotice = m_startupNotice;
     return true;
 }
 
@@ -255,6 +274,12 @@ void WeatherStore::dismissStartupNotice() {
         return;
     Q_EMIT objectWillChange();
     m_startupNotice.reset();
+}
+
+void WeatherStore::mirrorWriteFinished(bool saved) {
+    if (!saved)
+        qCInfo(cacheLog, "Weather store could not write the synced mirror");
+    noteMirrorWrite(saved);
 }
 
 void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {

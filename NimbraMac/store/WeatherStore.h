@@ -9,6 +9,7 @@
 #include "LocationList.h"
 #include "LocationSyncStore.h"
 #include "ProviderClientFactory.h"
+#include "SnapshotWriter.h"
 #include "WeatherCache.h"
 #include "WeatherProviderCredentialStore.h"
 #include "WeatherRefreshPipeline.h"
@@ -176,10 +177,16 @@ public:
     // a fixed place.
     WeatherLocation validationLocation() const;
 
-    // Writes the snapshot file, the mirror when sync is on, and asks the widgets to reload at once and again
-    // after a delay. A failed file write becomes lastError() and saveError() and skips the rest; so does a
-    // failed mirror write, after the snapshot (which keeps the change) was written.
+    // Hands the state to the writer thread, which writes the snapshot file and the mirror when sync is on;
+    // once the file is written the widgets are asked to reload at once and again after a delay. A failed file
+    // write becomes lastError() and saveError() (back on this thread) and skips the rest; so does a failed
+    // mirror write, after the snapshot (which keeps the change) was written. A state handed over
+    // while an earlier one waits replaces it; one that encodes to the bytes last written writes nothing.
     void persist();
+    // Blocks until every state handed to the writer is on disk, and takes in the outcomes: lastError(),
+    // saveError() and the widget reloads are up to date when it returns. The destructor waits too (without
+    // publishing), so the last state is on disk before the store goes.
+    void flushSaves();
     // Gives a listed location without a forecast the placeholder forecast and an empty provider list, and
     // persists; otherwise does nothing.
     void ensureForecastEntry(const WeatherLocation& location);
@@ -221,8 +228,10 @@ private:
     bool isListed(const QUuid& id) const;
     CachedWeatherPayload snapshot() const;
     bool setAsideUnreadableSnapshot();
-    // As persist(), skipping the file write when the snapshot encodes to `onDisk`.
-    void persist(const QByteArray& onDisk);
+    // Publishes the outcome of one write.
+    void saveFinished(const SnapshotWriteOutcome& outcome);
+    // The mirror took the snapshot or refused it.
+    void mirrorWriteFinished(bool saved);
     // The result of writing the mirror while sync is on: a failure becomes lastError() and saveError(), a
     // success clears the latter.
     void noteMirrorWrite(bool written);
@@ -281,6 +290,10 @@ private:
     // The places of an unreadable snapshot came back from the synced mirror.
     bool m_placesFromMirror = false;
     std::optional<QString> m_startupNotice;
+    // What became of that file, until a save succeeds: a failing save must still tell the user.
+    std::optional<QString> m_setAsideNotice;
+    // Made last and so destroyed first: it may still be writing the state above.
+    std::unique_ptr<SnapshotWriter> m_writer;
 };
 
 } // namespace nimbra

@@ -75,7 +75,11 @@ struct SettingsHarness : storetest::StoreHarness {
         store = makeStore();
         widgets->clear();
     }
-    int persists() const { return int(widgets->kinds().count(QStringLiteral("*"))); }
+    // Once the saves handed to the writer are written.
+    int persists() const {
+        store->flushSaves();
+        return int(widgets->kinds().count(QStringLiteral("*")));
+    }
     // The snapshot's folder becomes a file, so every later write fails.
     void blockSnapshotWrites() const {
         const QString folder = QFileInfo(file).absolutePath();

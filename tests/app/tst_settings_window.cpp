@@ -89,6 +89,7 @@ struct Window {
     MacSettingsView* view() const { return root->content(); }
     // Lets the window follow the store, as the event loop would.
     void settle() const {
+        h.store->flushSaves();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }

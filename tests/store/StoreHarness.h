@@ -151,14 +151,17 @@ struct StoreHarness {
                                                                 keychain);
     }
 
+    // The store, once the launch's save is on disk.
     std::unique_ptr<WeatherStore> makeStore() {
-        return std::make_unique<WeatherStore>(
+        auto store = std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(file),
             std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreInMemory>()),
             location,
             std::make_shared<WeatherProviderCredentialStore>(std::make_shared<InMemoryUserDefaults>(),
                                                              storeKeychain),
             environment);
+        store->flushSaves();
+        return store;
     }
 };
 

@@ -218,11 +218,46 @@ private Q_SLOTS:
         const QByteArray before = testing::readFile(harness.file);
         {
             FileSizeLimit full(0);
-            store->persist();
+            store->updateSettings([](WeatherSettings& s) { s.showAlerts = !s.showAlerts; });
+            store->flushSaves();
         }
-        QVERIFY(store->lastError());
+        QVERIFY(store->lastError() && store->saveError() == store->lastError());
         QVERIFY2(store->lastError()->contains(harness.file), qPrintable(*store->lastError()));
         QCOMPARE(testing::readFile(harness.file), before);
+
+        // The state that failed is written by the next save, although nothing changed since.
+        store->persist();
+        store->flushSaves();
+        QVERIFY(!store->saveError());
+        QCOMPARE(WeatherCache(harness.file).load().settings, store->settings());
+    }
+
+    // Both must reach the user: the save that failed, and where their unreadable places were kept.
+    void unreadableSnapshotSetAsideAndRefusedSave() {
+        StoreHarness harness;
+        QVERIFY(QDir().mkpath(QFileInfo(harness.file).absolutePath()));
+        QFile unreadable(harness.file);
+        QVERIFY(unreadable.open(QIODevice::WriteOnly) && unreadable.write("{\"locations\": 7}") > 0);
+        unreadable.close();
+        std::unique_ptr<WeatherStore> store;
+        {
+            FileSizeLimit full(0);
+            store = harness.makeStore();
+        }
+        QVERIFY(store->lastError());
+        const QString text = *store->lastError();
+        QVERIFY2(text.contains(QStringLiteral("Could not save the weather snapshot to ") + harness.file),
+                 qPrintable(text));
+        const QStringList copies =
+            QFileInfo(harness.file).dir().entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY2(text.contains(QFileInfo(harness.file).dir().filePath(copies.first())), qPrintable(text));
+        QCOMPARE(store->saveError(), store->lastError());
+
+        store->persist();
+        store->flushSaves();
+        QVERIFY(!store->saveError());
+        QCOMPARE(WeatherCache(harness.file).read().status, WeatherCacheReading::Status::loaded);
     }
 
     // A mirror folder the program may not write: the user is told, and the deletion still holds after a

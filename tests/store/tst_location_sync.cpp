@@ -1,9 +1,11 @@
 #include "LocationSyncStore.h"
 #include "StoreTestData.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,9 +131,16 @@ private Q_SLOTS:
     void mirrorStoresTheSnapshotBytes() {
         auto memory = std::make_shared<UbiquitousKeyValueStoreInMemory>();
         const LocationSyncStore sync(memory);
-        QVERIFY(!sync.load());
+        QVERIFY(!sync.load() && !sync.loadPlaces());
         sync.save(payloadWith(2));
         QCOMPARE(sync.load(), std::optional(payloadWith(2)));
+        // What a launch merges: the places and settings alone.
+        CachedWeatherPayload places = payloadWith(2);
+        places.forecasts.clear();
+        places.providerForecasts.clear();
+        places.selectedForecast.reset();
+        places.accuracyScores.clear();
+        QCOMPARE(sync.loadPlaces(), std::optional(places));
 
         CachedWeatherPayload broken = payloadWith(2);
         broken.locations[1].latitude = std::numeric_limits<double>::infinity();
@@ -140,7 +149,9 @@ private Q_SLOTS:
         QCOMPARE(memory->synchronizeCount(), 1);
 
         memory->setData("[1, 2]", LocationSyncStore::payloadKey);
-        QVERIFY(!sync.load());
+        QVERIFY(!sync.load() && !sync.loadPlaces());
+        memory->setData(R"({"locations": [7]})", LocationSyncStore::payloadKey);
+        QVERIFY(!sync.load() && !sync.loadPlaces());
     }
 
     void fileStoreKeepsEntriesPrivateAcrossInstances() {
@@ -153,6 +164,15 @@ private Q_SLOTS:
         QCOMPARE(reopened.data(QStringLiteral("b")), std::optional(QByteArray("second")));
         QCOMPARE(int(QFile::permissions(path)) & 0x7077,
                  int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        // The format other machines' copies read: a compact JSON object of base64 values.
+        const QJsonObject expected{{"a", QString::fromLatin1(QByteArray("\x00{}", 3).toBase64())},
+                                   {"b", QStringLiteral("c2Vjb25k")}};
+        QCOMPARE(testing::readFile(path), QJsonDocument(expected).toJson(QJsonDocument::Compact));
+        const QString quoted = QStringLiteral("say \"hi\"\\ \u00E9");
+        QVERIFY(UbiquitousKeyValueStoreFile(path).setData("third", quoted));
+        QCOMPARE(UbiquitousKeyValueStoreFile(path).data(quoted), std::optional(QByteArray("third")));
+        QCOMPARE(UbiquitousKeyValueStoreFile(path).data(QStringLiteral("b")),
+                 std::optional(QByteArray("second")));
     }
 
     // A save of what the file holds already leaves it alone (no rewrite and flush at every launch); a file

@@ -115,6 +115,7 @@ private Q_SLOTS:
         else
             QCOMPARE(list, saved.providerForecasts.value(idFor(2)));
         QVERIFY(!store->isRefreshing());
+        store->flushSaves();
         const CachedWeatherPayload reloaded = WeatherCache(h.file).load();
         QCOMPARE(reloaded.forecasts, store->forecasts());
         QCOMPARE(reloaded.providerForecasts, store->providerForecasts());
@@ -134,6 +135,7 @@ private Q_SLOTS:
         QCOMPARE(store->forecasts().value(idFor(1)), store->placeholderForecast(store->locations().first()));
         QVERIFY(store->providerForecasts().contains(idFor(1)) &&
                 store->providerForecasts()[idFor(1)].isEmpty());
+        store->flushSaves();
         QVERIFY(h.server->requests().isEmpty() && !h.widgets->requests().isEmpty());
 
         Running first = start(store->refreshSelected());

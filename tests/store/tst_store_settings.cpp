@@ -105,10 +105,14 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         store->updateSettings([](WeatherSettings& s) { s.showAlerts = false; });
+        store->flushSaves();
         QVERIFY(store->saveError() && store->saveError() == store->lastError());
         QVERIFY(QFile::remove(folder));
+        // The same state again: the failed write did not count as written.
         store->persist();
+        store->flushSaves();
         QVERIFY(!store->saveError());
+        QCOMPARE(WeatherCache(h.file).load().settings, store->settings());
     }
 
     void checkAPIKey_data() {

@@ -76,9 +76,11 @@ private:
             std::make_shared<InMemoryUserDefaults>(), m_keychain);
         const WeatherStoreEnvironment environment{std::make_shared<ManualClock>(now), m_widgets,
                                                   std::chrono::milliseconds(60)};
-        return std::make_unique<WeatherStore>(
+        auto store = std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(m_file), std::make_shared<LocationSyncStore>(m_mirror),
             std::make_shared<FakeCurrentLocationService>(), credentials, environment);
+        store->flushSaves();
+        return store;
     }
 
     void savePayload(const CachedWeatherPayload& payload) { writeFile(m_file, *payload.encoded()); }
@@ -391,8 +393,10 @@ private Q_SLOTS:
         QTRY_COMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
         m_widgets->clear();
         store->persist();
+        store->flushSaves();
         QTest::qWait(30);
         store->persist();
+        store->flushSaves();
         QCOMPARE(m_widgets->requests().size(), 2 * reloadsPerPersist);
         QTRY_COMPARE(m_widgets->requests().size(), 4 * reloadsPerPersist);
         QTest::qWait(150);
@@ -440,6 +444,7 @@ private Q_SLOTS:
             QVERIFY(!chosen.isCurrentLocation && chosen.id != idFor(2));
             QCOMPARE(store->selectedForecast(), store->placeholderForecast(chosen));
         }
+        store->flushSaves();
         QCOMPARE(WeatherCache(m_file).load().locations, store->locations());
     }
 
@@ -481,6 +486,7 @@ private Q_SLOTS:
             store->moveSavedLocations(set, destination);
 
         QCOMPARE(namesOf(store->locations()), names);
+        store->flushSaves();
         const bool changed = names.size() != 4 || names[1] != u"Place 2";
         QCOMPARE(!m_widgets->requests().isEmpty(), changed);
         QVERIFY(invariantsHold(*store));

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CachedWeatherPayload.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QUuid>
+
+#include <optional>
+
+namespace nimbra {
+
+// Encodes snapshots to the same bytes as CachedWeatherPayload::encoded(), keeping the JSON of every forecast
+// and provider list it wrote: the next snapshot re-encodes only the entries that changed, so a settings
+// change at hundreds of places costs about what the settings cost. An entry is reused when it equals the
+// value it was encoded from; lists shared with that value (Qt's implicit sharing) compare in constant time.
+// Not thread-safe: one encoder per writer.
+class SnapshotEncoder {
+public:
+    Coded<QByteArray> encode(const CachedWeatherPayload& payload, qsizetype* forecastsWritten = nullptr);
+
+private:
+    // A value and its compact JSON; no bytes when the value has no JSON form and is left out.
+    template <typename Value> struct Entry {
+        Value value;
+        std::optional<QByteArray> bytes;
+    };
+
+    const std::optional<QByteArray>& forecastBytes(const QUuid& id, const ConsensusForecast& forecast);
+    const QByteArray& providerForecastBytes(const QUuid& id, const QList<ProviderForecast>& list);
+    std::optional<QByteArray> selectedForecastBytes(const ConsensusForecast& forecast);
+    QByteArray forecastsArray(const CachedWeatherPayload& payload, qsizetype* written);
+    QByteArray providerForecastsArray(const CachedWeatherPayload& payload);
+
+    QHash<QUuid, Entry<ConsensusForecast>> m_forecasts;
+    QHash<QUuid, Entry<QList<ProviderForecast>>> m_providerForecasts;
+    std::optional<Entry<ConsensusForecast>> m_selected;
+};
+
+} // namespace nimbra

@@ -1,0 +1,104 @@
+#include "SnapshotWriter.h"
+
+#include "Log.h"
+
+#include <QMetaObject>
+
+namespace nimbra {
+
+SnapshotWriter::SnapshotWriter(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> mirror,
+                               QByteArray onDisk, QObject* parent)
+    : QObject(parent), m_cache(std::move(cache)), m_mirror(std::move(mirror)), m_fileBytes(std::move(onDisk)),
+      m_thread([this] { run(); }) {}
+
+SnapshotWriter::~SnapshotWriter() {
+    {
+        std::unique_lock lock(m_mutex);
+        m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror) {
+    {
+        const std::lock_guard lock(m_mutex);
+        const int saves = m_pending ? m_pending->saves + 1 : 1;
+        m_pending = Job{std::move(payload), toMirror, saves};
+    }
+    m_wake.notify_one();
+}
+
+void SnapshotWriter::waitUntilWritten() {
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
+}
+
+void SnapshotWriter::flush() {
+    waitUntilWritten();
+    deliver();
+}
+
+void SnapshotWriter::run() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+            if (!m_pending)
+                return;
+            job = std::move(*m_pending);
+            m_pending.reset();
+            m_busy = true;
+        }
+        const SnapshotWriteOutcome outcome = write(job);
+        // Released before anything is dropped here: the last reference to a snapshot may be this one.
+        job = {};
+        bool post = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_outcomes.append(outcome);
+            post = !std::exchange(m_deliveryPosted, true);
+            m_busy = false;
+        }
+        m_idle.notify_all();
+        if (post)
+            QMetaObject::invokeMethod(this, &SnapshotWriter::deliver, Qt::QueuedConnection);
+    }
+}
+
+SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
+    SnapshotWriteOutcome outcome;
+    outcome.saves = job.saves;
+    qsizetype forecastsWritten = 0;
+    const auto bytes = m_encoder.encode(job.payload, &forecastsWritten);
+    if (!bytes) {
+        outcome.error = WeatherCache::encodingError(bytes.error);
+        return outcome;
+    }
+    if (*bytes != m_fileBytes) {
+        if ((outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
+            return outcome;
+        m_fileBytes = *bytes;
+    }
+    if (job.toMirror) {
+        // What the mirror holds is known from the last write to it; it is not read back to compare.
+        outcome.mirrorSaved = *bytes == m_mirrorBytes || m_mirror->saveEncoded(*bytes);
+        m_mirrorBytes = *outcome.mirrorSaved ? *bytes : QByteArray();
+    }
+    return outcome;
+}
+
+void SnapshotWriter::deliver() {
+    QList<SnapshotWriteOutcome> outcomes;
+    {
+        const std::lock_guard lock(m_mutex);
+        outcomes.swap(m_outcomes);
+        m_deliveryPosted = false;
+    }
+    for (const SnapshotWriteOutcome& outcome : std::as_const(outcomes))
+        Q_EMIT written(outcome);
+}
+
+} // namespace nimbra
