@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     while (!store.savedLocations().isEmpty()) {
         const QUuid id = store.savedLocations().constFirst().id;
         store.deleteSavedLocations({0});
+        store.flushSaves();
         std::printf("%s\n", qPrintable(uuidText(id)));
         std::fflush(stdout);
     }

@@ -43,6 +43,7 @@ QList<CachedWeatherPayload> sessionOfSnapshots() {
     p.locations.removeAt(2); // a place deleted with its entries
     p.forecasts.remove(idFor(3));
     p.providerForecasts.remove(idFor(3));
+    p.deletedLocations = {{idFor(3), QDateTime(QDate(2025, 3, 1), QTime(9, 30), Qt::UTC)}};
     steps.append(p);
     p.forecasts[idFor(4)].confidence = std::numeric_limits<double>::quiet_NaN(); // has no JSON form
     p.providerForecasts[idFor(4)][1].current->temperatureC = std::numeric_limits<double>::infinity();

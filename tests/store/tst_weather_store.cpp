@@ -384,6 +384,7 @@ private Q_SLOTS:
 
         // Added again, the place is listed and no longer recorded as deleted.
         restarted->addLocation(place(3, QStringLiteral("Place 3"), 12, 22));
+        restarted->flushSaves();
         QCOMPARE(restarted->locations().size(), 4);
         QVERIFY(WeatherCache(m_file).load().deletedLocations.isEmpty());
     }
