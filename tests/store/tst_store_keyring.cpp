@@ -112,8 +112,11 @@ private Q_SLOTS:
         StoreHarness h;
         seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
         const auto store = h.makeStore();
+        QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::missing);
+        QVERIFY(run(store->readAPIKeys()));
         QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::notChecked);
         QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QVERIFY(run(store->readAPIKeys()));
         QCOMPARE(lookups(h).size(), 2);
 
         StoreHarness checked;
@@ -134,7 +137,8 @@ private Q_SLOTS:
         QTest::newRow("saved unchanged") << Edit::none << "ow-old";
     }
 
-    // An edit or a save first reads the keys: the other key survives, and no later read undoes the edit.
+    // An edit or a save before the keys were read: the other key survives in the keyring and in memory, and
+    // the read that follows does not undo the edit.
     void editsBeforeTheFirstReadAreKept() {
         QFETCH(Edit, edit);
         QFETCH(QString, openWeather);
@@ -145,18 +149,19 @@ private Q_SLOTS:
         if (edit == Edit::inMemory)
             store->updateAPIKeyInMemory(QStringLiteral("ow-new"), K::openWeather);
         else if (edit == Edit::saved)
-            store->updateAPIKey(QStringLiteral("ow-new"), K::openWeather);
+            QVERIFY(run(store->updateAPIKey(QStringLiteral("ow-new"), K::openWeather)));
         else
-            store->saveAPIKeys();
+            QVERIFY(run(store->saveAPIKeys()));
+        QCOMPARE(lookups(h).size(), 0);
 
         WeatherProviderCredentials expected;
         expected.openWeatherAPIKey = openWeather;
         expected.tomorrowIOAPIKey = QStringLiteral("tm-saved");
-        QCOMPARE(store->providerCredentials(), expected);
         QVERIFY(run(store->refreshSelected()));
+        QCOMPARE(store->providerCredentials(), expected);
         QCOMPARE(sent(h, "appid").value(0), openWeather);
         QCOMPARE(lookups(h).size(), 2);
-        store->saveAPIKeys();
+        QVERIFY(run(store->saveAPIKeys()));
         QCOMPARE(h.credentials()->load(), expected);
         QVERIFY(!store->saveError());
     }
