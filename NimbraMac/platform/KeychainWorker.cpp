@@ -16,12 +16,6 @@ using Clock = std::chrono::steady_clock;
 
 // Shared by the owner and the keychain thread, which may outlive the worker while a call hangs.
 struct KeychainWorker::Queue {
-    struct Job {
-        std::function<void()> run;
-        Kind kind = Kind::read;
-        std::shared_ptr<std::atomic_bool> abandoned;
-    };
-
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Job> jobs;
@@ -44,8 +38,10 @@ struct KeychainWorker::Queue {
             Job job = std::move(jobs.front());
             jobs.pop_front();
             // Nobody waits for this read any more: making it would only hold up what comes next.
-            if (job.kind == Kind::read && *job.abandoned)
+            if (job.kind == Kind::read && *job.abandoned) {
+                job.drop();
                 continue;
+            }
             running = job.kind;
             runningSince = Clock::now();
             lock.unlock();
@@ -73,15 +69,19 @@ KeychainWorker::~KeychainWorker() {
     }
 }
 
-bool KeychainWorker::submit(std::function<void()> run, Kind kind,
-                            std::shared_ptr<std::atomic_bool> abandoned) {
+bool KeychainWorker::submit(Job job) {
     {
         const std::lock_guard lock(m_queue->mutex);
-        if (kind == Kind::read && m_queue->running && Clock::now() - m_queue->runningSince > m_limit)
+        if (job.kind == Kind::read && m_queue->running && Clock::now() - m_queue->runningSince > m_limit)
             return false;
-        if (kind == Kind::write)
-            std::erase_if(m_queue->jobs, [](const Queue::Job& j) { return j.kind == Kind::write; });
-        m_queue->jobs.push_back({std::move(run), kind, std::move(abandoned)});
+        if (job.kind == Kind::write) {
+            // A write not started yet gives way to this one, which carries the newer state.
+            const auto superseded = std::stable_partition(m_queue->jobs.begin(), m_queue->jobs.end(),
+                                                          [](const Job& j) { return j.kind != Kind::write; });
+            std::for_each(superseded, m_queue->jobs.end(), [](const Job& j) { j.drop(); });
+            m_queue->jobs.erase(superseded, m_queue->jobs.end());
+        }
+        m_queue->jobs.push_back(std::move(job));
         m_queue->changed.notify_all();
     }
     startThread();

@@ -18,32 +18,46 @@ namespace nimbra {
 
 namespace detail {
 
-// A job's result, handed over on the owner's thread.
+// A job's result, handed over on the main thread: nothing for a job that was not run.
 template <typename T> struct KeychainDelivery {
     std::optional<T> value;
+    bool arrived = false;
     std::coroutine_handle<> waiter;
 
-    void deliver(T result) {
+    void deliver(std::optional<T> result) {
         value = std::move(result);
+        arrived = true;
         if (const auto w = std::exchange(waiter, nullptr))
             w.resume();
+    }
+    // From the keychain thread. To the application object, which outlives any worker: the answer still
+    // arrives (and its waiter ends) when the worker and its owner have gone meanwhile.
+    static void post(std::shared_ptr<KeychainDelivery> delivery, std::optional<T> result) {
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                application,
+                [delivery = std::move(delivery), result = std::move(result)]() mutable {
+                    delivery->deliver(std::move(result));
+                },
+                Qt::QueuedConnection);
     }
 };
 
 // The job's result once it arrives; `late` gets it when the caller stopped waiting before.
 template <typename T>
-QCoro::Task<T> delivered(std::shared_ptr<KeychainDelivery<T>> delivery,
-                         std::shared_ptr<std::atomic_bool> abandoned, std::function<void(const T&)> late) {
+QCoro::Task<std::optional<T>> delivered(std::shared_ptr<KeychainDelivery<T>> delivery,
+                                        std::shared_ptr<std::atomic_bool> abandoned,
+                                        std::function<void(const T&)> late) {
     struct Awaiter {
         KeychainDelivery<T>& delivery;
-        bool await_ready() const noexcept { return delivery.value.has_value(); }
+        bool await_ready() const noexcept { return delivery.arrived; }
         void await_suspend(std::coroutine_handle<> waiter) noexcept { delivery.waiter = waiter; }
         void await_resume() const noexcept {}
     };
     co_await Awaiter{*delivery};
-    if (*abandoned && late)
+    if (*abandoned && late && delivery->value)
         late(*delivery->value);
-    co_return std::move(*delivery->value);
+    co_return std::move(delivery->value);
 }
 
 } // namespace detail
@@ -84,10 +98,17 @@ public:
 
 private:
     enum class Kind { read, write };
+    struct Job {
+        std::function<void()> run;
+        // Answers nothing, for a job that is not run after all.
+        std::function<void()> drop;
+        Kind kind = Kind::read;
+        std::shared_ptr<std::atomic_bool> abandoned;
+    };
     struct Queue;
 
-    // Queues `run` on the keychain thread; false when a read is refused because a call hangs.
-    bool submit(std::function<void()> run, Kind kind, std::shared_ptr<std::atomic_bool> abandoned);
+    // Queues the job on the keychain thread; false when a read is refused because a call hangs.
+    bool submit(Job job);
     void startThread();
 
     template <typename T>
@@ -95,27 +116,18 @@ private:
                                         std::function<void(const T&)> late) {
         auto delivery = std::make_shared<detail::KeychainDelivery<T>>();
         auto abandoned = std::make_shared<std::atomic_bool>(false);
-        auto run = [job = std::move(job), delivery] {
-            T result = job();
-            // To the application object, which outlives any worker: an answer still arrives (and its waiter
-            // ends) when the worker and its owner have gone meanwhile.
-            if (QCoreApplication* application = QCoreApplication::instance())
-                QMetaObject::invokeMethod(
-                    application,
-                    [delivery, result = std::move(result)]() mutable {
-                        delivery->deliver(std::move(result));
-                    },
-                    Qt::QueuedConnection);
-        };
-        if (!submit(std::move(run), kind, abandoned))
+        using Delivery = detail::KeychainDelivery<T>;
+        auto run = [job = std::move(job), delivery] { Delivery::post(delivery, job()); };
+        auto drop = [delivery] { Delivery::post(delivery, std::nullopt); };
+        if (!submit({std::move(run), std::move(drop), kind, abandoned}))
             co_return std::nullopt;
         // Named, not a temporary of the co_await expression (GCC 12 may destroy those twice).
-        QCoro::Task<std::optional<T>> answer =
+        QCoro::Task<std::optional<std::optional<T>>> answer =
             withDeadline(detail::delivered<T>(delivery, abandoned, std::move(late)), m_limit);
-        std::optional<T> result = co_await std::move(answer);
+        std::optional<std::optional<T>> result = co_await std::move(answer);
         if (!result)
             *abandoned = true;
-        co_return result;
+        co_return result.value_or(std::nullopt);
     }
 
     std::chrono::milliseconds m_limit;
