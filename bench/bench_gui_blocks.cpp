@@ -25,7 +25,7 @@
 #include "VantaSettingsRoot.h"
 #include "WeatherStore.h"
 #include "WidgetHost.h"
-#include "WidgetRegistry.h"
+#include "NimbraWidgetBundle.h"
 
 #include <benchmark/benchmark.h>
 
@@ -162,9 +162,9 @@ public:
         keys.tomorrowIOAPIKey = QStringLiteral("bench-tomorrow-key");
         credentials()->save(keys);
         const QList<WidgetPlacement> widgets = {
-            {widgetKinds().value(0), WidgetFamily::systemSmall, QPoint(900, 40)},
-            {widgetKinds().value(1), WidgetFamily::systemMedium, QPoint(800, 260)},
-            {widgetKinds().value(2), WidgetFamily::systemLarge, QPoint(800, 470)}};
+            {NimbraWidgetBundle::kinds().value(0), WidgetFamily::systemSmall, QPoint(900, 40)},
+            {NimbraWidgetBundle::kinds().value(1), WidgetFamily::systemMedium, QPoint(800, 260)},
+            {NimbraWidgetBundle::kinds().value(2), WidgetFamily::systemLarge, QPoint(800, 470)}};
         WidgetPlacements(placementsFile()).save(widgets);
         // A first start writes the synced mirror; every measured start finds it, as a user's does.
         makeStore();
@@ -293,7 +293,7 @@ std::optional<double> measureWidgetReload(const Session& session) {
     turnFor(kSettleMs);
     const auto reads = [&host] {
         QList<int> out;
-        for (const QString& kind : widgetKinds())
+        for (const QString& kind : NimbraWidgetBundle::kinds())
             out.append(host.runner(kind) ? host.runner(kind)->timelinesRead() : 0);
         return out;
     };

@@ -50,6 +50,9 @@ SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<
         addKeyRow(keys, kind);
     keys->addCaption(keysFootnote);
     syncFromStore();
+    // Not kept: the keys show once the keyring gives them, and what the user types meanwhile stays.
+    if (WeatherStore* store = m_binding.store())
+        store->readAPIKeys();
 }
 
 void SourcesSettingsTab::addKeyRow(SettingsSection* section, WeatherProviderKind kind) {

@@ -3,6 +3,7 @@
 namespace nimbra {
 
 KeychainStatus InMemoryKeychain::add(const QString& service, const QString& account, const QByteArray& data) {
+    const QMutexLocker lock(&m_mutex);
     if (m_failure != success)
         return m_failure;
     const auto key = qMakePair(service, account);
@@ -14,6 +15,7 @@ KeychainStatus InMemoryKeychain::add(const QString& service, const QString& acco
 
 KeychainStatus InMemoryKeychain::update(const QString& service, const QString& account,
                                         const QByteArray& data) {
+    const QMutexLocker lock(&m_mutex);
     if (m_failure != success)
         return m_failure;
     const auto found = m_items.find(qMakePair(service, account));
@@ -24,6 +26,7 @@ KeychainStatus InMemoryKeychain::update(const QString& service, const QString& a
 }
 
 KeychainLookup InMemoryKeychain::find(const QString& service, const QString& account) const {
+    const QMutexLocker lock(&m_mutex);
     if (m_failure != success)
         return {m_failure, {}};
     const auto found = m_items.constFind(qMakePair(service, account));
@@ -33,9 +36,20 @@ KeychainLookup InMemoryKeychain::find(const QString& service, const QString& acc
 }
 
 KeychainStatus InMemoryKeychain::remove(const QString& service, const QString& account) {
+    const QMutexLocker lock(&m_mutex);
     if (m_failure != success)
         return m_failure;
     return m_items.remove(qMakePair(service, account)) ? success : itemNotFound;
+}
+
+void InMemoryKeychain::failWith(KeychainStatus status) {
+    const QMutexLocker lock(&m_mutex);
+    m_failure = status;
+}
+
+int InMemoryKeychain::itemCount() const {
+    const QMutexLocker lock(&m_mutex);
+    return static_cast<int>(m_items.size());
 }
 
 } // namespace nimbra

@@ -16,6 +16,7 @@
 #include "WidgetCenter.h"
 
 #include <QObject>
+#include <QScopeGuard>
 
 #include <QCoro/QCoroTask>
 
@@ -83,7 +84,7 @@ public:
 
     // Loads the snapshot (merged with the synced mirror when sync is on), tidies and normalises it and
     // persists. Cannot fail: problems end up in lastError(). The API keys are read from the keyring when
-    // first needed (see providerCredentials()), not here: a launch whose providers take no key never touches
+    // first needed (see readAPIKeys()), not here: a launch whose providers take no key never touches
     // it.
     WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
                  std::shared_ptr<CurrentLocationService> currentLocationService,
@@ -112,9 +113,13 @@ public:
         return m_snapshotSaveError ? m_snapshotSaveError : m_keySaveError;
     }
     const QString& currentLocationStatus() const { return m_currentLocationStatus; }
-    // The API keys. The first call reads them from the keyring (a few synchronous D-Bus calls); a refresh
-    // asks only when an enabled provider takes a key.
-    const WeatherProviderCredentials& providerCredentials() const;
+    // The API keys known so far: empty until readAPIKeys() has read them from the keyring, but for those the
+    // user set meanwhile.
+    const WeatherProviderCredentials& providerCredentials() const { return m_providerCredentials; }
+    // Reads the keys from the keyring unless they were read already, waiting at most the credential store's
+    // time-out (the keyring may not answer at all). A refresh asks only when an enabled provider takes a key,
+    // so a launch whose providers take none never touches the keyring.
+    QCoro::Task<void> readAPIKeys();
     const QHash<WeatherProviderKind, APIKeyCheckStatus>& apiKeyCheckStatuses() const {
         return m_apiKeyCheckStatuses;
     }
@@ -163,12 +168,16 @@ public:
     void updateSettings(const std::function<void(WeatherSettings&)>& change);
     // Stores the trimmed key, resets its check state and saves the keys. A key the keyring did not take is
     // reported in lastError().
-    void updateAPIKey(const QString& key, WeatherProviderKind kind);
+    QCoro::Task<void> updateAPIKey(const QString& key, WeatherProviderKind kind);
     // The first half of updateAPIKey: the key and its check state change in memory only. For a field that
     // edits a key keystroke by keystroke, where each keyring write is a D-Bus call that may ask to unlock.
     void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind);
-    // The second half: writes all keys to the keyring; a failure becomes lastError() and saveError().
-    void saveAPIKeys();
+    // The second half: writes the keys to the keyring, off the main thread and in the order of the calls; a
+    // failure, or a keyring that does not answer in time, becomes lastError() and saveError(). A key never
+    // read from the keyring and not set by the user is left as it is there.
+    QCoro::Task<void> saveAPIKeys();
+    // A key read or save has not ended yet (it may be waiting for a keyring that does not answer).
+    bool isWaitingForKeyring() const { return m_keyringCallsRunning > 0; }
     APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const;
     // Asks the provider for one forecast with the kind's key. Only OpenWeather and Tomorrow.io take keys.
     // The answer is dropped when the key changed meanwhile or a newer check of the kind started.
@@ -244,8 +253,16 @@ private:
     void setCurrentLocationStatus(const QString& text);
     void setSelection(std::optional<QUuid> id);
     void setProviderCredentials(const WeatherProviderCredentials& credentials);
+    // Takes the keys read from the keyring, keeping those the user set before they arrived.
+    void adoptReadKeys(const WeatherProviderCredentials& read);
+    // The keyed kinds whose key is known: all once the keys were read, else those the user set.
+    ProviderSet knownKeys() const;
+    void reportKeySave(const std::optional<QString>& failure);
+    // Counts a keyring call until the returned guard goes.
+    QScopeGuard<std::function<void()>> keyringCall();
     void setAPIKeyCheckStatus(WeatherProviderKind kind, const APIKeyCheckStatus& status);
-    // The clients of `kinds`; the keys are read only when one of them takes a key.
+    // The clients of `kinds`. A keyed kind whose key is not known (the keyring did not answer) gets a
+    // placeholder that says so.
     QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
@@ -275,9 +292,13 @@ private:
     std::optional<QString> m_snapshotSaveError;
     std::optional<QString> m_keySaveError;
     QString m_currentLocationStatus = unresolvedStatusText;
-    // Empty until the keys are first read: an edit or a save reads them first, so a late read can never
-    // replace what the user set.
-    mutable std::optional<WeatherProviderCredentials> m_providerCredentials;
+    WeatherProviderCredentials m_providerCredentials;
+    bool m_keysRead = false;
+    // The kinds whose key the user set before the keys were read: a read that arrives later keeps them.
+    ProviderSet m_keysSetBeforeRead;
+    // Counts the key saves: only the latest one's outcome may set or clear the failure.
+    quint64 m_keySaveGeneration = 0;
+    int m_keyringCallsRunning = 0;
     QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
     AccuracyScores m_accuracyScores;
     // Places deleted here, so that an older copy in the mirror does not bring them back.

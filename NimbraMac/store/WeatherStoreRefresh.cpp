@@ -1,6 +1,7 @@
 // The store's refresh and current-location operations.
 #include "WeatherStore.h"
 
+#include "PlaceholderWeatherClient.h"
 #include "TaskDeadline.h"
 #include "WeatherRefreshPipeline.h"
 
@@ -55,9 +56,19 @@ QList<WeatherProviderClientPtr> WeatherStore::providerClients(const ProviderSet&
                                                               bool useFixtures) const {
     ProviderEnvironment environment = m_environment.providers;
     environment.clock = m_environment.clock;
-    const bool keyed = std::any_of(kinds.cbegin(), kinds.cend(), &ProviderClientFactory::takesKey);
-    const WeatherProviderCredentials keys = keyed ? providerCredentials() : WeatherProviderCredentials();
-    return ProviderClientFactory{keys.configuration(), useFixtures, std::move(environment)}.clients(kinds);
+    QList<WeatherProviderClientPtr> clients =
+        ProviderClientFactory{m_providerCredentials.configuration(), useFixtures, environment}.clients(kinds);
+    if (useFixtures)
+        return clients;
+    // A key the keyring did not give is not a missing key: the provider says why it has none.
+    const ProviderSet known = knownKeys();
+    for (WeatherProviderClientPtr& client : clients) {
+        const WeatherProviderKind kind = client->provider();
+        if (ProviderClientFactory::takesKey(kind) && !known.contains(kind))
+            client = std::make_shared<PlaceholderWeatherClient>(
+                kind, WeatherProviderCredentialStore::keyringNotAnsweringMessage(), environment.clock);
+    }
+    return clients;
 }
 
 QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
@@ -85,8 +96,13 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
             self->setRefreshing(false);
     });
 
-    const QList<WeatherProviderClientPtr> clients =
-        providerClients(m_settings.enabledProviders, m_environment.useFixtures);
+    const ProviderSet enabled = m_settings.enabledProviders;
+    if (std::any_of(enabled.cbegin(), enabled.cend(), &ProviderClientFactory::takesKey)) {
+        co_await readAPIKeys();
+        if (!self)
+            co_return;
+    }
+    const QList<WeatherProviderClientPtr> clients = providerClients(enabled, m_environment.useFixtures);
     const auto stored = m_forecasts.constFind(location.id);
     const std::optional<ConsensusForecast> previous =
         stored == m_forecasts.constEnd() ? std::nullopt : std::optional(*stored);

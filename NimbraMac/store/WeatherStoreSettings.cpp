@@ -5,6 +5,7 @@
 #include "WeatherRefreshPipeline.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace nimbra {
@@ -26,24 +27,40 @@ void WeatherStore::updateSettings(const std::function<void(WeatherSettings&)>& c
     persist();
 }
 
-void WeatherStore::updateAPIKey(const QString& key, WeatherProviderKind kind) {
+QCoro::Task<void> WeatherStore::updateAPIKey(const QString& key, WeatherProviderKind kind) {
     updateAPIKeyInMemory(key, kind);
-    saveAPIKeys();
+    return saveAPIKeys();
 }
 
 void WeatherStore::updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind) {
     Q_ASSERT(QThread::currentThread() == thread());
-    WeatherProviderCredentials copy = providerCredentials();
+    WeatherProviderCredentials copy = m_providerCredentials;
     copy.setAPIKey(key, kind);
+    if (!m_keysRead)
+        m_keysSetBeforeRead.insert(kind);
     setProviderCredentials(copy);
     setAPIKeyCheckStatus(kind, copy.apiKey(kind).isEmpty() ? APIKeyCheckStatus::missing()
                                                            : APIKeyCheckStatus::notChecked());
 }
 
-void WeatherStore::saveAPIKeys() {
+QCoro::Task<void> WeatherStore::saveAPIKeys() {
     Q_ASSERT(QThread::currentThread() == thread());
+    const quint64 generation = ++m_keySaveGeneration;
+    const QPointer<WeatherStore> self(this);
+    const auto call = keyringCall();
+    // A save that outlasts the time-out may still end: its outcome then replaces the failure shown.
+    const auto report = [self, generation](const std::optional<QString>& failure) {
+        if (self && self->m_keySaveGeneration == generation)
+            self->reportKeySave(failure);
+    };
+    QCoro::Task<std::optional<QString>> saving =
+        m_credentialStore->saveInBackground(m_providerCredentials, knownKeys(), report);
+    const std::optional<QString> failure = co_await std::move(saving);
+    report(failure);
+}
+
+void WeatherStore::reportKeySave(const std::optional<QString>& failure) {
     // A key the keyring did not take works until quit and is then gone: the user must know.
-    const auto failure = m_credentialStore->save(providerCredentials());
     setSaveError(m_keySaveError, failure);
     if (failure)
         setLastError(*failure);
@@ -76,6 +93,17 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (!ProviderClientFactory::takesKey(kind))
         co_return;
+    const QPointer<WeatherStore> self(this);
+    if (!knownKeys().contains(kind)) {
+        co_await readAPIKeys();
+        if (!self)
+            co_return;
+        if (!knownKeys().contains(kind)) {
+            setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(
+                                           WeatherProviderCredentialStore::keyringNotAnsweringMessage()));
+            co_return;
+        }
+    }
     const QString key = providerCredentials().apiKey(kind);
     if (key.isEmpty()) {
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::missing());
@@ -91,7 +119,6 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
         co_return;
     }
     const CancellationToken cancel = makeCancellation();
-    const QPointer<WeatherStore> self(this);
     const std::optional<ProviderForecast> answer = co_await withDeadline(
         forecastHolding(clients.first(), validationLocation(), cancel), m_environment.keyCheckTimeout);
     if (!answer)
@@ -112,15 +139,47 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::valid(now()));
 }
 
-const WeatherProviderCredentials& WeatherStore::providerCredentials() const {
+QScopeGuard<std::function<void()>> WeatherStore::keyringCall() {
+    ++m_keyringCallsRunning;
+    return QScopeGuard<std::function<void()>>([self = QPointer<WeatherStore>(this)] {
+        if (self)
+            --self->m_keyringCallsRunning;
+    });
+}
+
+QCoro::Task<void> WeatherStore::readAPIKeys() {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (!m_providerCredentials)
-        m_providerCredentials = m_credentialStore->load();
-    return *m_providerCredentials;
+    if (m_keysRead)
+        co_return;
+    const QPointer<WeatherStore> self(this);
+    const auto call = keyringCall();
+    const std::optional<WeatherProviderCredentials> read = co_await m_credentialStore->loadInBackground();
+    if (self && read)
+        adoptReadKeys(*read);
+}
+
+void WeatherStore::adoptReadKeys(const WeatherProviderCredentials& read) {
+    if (m_keysRead)
+        return; // a second read that ended later
+    WeatherProviderCredentials merged = read;
+    for (const WeatherProviderKind kind : std::as_const(m_keysSetBeforeRead))
+        merged.setAPIKey(m_providerCredentials.apiKey(kind), kind);
+    m_keysRead = true;
+    m_keysSetBeforeRead.clear();
+    setProviderCredentials(merged);
+}
+
+ProviderSet WeatherStore::knownKeys() const {
+    ProviderSet known;
+    for (const WeatherProviderKind kind : providers::allCases()) {
+        if (ProviderClientFactory::takesKey(kind) && (m_keysRead || m_keysSetBeforeRead.contains(kind)))
+            known.insert(kind);
+    }
+    return known;
 }
 
 void WeatherStore::setProviderCredentials(const WeatherProviderCredentials& credentials) {
-    if (providerCredentials() == credentials)
+    if (m_providerCredentials == credentials)
         return;
     Q_EMIT objectWillChange();
     m_providerCredentials = credentials;

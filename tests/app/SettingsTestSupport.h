@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 #include <QCoro/QCoroSignal>
 
@@ -74,6 +75,10 @@ struct SettingsHarness : storetest::StoreHarness {
         save(payload);
         store = makeStore();
         widgets->clear();
+    }
+    // A key read or save the window started runs to its end, so nothing of it is left behind.
+    ~SettingsHarness() {
+        Q_UNUSED(QTest::qWaitFor([this] { return !store->isWaitingForKeyring(); }));
     }
     // Once the saves handed to the writer are written.
     int persists() const {

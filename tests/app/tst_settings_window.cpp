@@ -414,7 +414,7 @@ private Q_SLOTS:
         QVERIFY(tab->checkButton(K::openWeather)->isEnabled());
         QVERIFY(!tab->keyDetail(K::openWeather)->isVisibleTo(tab));
         QVERIFY(w.timers[1]->fire());
-        QCOMPARE(h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow1"));
+        QTRY_COMPARE(h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow1"));
         QCOMPARE(h.persists(), 1);
         Q_EMIT field->editingFinished();
         QCOMPARE(field->text(), QStringLiteral("ow1"));
@@ -429,6 +429,7 @@ private Q_SLOTS:
 
         // A key that changes elsewhere is shown; nothing is edited or saved for it.
         w.timers[1]->fire();
+        QTRY_COMPARE(h.keychain->itemCount(), 0);
         const int items = h.keychain->itemCount();
         h.store->updateAPIKeyInMemory(QStringLiteral("tm-from-elsewhere"), K::tomorrowIO);
         w.settle();
@@ -440,7 +441,8 @@ private Q_SLOTS:
         QTest::keyClicks(tab->keyField(K::tomorrowIO), QStringLiteral("2"));
         w.root->show();
         w.root->close();
-        QCOMPARE(h.credentials()->load().tomorrowIOAPIKey, QStringLiteral("tm-from-elsewhere2"));
+        QTRY_COMPARE(h.credentials()->load().tomorrowIOAPIKey, QStringLiteral("tm-from-elsewhere2"));
+        QTRY_VERIFY(!h.store->isWaitingForKeyring());
     }
 
     // NIMBRA_PROVIDER_BASE_URL reaches the place search as well, so an offline run can add a place.

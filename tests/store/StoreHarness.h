@@ -12,7 +12,10 @@
 
 #include <QCoro/QCoroSignal>
 
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 // A store over a temporary snapshot file, in-memory keyring and mirror, a manual clock, a scripted location
 // service and provider clients pointed at a loopback server.
@@ -88,6 +91,54 @@ private:
     std::shared_ptr<Keychain> m_inner;
 };
 
+// A keyring that does not answer: every call waits until release() (or, so that a store that still called it
+// on the main thread cannot hang the test for good, until `giveUp` has passed), then goes to `inner`.
+class HangingKeychain final : public Keychain {
+public:
+    explicit HangingKeychain(std::shared_ptr<Keychain> inner,
+                             std::chrono::milliseconds giveUp = std::chrono::seconds(15))
+        : m_inner(std::move(inner)), m_giveUp(giveUp) {}
+
+    // Calls made so far, answered or not.
+    int calls() const { return m_calls; }
+    void release() {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+    KeychainStatus add(const QString& service, const QString& account, const QByteArray& data) override {
+        wait();
+        return m_inner->add(service, account, data);
+    }
+    KeychainStatus update(const QString& service, const QString& account, const QByteArray& data) override {
+        wait();
+        return m_inner->update(service, account, data);
+    }
+    KeychainLookup find(const QString& service, const QString& account) const override {
+        wait();
+        return m_inner->find(service, account);
+    }
+    KeychainStatus remove(const QString& service, const QString& account) override {
+        wait();
+        return m_inner->remove(service, account);
+    }
+
+private:
+    void wait() const {
+        ++m_calls;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, m_giveUp, [this] { return m_released; });
+    }
+
+    std::shared_ptr<Keychain> m_inner;
+    std::chrono::milliseconds m_giveUp;
+    mutable std::atomic_int m_calls = 0;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    bool m_released = false;
+};
+
 // A coroutine of the store left running while the test acts.
 struct Running {
     std::shared_ptr<bool> done = std::make_shared<bool>(false);
@@ -153,13 +204,14 @@ struct StoreHarness {
 
     // The store, once the launch's save is on disk.
     std::unique_ptr<WeatherStore> makeStore() {
+        return makeStore(std::make_shared<WeatherProviderCredentialStore>(
+            std::make_shared<InMemoryUserDefaults>(), storeKeychain));
+    }
+    std::unique_ptr<WeatherStore> makeStore(std::shared_ptr<WeatherProviderCredentialStore> credentials) {
         auto store = std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(file),
             std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreInMemory>()),
-            location,
-            std::make_shared<WeatherProviderCredentialStore>(std::make_shared<InMemoryUserDefaults>(),
-                                                             storeKeychain),
-            environment);
+            location, std::move(credentials), environment);
         store->flushSaves();
         return store;
     }

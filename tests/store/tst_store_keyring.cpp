@@ -1,6 +1,9 @@
 #include "StoreHarness.h"
 
 #include <QTest>
+#include <QTimer>
+
+#include <thread>
 
 using namespace nimbra;
 using namespace nimbra::storetest;
@@ -43,6 +46,50 @@ CachedWeatherPayload withProviders(ProviderSet kinds) {
 }
 
 enum class Edit { inMemory, saved, none };
+
+constexpr std::chrono::milliseconds kKeyringTimeout{300};
+
+// A store whose keyring hangs until released, waited for kKeyringTimeout at a time.
+struct HungKeyring {
+    StoreHarness h;
+    std::shared_ptr<HangingKeychain> keyring = std::make_shared<HangingKeychain>(h.keychain);
+    std::unique_ptr<WeatherStore> store;
+
+    explicit HungKeyring(ProviderSet providers = {}) {
+        seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
+        h.save(withProviders(std::move(providers)));
+        h.server->route(kOpenMeteo, document(QStringLiteral("open-meteo/forecast-new-york.json")));
+        store = h.makeStore(std::make_shared<WeatherProviderCredentialStore>(
+            std::make_shared<InMemoryUserDefaults>(), keyring, kKeyringTimeout));
+    }
+    ~HungKeyring() {
+        // Whatever still waits for the keyring ends before the harness goes.
+        keyring->release();
+        Q_UNUSED(QTest::qWaitFor([this] { return !store || !store->isWaitingForKeyring(); }));
+        QCoreApplication::processEvents();
+    }
+
+    QString failureOf(K kind) const {
+        for (const ProviderForecast& f : store->providerForecasts().value(store->selectedLocation()->id)) {
+            if (f.provider == kind)
+                return f.errorMessage.value_or(QStringLiteral("(none)"));
+        }
+        return QStringLiteral("(not refreshed)");
+    }
+};
+
+// Whether the main thread's event loop turns while `task` runs, and whether the task then ended.
+struct Turned {
+    bool turned = false;
+    bool ended = false;
+};
+Turned turnsWhile(QCoro::Task<void> task) {
+    Turned result;
+    QTimer::singleShot(0, [&result] { result.turned = true; });
+    Running running = start(std::move(task));
+    result.ended = QTest::qWaitFor([&] { return *running.done; }, 10'000);
+    return result;
+}
 
 } // namespace
 
@@ -112,8 +159,11 @@ private Q_SLOTS:
         StoreHarness h;
         seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
         const auto store = h.makeStore();
+        QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::missing);
+        QVERIFY(run(store->readAPIKeys()));
         QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, APIKeyCheckStatus::Kind::notChecked);
         QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
+        QVERIFY(run(store->readAPIKeys()));
         QCOMPARE(lookups(h).size(), 2);
 
         StoreHarness checked;
@@ -134,7 +184,8 @@ private Q_SLOTS:
         QTest::newRow("saved unchanged") << Edit::none << "ow-old";
     }
 
-    // An edit or a save first reads the keys: the other key survives, and no later read undoes the edit.
+    // An edit or a save before the keys were read: the other key survives in the keyring and in memory, and
+    // the read that follows does not undo the edit.
     void editsBeforeTheFirstReadAreKept() {
         QFETCH(Edit, edit);
         QFETCH(QString, openWeather);
@@ -145,20 +196,83 @@ private Q_SLOTS:
         if (edit == Edit::inMemory)
             store->updateAPIKeyInMemory(QStringLiteral("ow-new"), K::openWeather);
         else if (edit == Edit::saved)
-            store->updateAPIKey(QStringLiteral("ow-new"), K::openWeather);
+            QVERIFY(run(store->updateAPIKey(QStringLiteral("ow-new"), K::openWeather)));
         else
-            store->saveAPIKeys();
+            QVERIFY(run(store->saveAPIKeys()));
+        QCOMPARE(lookups(h).size(), 0);
 
         WeatherProviderCredentials expected;
         expected.openWeatherAPIKey = openWeather;
         expected.tomorrowIOAPIKey = QStringLiteral("tm-saved");
-        QCOMPARE(store->providerCredentials(), expected);
         QVERIFY(run(store->refreshSelected()));
+        QCOMPARE(store->providerCredentials(), expected);
         QCOMPARE(sent(h, "appid").value(0), openWeather);
         QCOMPARE(lookups(h).size(), 2);
-        store->saveAPIKeys();
+        QVERIFY(run(store->saveAPIKeys()));
         QCOMPARE(h.credentials()->load(), expected);
         QVERIFY(!store->saveError());
+    }
+
+    // A keyring that never answers holds up neither the main thread nor the keyless providers; the keyed ones
+    // say why they have no key, later refreshes add no call behind the hung one, and once the keyring
+    // answers the keys are read after all.
+    void hungKeyringDoesNotHoldUpRefreshes() {
+        HungKeyring k({K::openMeteo, K::openWeather, K::tomorrowIO});
+        Turned first = turnsWhile(k.store->refreshSelected());
+        QVERIFY(first.turned && first.ended);
+        QCOMPARE(k.failureOf(K::openMeteo), QStringLiteral("(none)"));
+        QCOMPARE(k.failureOf(K::openWeather), WeatherProviderCredentialStore::keyringNotAnsweringMessage());
+        QCOMPARE(k.failureOf(K::tomorrowIO), WeatherProviderCredentialStore::keyringNotAnsweringMessage());
+        QCOMPARE(k.store->selectedForecast()->providerCount, 1);
+        QVERIFY(!k.store->isRefreshing());
+
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(run(k.store->refreshSelected()));
+        QVERIFY(run(k.store->checkAPIKey(K::openWeather)));
+        QCOMPARE(k.store->apiKeyCheckStatus(K::openWeather).kind, APIKeyCheckStatus::Kind::missing);
+        QCOMPARE(k.keyring->calls(), 1);
+        QCOMPARE(sent(k.h, "appid"), QStringList());
+
+        // Reads fail at once until the hung call has ended.
+        k.keyring->release();
+        QTRY_VERIFY(run(k.store->refreshSelected()) &&
+                    k.store->providerCredentials().tomorrowIOAPIKey == QStringLiteral("tm-key"));
+        QVERIFY(!sent(k.h, "appid").isEmpty());
+    }
+
+    // Saves do not wait for a hung keyring either: each says the key was not saved, they keep their order
+    // (one not yet started gives way to a newer one), and a save that ends after all clears the warning.
+    void hungKeyringDoesNotHoldUpSaves() {
+        HungKeyring k;
+        Turned first = turnsWhile(k.store->updateAPIKey(QStringLiteral("ow-1"), K::openWeather));
+        QVERIFY(first.turned && first.ended);
+        const auto failure = std::optional(WeatherProviderCredentialStore::saveFailureMessage());
+        QCOMPARE(k.store->saveError(), failure);
+        QCOMPARE(k.store->lastError(), failure);
+        QVERIFY(run(k.store->updateAPIKey(QStringLiteral("ow-2"), K::openWeather)));
+        QVERIFY(run(k.store->updateAPIKey(QStringLiteral("ow-3"), K::openWeather)));
+        QCOMPARE(k.store->saveError(), failure);
+        QCOMPARE(k.keyring->calls(), 1);
+
+        k.keyring->release();
+        QTRY_VERIFY(!k.store->saveError());
+        QVERIFY(!k.store->lastError());
+        QCOMPARE(k.h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow-3"));
+        // The first save and the last: ow-2 was never written.
+        QCOMPARE(k.keyring->calls(), 2 * 5);
+    }
+
+    // Quitting waits (briefly) for the last key write, so a key typed just before is kept.
+    void storeGoingAwayFinishesTheLastWrite() {
+        HungKeyring k;
+        k.store->updateAPIKey(QStringLiteral("ow-last"), K::openWeather);
+        std::thread answerSoon([keyring = k.keyring] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            keyring->release();
+        });
+        k.store.reset();
+        answerSoon.join();
+        QCOMPARE(k.h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow-last"));
     }
 };
 

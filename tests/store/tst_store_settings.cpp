@@ -56,8 +56,9 @@ private Q_SLOTS:
         StoreHarness h;
         withKey(h, K::openWeather, QStringLiteral("ow-old"));
         const auto store = h.makeStore();
+        QTest::qWait(50); // the launch's second widget reload
         h.widgets->clear();
-        store->updateAPIKey(text, kind);
+        QVERIFY(run(store->updateAPIKey(text, kind)));
         QTEST(store->providerCredentials().apiKey(kind), "stored");
         QTEST(store->apiKeyCheckStatus(kind).kind, "status");
         QTEST(h.keychain->itemCount(), "keyringItems");
@@ -68,13 +69,13 @@ private Q_SLOTS:
         StoreHarness h;
         const auto store = h.makeStore();
         h.keychain->failWith(Keychain::notAvailable);
-        store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO);
+        QVERIFY(run(store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO)));
         const auto failure = std::optional(WeatherProviderCredentialStore::saveFailureMessage());
         QCOMPARE(store->lastError(), failure);
         QCOMPARE(store->saveError(), failure);
         QCOMPARE(store->providerCredentials().tomorrowIOAPIKey, QStringLiteral("tm-key"));
         h.keychain->failWith(Keychain::success);
-        store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO);
+        QVERIFY(run(store->updateAPIKey(QStringLiteral("tm-key"), K::tomorrowIO)));
         QVERIFY(!store->lastError() && !store->saveError());
     }
 
@@ -86,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(store->providerCredentials().openWeatherAPIKey, QStringLiteral("ow-key"));
         QCOMPARE(store->apiKeyCheckStatus(K::openWeather).kind, Status::notChecked);
         QCOMPARE(h.keychain->itemCount(), 0);
-        store->saveAPIKeys();
+        QVERIFY(run(store->saveAPIKeys()));
         QCOMPARE(h.keychain->itemCount(), 1);
         QCOMPARE(h.credentials()->load().openWeatherAPIKey, QStringLiteral("ow-key"));
         store->updateAPIKeyInMemory(QString(), K::openWeather);
@@ -180,8 +181,8 @@ private Q_SLOTS:
         withKey(h, K::tomorrowIO, QStringLiteral("tm-key"));
         const auto store = h.makeStore();
         Running check = start(store->checkAPIKey(K::tomorrowIO));
-        QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, Status::checking);
-        store->updateAPIKey(QStringLiteral("tm-other"), K::tomorrowIO);
+        QTRY_COMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, Status::checking);
+        QVERIFY(run(store->updateAPIKey(QStringLiteral("tm-other"), K::tomorrowIO)));
         QTRY_VERIFY(*check.done);
         QCOMPARE(store->apiKeyCheckStatus(K::tomorrowIO).kind, Status::notChecked);
     }
