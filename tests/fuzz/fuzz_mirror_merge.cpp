@@ -100,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CachedWeatherPayload first;
     {
         const auto launched = launch();
+        launched->flushSaves();
         const WeatherStore& store = *launched;
         first = stateOf(store);
         QFile file(f.file);
