@@ -36,7 +36,7 @@ QWidget* withNote(ToggleSwitch* toggle, const std::optional<QString>& note) {
 SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<APIKeyEditing> keyEditing,
                                        QWidget* parent)
     : SettingsForm(parent), m_binding(binding), m_keyEditing(std::move(keyEditing)) {
-    auto* sources = addSection(QStringLiteral("Consensus Sources"));
+    auto* sources = addSection(tr("Consensus Sources"));
     for (const WeatherProviderKind kind : sourcessettings::switchableProviders()) {
         auto* toggle = new ToggleSwitch;
         toggle->setAccessibleName(providers::displayName(kind));
@@ -45,7 +45,7 @@ SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<
                 [this, kind](bool on) { m_binding.setProviderEnabled(kind, on); });
         m_toggles.insert(kind, toggle);
     }
-    auto* keys = addSection(QStringLiteral("User API Keys"));
+    auto* keys = addSection(tr("User API Keys"));
     for (const WeatherProviderKind kind : sourcessettings::keyedProviders())
         addKeyRow(keys, kind);
     keys->addCaption(keysFootnote);
@@ -67,7 +67,7 @@ void SourcesSettingsTab::addKeyRow(SettingsSection* section, WeatherProviderKind
     row.field->setAccessibleName(providers::displayName(kind));
     row.field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
     row.badge = new APIKeyStatusBadge;
-    row.check = new QPushButton(QStringLiteral("Check"));
+    row.check = new QPushButton(tr("Check"));
     line->addWidget(title);
     line->addWidget(row.field, 1);
     line->addWidget(row.badge);
