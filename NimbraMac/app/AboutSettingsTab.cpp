@@ -3,6 +3,7 @@
 #include "FitLabel.h"
 #include "SettingsControls.h"
 #include "SymbolIcon.h"
+#include "Translations.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
 
@@ -49,7 +50,7 @@ QWidget* valueText(const QString& text) {
 AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment environment, QWidget* parent)
     : SettingsForm(parent), m_binding(binding), m_environment(std::move(environment)) {
     auto* product = addSection(tr("Nimbra"));
-    product->addCaption(productText, settingsstyle::value);
+    product->addCaption(translatedText("nimbra::AboutSettingsTab", productText), settingsstyle::value);
     product->addRow(tr("Version"), valueText(aboutsettings::versionText(m_environment.version)));
     product->addRow(tr("Build"), valueText(aboutsettings::buildText(m_environment.build)));
 
@@ -76,7 +77,7 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
     sync->addRow(tr("Private location sync"), m_sync);
     connect(m_sync, &ToggleSwitch::clicked, this,
             [this](bool on) { m_binding.write(&WeatherSettings::useICloudSync, on); });
-    sync->addCaption(syncCaption);
+    sync->addCaption(translatedText("nimbra::AboutSettingsTab", syncCaption));
 
     auto* privacy = addSection(tr("Privacy"));
     m_statistics = new ToggleSwitch;
@@ -89,9 +90,9 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
             m_environment.setTelemetryEnabled(on);
     });
     if (!m_environment.hasTelemetryEndpoint)
-        privacy->addCaption(noStatisticsCaption);
-    privacy->addCaption(privacyCaption);
-    privacy->addCaption(statisticsCaption);
+        privacy->addCaption(translatedText("nimbra::AboutSettingsTab", noStatisticsCaption));
+    privacy->addCaption(translatedText("nimbra::AboutSettingsTab", privacyCaption));
+    privacy->addCaption(translatedText("nimbra::AboutSettingsTab", statisticsCaption));
 
     m_support = addSection(tr("Support"));
     m_website = linkButton(tr("Website and Support"), QStringLiteral("safari"), m_environment.websiteURL);

@@ -2,6 +2,7 @@
 
 #include "FitLabel.h"
 #include "SettingsControls.h"
+#include "Translations.h"
 #include "WrapLabel.h"
 
 #include <QHBoxLayout>
@@ -48,7 +49,7 @@ DisplaySettingsTab::DisplaySettingsTab(SettingsBinding binding, QWidget* parent)
     // for a desktop that lets us choose.
     m_fontSlider->setEnabled(false);
     m_iconSlider->setEnabled(false);
-    m_sizeCaption = menuBar->addCaption(sizeCaptionText);
+    m_sizeCaption = menuBar->addCaption(translatedText("nimbra::DisplaySettingsTab", sizeCaptionText));
     // Tucked under the sliders it explains, so the tab still fits the window with the warning line shown.
     m_sizeCaption->parentWidget()->layout()->setContentsMargins(0, 0, 0, 3);
 

@@ -5,6 +5,7 @@
 #include "SettingsControls.h"
 #include "SymbolIcon.h"
 #include "SymbolImage.h"
+#include "Translations.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
 
@@ -59,8 +60,8 @@ LocationsSettingsTab::LocationsSettingsTab(WeatherStore* store, LocationSearchCo
 
     auto* searchSection = addSection(tr("Search"));
     m_field = new QLineEdit;
-    m_field->setPlaceholderText(searchPlaceholder);
-    m_field->setAccessibleName(searchPlaceholder);
+    m_field->setPlaceholderText(translatedText("nimbra::LocationsSettingsTab", searchPlaceholder));
+    m_field->setAccessibleName(translatedText("nimbra::LocationsSettingsTab", searchPlaceholder));
     searchSection->addRow(m_field);
     m_status = new QWidget;
     auto* statusLine = new QHBoxLayout(m_status);
@@ -102,7 +103,8 @@ LocationsSettingsTab::LocationsSettingsTab(WeatherStore* store, LocationSearchCo
     });
 
     m_savedSection = addSection(tr("Saved Locations"));
-    m_noSaved = new WrapLabel(noSavedText, settingsstyle::value);
+    m_noSaved =
+        new WrapLabel(translatedText("nimbra::LocationsSettingsTab", noSavedText), settingsstyle::value);
     m_savedSection->addRow(m_noSaved);
     syncFromStore();
 }

@@ -55,4 +55,8 @@ QStringList Translations::install(QCoreApplication& app, const QStringList& uiLa
     return loaded;
 }
 
+QString translatedText(const char* context, const QString& english) {
+    return QCoreApplication::translate(context, english.toUtf8().constData());
+}
+
 } // namespace nimbra

@@ -22,4 +22,8 @@ struct Translations {
     static QStringList install(QCoreApplication& app, const QStringList& uiLanguages);
 };
 
+// The translation of a text kept as an English constant (marked with QT_TRANSLATE_NOOP where it is defined,
+// so that lupdate finds it under `context`).
+QString translatedText(const char* context, const QString& english);
+
 } // namespace nimbra
