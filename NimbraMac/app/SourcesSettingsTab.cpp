@@ -4,6 +4,7 @@
 #include "FitLabel.h"
 #include "SettingsControls.h"
 #include "SourcesSettingsModel.h"
+#include "Translations.h"
 #include "WrapLabel.h"
 
 #include <QHBoxLayout>
@@ -48,7 +49,7 @@ SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<
     auto* keys = addSection(tr("User API Keys"));
     for (const WeatherProviderKind kind : sourcessettings::keyedProviders())
         addKeyRow(keys, kind);
-    keys->addCaption(keysFootnote);
+    keys->addCaption(translatedText("nimbra::SourcesSettingsTab", keysFootnote));
     syncFromStore();
 }
 

@@ -1,5 +1,6 @@
 // The user's translation reaches the windows: a test translation compiled at build time, loaded the way
 // the programs load theirs, and seen on the settings window.
+#include "LocationsSettingsTab.h"
 #include "MacSettingsView.h"
 #include "SettingsControls.h"
 #include "SettingsTestSupport.h"
@@ -7,6 +8,7 @@
 #include "VantaSettingsRoot.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 #include <QTranslator>
@@ -58,6 +60,12 @@ private Q_SLOTS:
                               QStringLiteral("About")}));
         QVERIFY(switchNames(root.content()).contains(QStringLiteral("Wetterbeschreibung zeigen")));
         QVERIFY(switchNames(root.content()).contains(QStringLiteral("Show confidence")));
+        // A text kept as an English constant is looked up where it is shown.
+        auto* locations = root.content()->findChild<LocationsSettingsTab*>();
+        QVERIFY(locations);
+        auto* search = locations->findChild<QLineEdit*>();
+        QVERIFY(search);
+        QCOMPARE(search->placeholderText(), QStringLiteral("Stadt oder Ort suchen"));
     }
 
     void englishOrAMissingLanguageKeepsTheEnglishTexts() {

@@ -20,4 +20,11 @@
         <translation>Wetterbeschreibung zeigen</translation>
     </message>
 </context>
+<context>
+    <name>nimbra::LocationsSettingsTab</name>
+    <message>
+        <source>Search city or place</source>
+        <translation>Stadt oder Ort suchen</translation>
+    </message>
+</context>
 </TS>
