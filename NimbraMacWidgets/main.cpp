@@ -1,6 +1,7 @@
 // nimbra-widgets: shows Nimbra's widgets on the desktop and keeps them current from the snapshot the
 // application writes. One per user session.
 #include "TerminationSignals.h"
+#include "Translations.h"
 #include "WidgetHost.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    nimbra::Translations::install(app);
     QApplication::setApplicationName(QStringLiteral("nimbra-widgets"));
     QApplication::setApplicationVersion(QStringLiteral(NIMBRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(NIMBRA_APP_IDENTIFIER ".Widgets"));

@@ -3,9 +3,11 @@
 #include "FitLabel.h"
 #include "SettingsControls.h"
 #include "SymbolIcon.h"
+#include "Translations.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -23,12 +25,15 @@ QString buildText(const QString& build) {
 }
 
 QString updatesValue(bool hasFeed) {
-    return hasFeed ? QStringLiteral("Update feed") : QStringLiteral("Package manager");
+    return hasFeed ? QCoreApplication::translate("nimbra::AboutSettingsTab", "Update feed")
+                   : QCoreApplication::translate("nimbra::AboutSettingsTab", "Package manager");
 }
 
 QString updatesCaption(bool hasFeed) {
-    return hasFeed ? QStringLiteral("Nimbra checks its update feed for new versions.")
-                   : QStringLiteral(
+    return hasFeed ? QCoreApplication::translate("nimbra::AboutSettingsTab",
+                                                 "Nimbra checks its update feed for new versions.")
+                   : QCoreApplication::translate(
+                         "nimbra::AboutSettingsTab",
                          "This build has no update feed. Your package manager keeps Nimbra up to date.");
 }
 
@@ -44,15 +49,14 @@ QWidget* valueText(const QString& text) {
 
 AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment environment, QWidget* parent)
     : SettingsForm(parent), m_binding(binding), m_environment(std::move(environment)) {
-    auto* product = addSection(QStringLiteral("Nimbra"));
-    product->addCaption(productText, settingsstyle::value);
-    product->addRow(QStringLiteral("Version"), valueText(aboutsettings::versionText(m_environment.version)));
-    product->addRow(QStringLiteral("Build"), valueText(aboutsettings::buildText(m_environment.build)));
+    auto* product = addSection(tr("Nimbra"));
+    product->addCaption(translatedText("nimbra::AboutSettingsTab", productText), settingsstyle::value);
+    product->addRow(tr("Version"), valueText(aboutsettings::versionText(m_environment.version)));
+    product->addRow(tr("Build"), valueText(aboutsettings::buildText(m_environment.build)));
 
-    auto* updates = addSection(QStringLiteral("Updates"));
-    updates->addRow(QStringLiteral("Updates"),
-                    valueText(aboutsettings::updatesValue(m_environment.hasUpdateFeed)));
-    m_checkForUpdates = new QPushButton(QStringLiteral("Check for Updates"));
+    auto* updates = addSection(tr("Updates"));
+    updates->addRow(tr("Updates"), valueText(aboutsettings::updatesValue(m_environment.hasUpdateFeed)));
+    m_checkForUpdates = new QPushButton(tr("Check for Updates"));
     setSymbolIcon(m_checkForUpdates, QStringLiteral("arrow.triangle.2.circlepath"));
     auto* buttonBox = new QWidget;
     auto* buttonLine = new QHBoxLayout(buttonBox);
@@ -67,18 +71,18 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
     });
     updates->addCaption(aboutsettings::updatesCaption(m_environment.hasUpdateFeed));
 
-    auto* sync = addSection(QStringLiteral("Sync"));
+    auto* sync = addSection(tr("Sync"));
     m_sync = new ToggleSwitch;
-    m_sync->setAccessibleName(QStringLiteral("Private location sync"));
-    sync->addRow(QStringLiteral("Private location sync"), m_sync);
+    m_sync->setAccessibleName(tr("Private location sync"));
+    sync->addRow(tr("Private location sync"), m_sync);
     connect(m_sync, &ToggleSwitch::clicked, this,
             [this](bool on) { m_binding.write(&WeatherSettings::useICloudSync, on); });
-    sync->addCaption(syncCaption);
+    sync->addCaption(translatedText("nimbra::AboutSettingsTab", syncCaption));
 
-    auto* privacy = addSection(QStringLiteral("Privacy"));
+    auto* privacy = addSection(tr("Privacy"));
     m_statistics = new ToggleSwitch;
-    m_statistics->setAccessibleName(QStringLiteral("Share anonymous usage statistics"));
-    privacy->addRow(QStringLiteral("Share anonymous usage statistics"), m_statistics);
+    m_statistics->setAccessibleName(tr("Share anonymous usage statistics"));
+    privacy->addRow(tr("Share anonymous usage statistics"), m_statistics);
     // Without an endpoint nothing could be sent: the switch shows that it has no effect.
     m_statistics->setEnabled(m_environment.hasTelemetryEndpoint && m_environment.setTelemetryEnabled);
     connect(m_statistics, &ToggleSwitch::clicked, this, [this](bool on) {
@@ -86,15 +90,13 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
             m_environment.setTelemetryEnabled(on);
     });
     if (!m_environment.hasTelemetryEndpoint)
-        privacy->addCaption(noStatisticsCaption);
-    privacy->addCaption(privacyCaption);
-    privacy->addCaption(statisticsCaption);
+        privacy->addCaption(translatedText("nimbra::AboutSettingsTab", noStatisticsCaption));
+    privacy->addCaption(translatedText("nimbra::AboutSettingsTab", privacyCaption));
+    privacy->addCaption(translatedText("nimbra::AboutSettingsTab", statisticsCaption));
 
-    m_support = addSection(QStringLiteral("Support"));
-    m_website =
-        linkButton(QStringLiteral("Website and Support"), QStringLiteral("safari"), m_environment.websiteURL);
-    m_privacy =
-        linkButton(QStringLiteral("Privacy Policy"), QStringLiteral("lock.doc"), m_environment.privacyURL);
+    m_support = addSection(tr("Support"));
+    m_website = linkButton(tr("Website and Support"), QStringLiteral("safari"), m_environment.websiteURL);
+    m_privacy = linkButton(tr("Privacy Policy"), QStringLiteral("lock.doc"), m_environment.privacyURL);
     auto* links = new QWidget;
     auto* linkLine = new QHBoxLayout(links);
     linkLine->setContentsMargins(0, 0, 0, 0);

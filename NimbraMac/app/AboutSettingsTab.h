@@ -46,24 +46,29 @@ QString updatesCaption(bool hasFeed);
 class AboutSettingsTab : public SettingsForm {
     Q_OBJECT
 public:
-    static inline const QString productText =
-        QStringLiteral("A calm multi-source weather app for the Linux desktop. Forecasts are blended "
-                       "locally, locations sync "
-                       "privately through a folder you choose to sync, and widgets read cached snapshots.");
-    static inline const QString syncCaption =
-        QStringLiteral("Saved locations and preferences are copied to a private sync folder in your data "
-                       "folder (Nimbra/Sync) "
-                       "that you may sync with a tool of your choice. Widgets read cached snapshots.");
-    static inline const QString privacyCaption = QStringLiteral(
+    static inline const QString productText = QStringLiteral(QT_TRANSLATE_NOOP(
+        "nimbra::AboutSettingsTab",
+        "A calm multi-source weather app for the Linux desktop. Forecasts are blended "
+        "locally, locations sync "
+        "privately through a folder you choose to sync, and widgets read cached snapshots."));
+    static inline const QString syncCaption = QStringLiteral(
+        QT_TRANSLATE_NOOP("nimbra::AboutSettingsTab",
+                          "Saved locations and preferences are copied to a private sync folder in your data "
+                          "folder (Nimbra/Sync) "
+                          "that you may sync with a tool of your choice. Widgets read cached snapshots."));
+    static inline const QString privacyCaption = QStringLiteral(QT_TRANSLATE_NOOP(
+        "nimbra::AboutSettingsTab",
         "Forecast blending, cache freshness, provider attribution and saved locations stay on this computer "
-        "unless location sync is on. API keys stay in your keyring.");
-    static inline const QString statisticsCaption =
-        QStringLiteral("Anonymous usage statistics help count installs, launches, update adoption, and basic "
-                       "feature use. They "
-                       "do not include locations, forecast requests, forecast results, provider choices, "
-                       "settings values, or "
-                       "API keys.");
-    static inline const QString noStatisticsCaption = QStringLiteral("This build sends no usage statistics.");
+        "unless location sync is on. API keys stay in your keyring."));
+    static inline const QString statisticsCaption = QStringLiteral(QT_TRANSLATE_NOOP(
+        "nimbra::AboutSettingsTab",
+        "Anonymous usage statistics help count installs, launches, update adoption, and basic "
+        "feature use. They "
+        "do not include locations, forecast requests, forecast results, provider choices, "
+        "settings values, or "
+        "API keys."));
+    static inline const QString noStatisticsCaption = QStringLiteral(
+        QT_TRANSLATE_NOOP("nimbra::AboutSettingsTab", "This build sends no usage statistics."));
 
     AboutSettingsTab(SettingsBinding binding, AboutEnvironment environment, QWidget* parent = nullptr);
     void syncFromStore();

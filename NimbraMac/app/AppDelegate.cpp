@@ -11,6 +11,7 @@
 #include "ProviderBaseURL.h"
 #include "StatusItem.h"
 #include "SystemEvents.h"
+#include "Translations.h"
 #include "UbiquitousKeyValueStore.h"
 #include "UpdaterController.h"
 #include "UserDefaults.h"
@@ -195,11 +196,15 @@ void AppDelegate::loadDashboard() {
 
 void AppDelegate::buildContextMenu() {
     m_contextMenu->clear();
-    m_contextMenu->addAction(refreshTitle, refreshKey, this, &AppDelegate::refreshNow);
-    m_contextMenu->addAction(settingsTitle, settingsKey, this, &AppDelegate::openSettings);
-    m_contextMenu->addAction(updatesTitle, this, &AppDelegate::checkForUpdates);
+    m_contextMenu->addAction(translatedText("nimbra::AppDelegate", refreshTitle), refreshKey, this,
+                             &AppDelegate::refreshNow);
+    m_contextMenu->addAction(translatedText("nimbra::AppDelegate", settingsTitle), settingsKey, this,
+                             &AppDelegate::openSettings);
+    m_contextMenu->addAction(translatedText("nimbra::AppDelegate", updatesTitle), this,
+                             &AppDelegate::checkForUpdates);
     m_contextMenu->addSeparator();
-    m_contextMenu->addAction(quitTitle, quitKey, this, &AppDelegate::quit);
+    m_contextMenu->addAction(translatedText("nimbra::AppDelegate", quitTitle), quitKey, this,
+                             &AppDelegate::quit);
 }
 
 void AppDelegate::addMenuKeys(QWidget* window, bool withSettings) {

@@ -57,10 +57,13 @@ struct AppEnvironment {
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    static inline const QString refreshTitle = QStringLiteral("Refresh");
-    static inline const QString settingsTitle = QStringLiteral("Settings...");
-    static inline const QString updatesTitle = QStringLiteral("Check for Updates...");
-    static inline const QString quitTitle = QStringLiteral("Quit");
+    static inline const QString refreshTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Refresh"));
+    static inline const QString settingsTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Settings..."));
+    static inline const QString updatesTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Check for Updates..."));
+    static inline const QString quitTitle = QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Quit"));
     // The menu's keys, which also work in the dashboard and the settings window.
     static inline const QKeySequence refreshKey{Qt::CTRL | Qt::Key_R};
     static inline const QKeySequence settingsKey{Qt::CTRL | Qt::Key_Comma};

@@ -1,5 +1,6 @@
 #include "DashboardModel.h"
 
+#include "Translations.h"
 #include "WeatherFormatting.h"
 
 namespace nimbra {
@@ -21,7 +22,7 @@ QList<DashboardSection> dashboardSections(bool hasForecast, const WeatherSetting
 QString dashboardFooterText(const std::optional<ConsensusForecast>& forecast, const QDateTime& now,
                             const LocalCalendar& calendar) {
     return forecast ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
-                    : DashboardModel::notRefreshedText;
+                    : translatedText("nimbra::DashboardModel", DashboardModel::notRefreshedText);
 }
 
 DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {

@@ -17,7 +17,8 @@ namespace nimbra {
 enum class DashboardSection { hero, trendGraph, hourlyStrip, dailyList, alertList };
 
 struct DashboardModel {
-    static inline const QString notRefreshedText = QStringLiteral("Not refreshed");
+    static inline const QString notRefreshedText =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::DashboardModel", "Not refreshed"));
 
     QList<DashboardSection> sections;
     // The refresh button shows a spinner instead of its arrow.

@@ -1,5 +1,6 @@
 #include "DashboardResizeHandle.h"
 
+#include "Translations.h"
 #include "ViewTheme.h"
 
 #include <QMouseEvent>
@@ -29,7 +30,7 @@ QPainterPath resizeGripMark(const QRectF& r) {
 DashboardResizeHandle::DashboardResizeHandle(std::function<void(QSizeF)> onResizeDrag, QWidget* parent)
     : QWidget(parent), m_onResizeDrag(std::move(onResizeDrag)) {
     setFixedSize(edge, edge);
-    setToolTip(toolTipText);
+    setToolTip(translatedText("nimbra::DashboardResizeHandle", toolTipText));
     setCursor(Qt::SizeFDiagCursor);
 }
 

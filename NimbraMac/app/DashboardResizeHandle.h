@@ -33,7 +33,8 @@ class DashboardResizeHandle : public QWidget {
     Q_OBJECT
 public:
     static constexpr int edge = 20;
-    static inline const QString toolTipText = QStringLiteral("Drag to resize");
+    static inline const QString toolTipText =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::DashboardResizeHandle", "Drag to resize"));
 
     explicit DashboardResizeHandle(std::function<void(QSizeF)> onResizeDrag, QWidget* parent = nullptr);
 

@@ -1,5 +1,6 @@
 #include "DisplaySettingsModel.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <cmath>
@@ -19,8 +20,8 @@ qint64 roundedPoints(double points) {
 
 QString sizeValueText(double points) {
     if (!std::isfinite(points))
-        return QStringLiteral("-- pt");
-    return QStringLiteral("%1 pt").arg(roundedPoints(points));
+        return QCoreApplication::translate("nimbra::DisplaySettingsTab", "-- pt");
+    return QCoreApplication::translate("nimbra::DisplaySettingsTab", "%1 pt").arg(roundedPoints(points));
 }
 
 int sliderPosition(double points, SliderRange range) {
@@ -32,7 +33,7 @@ int sliderPosition(double points, SliderRange range) {
 namespace refreshinterval {
 
 QString label(int minutes) {
-    return QStringLiteral("Refresh every %1 minutes").arg(minutes);
+    return QCoreApplication::translate("nimbra::DisplaySettingsTab", "Refresh every %1 minutes").arg(minutes);
 }
 
 // In 64 bits: a stored value near the integer limits must not overflow.

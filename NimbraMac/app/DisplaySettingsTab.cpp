@@ -2,6 +2,7 @@
 
 #include "FitLabel.h"
 #include "SettingsControls.h"
+#include "Translations.h"
 #include "WrapLabel.h"
 
 #include <QHBoxLayout>
@@ -22,44 +23,40 @@ void setChecked(QAbstractButton* button, bool on) {
 
 DisplaySettingsTab::DisplaySettingsTab(SettingsBinding binding, QWidget* parent)
     : SettingsForm(parent), m_binding(binding) {
-    auto* units = addSection(QStringLiteral("Units"));
-    m_temperature = new SegmentedControl({QStringLiteral("Fahrenheit"), QStringLiteral("Celsius")});
-    units->addRow(QStringLiteral("Temperature Unit"), m_temperature);
+    auto* units = addSection(tr("Units"));
+    m_temperature = new SegmentedControl({tr("Fahrenheit"), tr("Celsius")});
+    units->addRow(tr("Temperature Unit"), m_temperature);
     connect(m_temperature, &SegmentedControl::activated, this, [this](int index) {
         m_binding.write(&WeatherSettings::temperatureUnit,
                         index == 0 ? TemperatureUnit::fahrenheit : TemperatureUnit::celsius);
     });
-    m_wind = new SegmentedControl({QStringLiteral("mph"), QStringLiteral("km/h")});
-    units->addRow(QStringLiteral("Wind Speed"), m_wind);
+    m_wind = new SegmentedControl({tr("mph"), tr("km/h")});
+    units->addRow(tr("Wind Speed"), m_wind);
     connect(m_wind, &SegmentedControl::activated, this, [this](int index) {
         m_binding.write(&WeatherSettings::windSpeedUnit,
                         index == 0 ? WindSpeedUnit::milesPerHour : WindSpeedUnit::kilometersPerHour);
     });
 
-    auto* menuBar = addSection(QStringLiteral("Menu Bar"));
-    m_condition = addToggle(menuBar, QStringLiteral("Show weather description"),
-                            &WeatherSettings::showConditionInMenuBar);
-    m_confidence =
-        addToggle(menuBar, QStringLiteral("Show confidence"), &WeatherSettings::showConfidenceInMenuBar);
-    m_fontSlider = addSizeRow(menuBar, QStringLiteral("Font Size"), &WeatherSettings::menuBarFontSize,
+    auto* menuBar = addSection(tr("Menu Bar"));
+    m_condition =
+        addToggle(menuBar, tr("Show weather description"), &WeatherSettings::showConditionInMenuBar);
+    m_confidence = addToggle(menuBar, tr("Show confidence"), &WeatherSettings::showConfidenceInMenuBar);
+    m_fontSlider = addSizeRow(menuBar, tr("Font Size"), &WeatherSettings::menuBarFontSize,
                               displaysettings::fontSizeRange, m_fontText);
-    m_iconSlider = addSizeRow(menuBar, QStringLiteral("Icon Size"), &WeatherSettings::menuBarIconSize,
+    m_iconSlider = addSizeRow(menuBar, tr("Icon Size"), &WeatherSettings::menuBarIconSize,
                               displaysettings::iconSizeRange, m_iconText);
     // The panel, not the item, decides how large tray icons and labels are; the stored sizes stay as they are
     // for a desktop that lets us choose.
     m_fontSlider->setEnabled(false);
     m_iconSlider->setEnabled(false);
-    m_sizeCaption = menuBar->addCaption(sizeCaptionText);
+    m_sizeCaption = menuBar->addCaption(translatedText("nimbra::DisplaySettingsTab", sizeCaptionText));
     // Tucked under the sliders it explains, so the tab still fits the window with the warning line shown.
     m_sizeCaption->parentWidget()->layout()->setContentsMargins(0, 0, 0, 3);
 
-    auto* forecast = addSection(QStringLiteral("Forecast"));
-    m_graph =
-        addToggle(forecast, QStringLiteral("Show 12-hour graph"), &WeatherSettings::showTwelveHourTrendGraph);
-    m_cards =
-        addToggle(forecast, QStringLiteral("Show 12-hour cards"), &WeatherSettings::showHourlyForecastCards);
-    m_alerts =
-        addToggle(forecast, QStringLiteral("Show severe weather alerts"), &WeatherSettings::showAlerts);
+    auto* forecast = addSection(tr("Forecast"));
+    m_graph = addToggle(forecast, tr("Show 12-hour graph"), &WeatherSettings::showTwelveHourTrendGraph);
+    m_cards = addToggle(forecast, tr("Show 12-hour cards"), &WeatherSettings::showHourlyForecastCards);
+    m_alerts = addToggle(forecast, tr("Show severe weather alerts"), &WeatherSettings::showAlerts);
     m_stepper = new StepperButtons;
     m_refreshLabel = forecast->addRow(QString(), m_stepper);
     namespace interval = displaysettings::refreshinterval;

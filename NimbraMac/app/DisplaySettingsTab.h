@@ -19,8 +19,8 @@ class ToggleSwitch;
 class DisplaySettingsTab : public SettingsForm {
     Q_OBJECT
 public:
-    static inline const QString sizeCaptionText =
-        QStringLiteral("The panel sets the size of tray icons and text.");
+    static inline const QString sizeCaptionText = QStringLiteral(
+        QT_TRANSLATE_NOOP("nimbra::DisplaySettingsTab", "The panel sets the size of tray icons and text."));
 
     explicit DisplaySettingsTab(SettingsBinding binding, QWidget* parent = nullptr);
     // Shows the store's values; writes nothing.

@@ -1,5 +1,7 @@
 #include "LocationSearchController.h"
 
+#include "Translations.h"
+
 #include <QPointer>
 
 #include <cmath>
@@ -42,11 +44,11 @@ LocationSearchController::StatusLine LocationSearchController::statusLine() cons
 QString LocationSearchController::statusText() const {
     switch (statusLine()) {
     case StatusLine::searching:
-        return searchingText;
+        return translatedText("nimbra::LocationSearchController", searchingText);
     case StatusLine::error:
         return *m_error;
     case StatusLine::noResults:
-        return noResultsText;
+        return translatedText("nimbra::LocationSearchController", noResultsText);
     case StatusLine::none:
         break;
     }

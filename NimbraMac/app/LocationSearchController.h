@@ -28,8 +28,10 @@ public:
 
     static constexpr std::chrono::milliseconds debounce{350};
     static constexpr int resultCount = 8;
-    static inline const QString searchingText = QStringLiteral("Searching");
-    static inline const QString noResultsText = QStringLiteral("No matching cities found.");
+    static inline const QString searchingText =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::LocationSearchController", "Searching"));
+    static inline const QString noResultsText =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::LocationSearchController", "No matching cities found."));
 
     // `stored` lists the places a result must not repeat; `add` keeps a chosen result.
     LocationSearchController(SearchFunction search, StoredLocations stored, AddFunction add,

@@ -5,6 +5,7 @@
 #include "SettingsControls.h"
 #include "SymbolIcon.h"
 #include "SymbolImage.h"
+#include "Translations.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
 
@@ -57,10 +58,10 @@ LocationsSettingsTab::LocationsSettingsTab(WeatherStore* store, LocationSearchCo
     : SettingsForm(parent), m_store(store), m_search(search) {
     m_search->setParent(this);
 
-    auto* searchSection = addSection(QStringLiteral("Search"));
+    auto* searchSection = addSection(tr("Search"));
     m_field = new QLineEdit;
-    m_field->setPlaceholderText(searchPlaceholder);
-    m_field->setAccessibleName(searchPlaceholder);
+    m_field->setPlaceholderText(translatedText("nimbra::LocationsSettingsTab", searchPlaceholder));
+    m_field->setAccessibleName(translatedText("nimbra::LocationsSettingsTab", searchPlaceholder));
     searchSection->addRow(m_field);
     m_status = new QWidget;
     auto* statusLine = new QHBoxLayout(m_status);
@@ -74,16 +75,16 @@ LocationsSettingsTab::LocationsSettingsTab(WeatherStore* store, LocationSearchCo
     connect(m_field, &QLineEdit::textChanged, m_search, &LocationSearchController::setText);
     connect(m_search, &LocationSearchController::changed, this, &LocationsSettingsTab::syncSearch);
 
-    m_resultsSection = addSection(QStringLiteral("Search Results"));
+    m_resultsSection = addSection(tr("Search Results"));
 
-    m_currentSection = addSection(QStringLiteral("Current Location"));
+    m_currentSection = addSection(tr("Current Location"));
     m_currentBox = new QWidget;
     auto* currentLine = new QHBoxLayout(m_currentBox);
     currentLine->setContentsMargins(0, 0, 0, 0);
     currentLine->setSpacing(10);
     m_currentRow = new MacLocationRowView;
     m_currentSpinner = new ActivityIndicator(12);
-    m_update = new QPushButton(QStringLiteral("Update"));
+    m_update = new QPushButton(tr("Update"));
     currentLine->addWidget(m_currentRow, 1);
     currentLine->addWidget(m_currentSpinner);
     currentLine->addWidget(m_update);
@@ -101,8 +102,9 @@ LocationsSettingsTab::LocationsSettingsTab(WeatherStore* store, LocationSearchCo
             m_store->resolveCurrentLocation();
     });
 
-    m_savedSection = addSection(QStringLiteral("Saved Locations"));
-    m_noSaved = new WrapLabel(noSavedText, settingsstyle::value);
+    m_savedSection = addSection(tr("Saved Locations"));
+    m_noSaved =
+        new WrapLabel(translatedText("nimbra::LocationsSettingsTab", noSavedText), settingsstyle::value);
     m_savedSection->addRow(m_noSaved);
     syncFromStore();
 }
@@ -211,8 +213,8 @@ void LocationsSettingsTab::syncSaved() {
         row.trash->setAutoRaise(true);
         paintWithPalette(
             row.trash, [trash = row.trash](const QPalette& palette) { trash->setIcon(trashIcon(palette)); });
-        row.trash->setToolTip(QStringLiteral("Delete"));
-        row.trash->setAccessibleName(QStringLiteral("Delete"));
+        row.trash->setToolTip(tr("Delete"));
+        row.trash->setAccessibleName(tr("Delete"));
         line->addWidget(row.row, 1);
         line->addWidget(row.trash);
         m_savedSection->addRow(row.box);

@@ -23,8 +23,10 @@ class WrapLabel;
 class LocationsSettingsTab : public SettingsForm {
     Q_OBJECT
 public:
-    static inline const QString searchPlaceholder = QStringLiteral("Search city or place");
-    static inline const QString noSavedText = QStringLiteral("Search for a city to save it here.");
+    static inline const QString searchPlaceholder =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::LocationsSettingsTab", "Search city or place"));
+    static inline const QString noSavedText = QStringLiteral(
+        QT_TRANSLATE_NOOP("nimbra::LocationsSettingsTab", "Search for a city to save it here."));
 
     // A search over `search` whose results skip the store's places and whose chosen result is added to the
     // store, selected and refreshed.

@@ -5,6 +5,7 @@
 #include "DailyListView.h"
 #include "DashboardResizeHandle.h"
 #include "HourlyStripView.h"
+#include "Translations.h"
 #include "TwelveHourTrendGraphView.h"
 #include "ViewTheme.h"
 #include "WeatherHeroView.h"
@@ -165,7 +166,7 @@ QWidget* MacDashboardView::buildHeader() {
     title->setFont(headlineFont());
     row->addWidget(title);
     row->addStretch(1);
-    m_refresh = new GlyphButton(AppGlyph::refresh, refreshHelp);
+    m_refresh = new GlyphButton(AppGlyph::refresh, translatedText("nimbra::MacDashboardView", refreshHelp));
     connect(m_refresh, &QAbstractButton::clicked, this, [this] {
         // Another refresh while one runs is the store's to drop.
         if (m_store)
@@ -205,10 +206,10 @@ QWidget* MacDashboardView::buildFooter() {
     m_footer->setPalette(p);
     row->addWidget(m_footer);
     row->addStretch(1);
-    m_settings = new GlyphButton(AppGlyph::gear, settingsHelp);
+    m_settings = new GlyphButton(AppGlyph::gear, translatedText("nimbra::MacDashboardView", settingsHelp));
     connect(m_settings, &QAbstractButton::clicked, this, &MacDashboardView::requestSettings);
     row->addWidget(m_settings);
-    m_quit = new GlyphButton(AppGlyph::power, quitHelp);
+    m_quit = new GlyphButton(AppGlyph::power, translatedText("nimbra::MacDashboardView", quitHelp));
     connect(m_quit, &QAbstractButton::clicked, this, &MacDashboardView::quitRequested);
     row->addWidget(m_quit);
     // The resize handle lies over the row's last stretch.

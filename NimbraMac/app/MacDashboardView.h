@@ -52,9 +52,12 @@ class MacDashboardView : public QWidget {
     Q_OBJECT
 public:
     static inline const QString titleText = QStringLiteral("Nimbra");
-    static inline const QString refreshHelp = QStringLiteral("Refresh");
-    static inline const QString settingsHelp = QStringLiteral("Settings");
-    static inline const QString quitHelp = QStringLiteral("Quit");
+    static inline const QString refreshHelp =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacDashboardView", "Refresh"));
+    static inline const QString settingsHelp =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacDashboardView", "Settings"));
+    static inline const QString quitHelp =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacDashboardView", "Quit"));
     // The settings button closes the popover this long after asking for the settings window.
     static constexpr int settingsCloseDelayMs = 120;
 

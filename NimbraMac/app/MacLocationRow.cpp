@@ -1,5 +1,7 @@
 #include "MacLocationRow.h"
 
+#include "Translations.h"
+
 #include <QStringList>
 
 namespace nimbra {
@@ -36,7 +38,7 @@ std::optional<QString> regionText(const WeatherLocation& location) {
 QString currentLocationSubtitle(const WeatherLocation& location, bool needsResolution,
                                 const QLocale& locale) {
     if (needsResolution)
-        return accessNeededText;
+        return translatedText("nimbra::MacLocationRow", accessNeededText);
     if (const auto region = regionText(location))
         return location.name + QStringLiteral(", ") + *region;
     if (!location.subtitle.isEmpty())
@@ -50,12 +52,12 @@ QString placeSubtitle(const WeatherLocation& location, const QLocale& locale) {
 
 MacLocationRow currentLocationRow(const WeatherLocation& location, const CurrentLocationState& state,
                                   const QLocale& locale) {
-    QString detail = resolvedDetail;
+    QString detail = translatedText("nimbra::MacLocationRow", resolvedDetail);
     if (state.isResolving)
         detail = state.status;
     else if (state.needsResolution)
-        detail = needsResolutionDetail;
-    return {currentLocationTitle,
+        detail = translatedText("nimbra::MacLocationRow", needsResolutionDetail);
+    return {translatedText("nimbra::MacLocationRow", currentLocationTitle),
             currentLocationSubtitle(location, state.needsResolution, locale),
             detail,
             QStringLiteral("location.fill"),

@@ -32,11 +32,14 @@ struct MacLocationRow {
 
 namespace locationrows {
 
-inline const QString currentLocationTitle = QStringLiteral("Current Location");
-inline const QString accessNeededText = QStringLiteral("Location access needed");
-inline const QString needsResolutionDetail =
-    QStringLiteral("Allow location access, or search for a city manually.");
-inline const QString resolvedDetail = QStringLiteral("Pinned at the top and used as the default forecast.");
+inline const QString currentLocationTitle =
+    QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacLocationRow", "Current Location"));
+inline const QString accessNeededText =
+    QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacLocationRow", "Location access needed"));
+inline const QString needsResolutionDetail = QStringLiteral(
+    QT_TRANSLATE_NOOP("nimbra::MacLocationRow", "Allow location access, or search for a city manually."));
+inline const QString resolvedDetail = QStringLiteral(
+    QT_TRANSLATE_NOOP("nimbra::MacLocationRow", "Pinned at the top and used as the default forecast."));
 
 // "51.51, -0.13": latitude first, exactly two fraction digits in the given locale.
 QString coordinateText(const WeatherLocation& location, const QLocale& locale = QLocale());

@@ -19,13 +19,14 @@ namespace nimbra {
 namespace {
 
 struct TabItem {
-    QString title;
+    const char* title; // translated where the tab is made
     QString symbol;
 };
-const TabItem kTabs[] = {{QStringLiteral("Display"), QStringLiteral("menubar.rectangle")},
-                         {QStringLiteral("Locations"), QStringLiteral("location")},
-                         {QStringLiteral("Sources"), QStringLiteral("cloud.sun")},
-                         {QStringLiteral("About"), QStringLiteral("info.circle")}};
+const TabItem kTabs[] = {
+    {QT_TRANSLATE_NOOP("nimbra::MacSettingsView", "Display"), QStringLiteral("menubar.rectangle")},
+    {QT_TRANSLATE_NOOP("nimbra::MacSettingsView", "Locations"), QStringLiteral("location")},
+    {QT_TRANSLATE_NOOP("nimbra::MacSettingsView", "Sources"), QStringLiteral("cloud.sun")},
+    {QT_TRANSLATE_NOOP("nimbra::MacSettingsView", "About"), QStringLiteral("info.circle")}};
 
 LocationSearchController::SearchFunction defaultSearch() {
     const LocationSearchService service(std::make_shared<HTTPSession>(), providerBaseURLOverride());
@@ -51,7 +52,7 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
     m_tabs->setUsesScrollButtons(false);
     QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
     for (int i = 0; i < 4; ++i)
-        m_tabs->addTab(pages[i], kTabs[i].title);
+        m_tabs->addTab(pages[i], tr(kTabs[i].title));
     paintWithPalette(m_tabs, [tabs = m_tabs](const QPalette& palette) {
         for (int i = 0; i < 4; ++i)
             tabs->setTabIcon(i, symbolIcon(kTabs[i].symbol, palette, 16));

@@ -127,10 +127,10 @@ StepperButtons::StepperButtons(QWidget* parent) : QWidget(parent) {
     row->setSpacing(2);
     m_down = new QToolButton;
     m_down->setText(QStringLiteral("\u2212"));
-    m_down->setAccessibleName(QStringLiteral("Decrement"));
+    m_down->setAccessibleName(tr("Decrement"));
     m_up = new QToolButton;
     m_up->setText(QStringLiteral("+"));
-    m_up->setAccessibleName(QStringLiteral("Increment"));
+    m_up->setAccessibleName(tr("Increment"));
     for (QToolButton* b : {m_down, m_up}) {
         b->setFixedSize(24, 22);
         row->addWidget(b);

@@ -1,5 +1,7 @@
 #include "SourcesSettingsModel.h"
 
+#include <QCoreApplication>
+
 namespace nimbra::sourcessettings {
 
 using K = WeatherProviderKind;
@@ -17,7 +19,7 @@ const QList<WeatherProviderKind>& keyedProviders() {
 
 std::optional<QString> providerNote(WeatherProviderKind kind) {
     if (kind == K::weatherKit)
-        return QStringLiteral("Not available on Linux");
+        return QCoreApplication::translate("nimbra::SourcesSettingsTab", "Not available on Linux");
     return std::nullopt;
 }
 

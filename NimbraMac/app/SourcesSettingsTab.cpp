@@ -4,6 +4,7 @@
 #include "FitLabel.h"
 #include "SettingsControls.h"
 #include "SourcesSettingsModel.h"
+#include "Translations.h"
 #include "WrapLabel.h"
 
 #include <QHBoxLayout>
@@ -36,7 +37,7 @@ QWidget* withNote(ToggleSwitch* toggle, const std::optional<QString>& note) {
 SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<APIKeyEditing> keyEditing,
                                        QWidget* parent)
     : SettingsForm(parent), m_binding(binding), m_keyEditing(std::move(keyEditing)) {
-    auto* sources = addSection(QStringLiteral("Consensus Sources"));
+    auto* sources = addSection(tr("Consensus Sources"));
     for (const WeatherProviderKind kind : sourcessettings::switchableProviders()) {
         auto* toggle = new ToggleSwitch;
         toggle->setAccessibleName(providers::displayName(kind));
@@ -45,10 +46,10 @@ SourcesSettingsTab::SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<
                 [this, kind](bool on) { m_binding.setProviderEnabled(kind, on); });
         m_toggles.insert(kind, toggle);
     }
-    auto* keys = addSection(QStringLiteral("User API Keys"));
+    auto* keys = addSection(tr("User API Keys"));
     for (const WeatherProviderKind kind : sourcessettings::keyedProviders())
         addKeyRow(keys, kind);
-    keys->addCaption(keysFootnote);
+    keys->addCaption(translatedText("nimbra::SourcesSettingsTab", keysFootnote));
     syncFromStore();
     // Not kept: the keys show once the keyring gives them, and what the user types meanwhile stays.
     if (WeatherStore* store = m_binding.store())
@@ -70,7 +71,7 @@ void SourcesSettingsTab::addKeyRow(SettingsSection* section, WeatherProviderKind
     row.field->setAccessibleName(providers::displayName(kind));
     row.field->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
     row.badge = new APIKeyStatusBadge;
-    row.check = new QPushButton(QStringLiteral("Check"));
+    row.check = new QPushButton(tr("Check"));
     line->addWidget(title);
     line->addWidget(row.field, 1);
     line->addWidget(row.badge);

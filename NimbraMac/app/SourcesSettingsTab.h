@@ -20,9 +20,10 @@ class WrapLabel;
 class SourcesSettingsTab : public SettingsForm {
     Q_OBJECT
 public:
-    static inline const QString keysFootnote = QStringLiteral(
+    static inline const QString keysFootnote = QStringLiteral(QT_TRANSLATE_NOOP(
+        "nimbra::SourcesSettingsTab",
         "Keys are kept in your desktop keyring (Secret Service), never in a file. Apple Weather, Open-Meteo, "
-        "and MET Norway do not need user-entered keys.");
+        "and MET Norway do not need user-entered keys."));
 
     SourcesSettingsTab(SettingsBinding binding, std::unique_ptr<APIKeyEditing> keyEditing,
                        QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "UpdateMessageBox.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
@@ -25,7 +26,7 @@ void UpdateMessageBox::present(const UpdateMessage& message, QWidget* parent) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     box->setIcon(QMessageBox::Information);
-    box->setWindowTitle(QStringLiteral("Nimbra"));
+    box->setWindowTitle(QCoreApplication::translate("nimbra::UpdateMessageBox", "Nimbra"));
     box->setText(message.text);
     box->setInformativeText(message.informativeText);
     // Parts of the text come from the feed: never read them as markup. The informative text has a label of

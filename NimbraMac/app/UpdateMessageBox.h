@@ -2,6 +2,7 @@
 
 #include "UpdaterController.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 class QMessageBox;
@@ -19,7 +20,9 @@ public:
     // The box on screen, if any.
     QMessageBox* openBox() const;
 
-    static QString openPageButtonText() { return QStringLiteral("Open Download Page"); }
+    static QString openPageButtonText() {
+        return QCoreApplication::translate("nimbra::UpdateMessageBox", "Open Download Page");
+    }
 
 private:
     QPointer<QMessageBox> m_box;

@@ -34,28 +34,26 @@ QCoro::Task<UpdateCheckResult> Updater::check(QString version, QString build) {
     // Only the copies in this frame are used after the wait: the updater may be gone by then.
     const HTTPResponse response = co_await m_session->get(request, stop, m_timeLimit);
     if (response.cancelled)
-        co_return failure(QStringLiteral("The update feed did not answer within %1 seconds.").arg(seconds));
+        co_return failure(tr("The update feed did not answer within %1 seconds.").arg(seconds));
     co_return resultFrom(response, version, build);
 }
 
 UpdateCheckResult Updater::resultFrom(const HTTPResponse& response, const QString& version,
                                       const QString& build) {
     if (response.transportError)
-        return failure(
-            QStringLiteral("The update feed could not be reached. %1").arg(*response.transportError));
+        return failure(tr("The update feed could not be reached. %1").arg(*response.transportError));
     if (!response.isSuccess())
-        return failure(
-            QStringLiteral("The update feed answered with HTTP status %1.").arg(response.statusCode));
+        return failure(tr("The update feed answered with HTTP status %1.").arg(response.statusCode));
     const auto appcast = Appcast::parse(response.body);
     if (!appcast)
-        return failure(QStringLiteral("The update feed could not be read."));
+        return failure(tr("The update feed could not be read."));
     return resultFrom(*appcast, version, build);
 }
 
 UpdateCheckResult Updater::resultFrom(const Appcast& appcast, const QString& version, const QString& build) {
     const auto newest = appcast.newest();
     if (!newest)
-        return failure(QStringLiteral("The update feed lists no versions."));
+        return failure(tr("The update feed lists no versions."));
     if (!isNewer(*newest, version, build))
         return UpdateCheckResult{
             .outcome = UpdateCheckResult::Outcome::upToDate, .release = std::nullopt, .error = {}};

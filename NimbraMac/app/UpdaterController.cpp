@@ -52,39 +52,38 @@ QCoro::Task<void> UpdaterController::runCheck(QPointer<QWidget> parent) {
 }
 
 UpdateMessage UpdaterController::noFeedMessage() {
-    return UpdateMessage{.text = QStringLiteral("Updates are not available"),
-                         .informativeText = QStringLiteral(
-                             "This build has no update feed. Your package manager keeps Nimbra up to date."),
-                         .downloadPage = {}};
+    return UpdateMessage{
+        .text = tr("Updates are not available"),
+        .informativeText = tr("This build has no update feed. Your package manager keeps Nimbra up to date."),
+        .downloadPage = {}};
 }
 
 UpdateMessage UpdaterController::messageFor(const UpdateCheckResult& result, const QString& version,
                                             const QString& build) {
     switch (result.outcome) {
     case UpdateCheckResult::Outcome::upToDate:
-        return UpdateMessage{.text = QStringLiteral("Nimbra is up to date"),
-                             .informativeText = QStringLiteral("Version %1 is the newest version available.")
-                                                    .arg(runningVersion(version, build)),
-                             .downloadPage = {}};
+        return UpdateMessage{
+            .text = tr("Nimbra is up to date"),
+            .informativeText =
+                tr("Version %1 is the newest version available.").arg(runningVersion(version, build)),
+            .downloadPage = {}};
     case UpdateCheckResult::Outcome::updateAvailable: {
         const AppcastItem release = result.release.value_or(AppcastItem{});
         const QUrl page = release.downloadPage();
-        const QString how = page.isEmpty()
-                                ? QStringLiteral("Install it with your package manager.")
-                                : QStringLiteral("Install it with your package manager or from the "
-                                                 "download page.");
-        return UpdateMessage{.text = QStringLiteral("A new version of Nimbra is available"),
+        const QString how = page.isEmpty() ? tr("Install it with your package manager.")
+                                           : tr("Install it with your package manager or from the "
+                                                "download page.");
+        return UpdateMessage{.text = tr("A new version of Nimbra is available"),
                              .informativeText =
-                                 QStringLiteral("Nimbra %1 is available; you have %2. %3")
+                                 tr("Nimbra %1 is available; you have %2. %3")
                                      .arg(release.displayVersion(), runningVersion(version, build), how),
                              .downloadPage = page};
     }
     case UpdateCheckResult::Outcome::failed:
         break;
     }
-    return UpdateMessage{.text = QStringLiteral("Could not check for updates"),
-                         .informativeText = result.error,
-                         .downloadPage = {}};
+    return UpdateMessage{
+        .text = tr("Could not check for updates"), .informativeText = result.error, .downloadPage = {}};
 }
 
 } // namespace nimbra

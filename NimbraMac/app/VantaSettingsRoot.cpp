@@ -43,7 +43,7 @@ QPalette VantaSettingsRoot::darkPalette() {
 
 VantaSettingsRoot::VantaSettingsRoot(WeatherStore* store, SettingsEnvironment environment, QWidget* parent)
     : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Nimbra Settings"));
+    setWindowTitle(tr("Nimbra Settings"));
     setObjectName(QStringLiteral("settings"));
     setFixedSize(windowSize);
     setPalette(darkPalette());

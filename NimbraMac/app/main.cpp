@@ -5,12 +5,14 @@
 #include "FirstTurnMark.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    nimbra::Translations::install(app);
     QApplication::setApplicationName(QStringLiteral("Nimbra"));
     QApplication::setApplicationVersion(nimbra::BuildInfo::version());
     // Taskbars and Wayland compositors match the windows to the installed desktop entry and its icon.
