@@ -5,6 +5,7 @@
 #include "DashboardResizeHandle.h"
 #include "DeviceCurrentLocationService.h"
 #include "FirstTurnMark.h"
+#include "FreedMemory.h"
 #include "Keychain.h"
 #include "MacDashboardView.h"
 #include "PopoverWindow.h"
@@ -105,6 +106,8 @@ void AppDelegate::applicationDidFinishLaunching() {
             loadDashboard();
             if (m_environment.useDesktop)
                 startWidgetHost();
+            // The launch's decode and merge are done with.
+            releaseFreedMemory();
         });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.

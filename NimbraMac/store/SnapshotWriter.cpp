@@ -1,14 +1,25 @@
 #include "SnapshotWriter.h"
 
+#include "FreedMemory.h"
 #include "Log.h"
 
+#include <QCryptographicHash>
 #include <QMetaObject>
 
 namespace nimbra {
+namespace {
+
+// What was written is remembered by its digest, not its bytes: a second copy of a large snapshot would stay
+// in memory for the life of the process.
+QByteArray digestOf(const QByteArray& bytes) {
+    return bytes.isEmpty() ? QByteArray() : QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+} // namespace
 
 SnapshotWriter::SnapshotWriter(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> mirror,
                                QByteArray onDisk, QObject* parent)
-    : QObject(parent), m_cache(std::move(cache)), m_mirror(std::move(mirror)), m_fileBytes(std::move(onDisk)),
+    : QObject(parent), m_cache(std::move(cache)), m_mirror(std::move(mirror)), m_fileDigest(digestOf(onDisk)),
       m_thread([this] { run(); }) {}
 
 SnapshotWriter::~SnapshotWriter() {
@@ -55,6 +66,7 @@ void SnapshotWriter::run() {
         const SnapshotWriteOutcome outcome = write(job);
         // Released before anything is dropped here: the last reference to a snapshot may be this one.
         job = {};
+        releaseFreedMemory();
         bool post = false;
         {
             const std::lock_guard lock(m_mutex);
@@ -77,15 +89,16 @@ SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
         outcome.error = WeatherCache::encodingError(bytes.error);
         return outcome;
     }
-    if (*bytes != m_fileBytes) {
+    const QByteArray digest = digestOf(*bytes);
+    if (digest != m_fileDigest) {
         if ((outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
             return outcome;
-        m_fileBytes = *bytes;
+        m_fileDigest = digest;
     }
     if (job.toMirror) {
         // What the mirror holds is known from the last write to it; it is not read back to compare.
-        outcome.mirrorSaved = *bytes == m_mirrorBytes || m_mirror->saveEncoded(*bytes);
-        m_mirrorBytes = *outcome.mirrorSaved ? *bytes : QByteArray();
+        outcome.mirrorSaved = digest == m_mirrorDigest || m_mirror->saveEncoded(*bytes);
+        m_mirrorDigest = *outcome.mirrorSaved ? digest : QByteArray();
     }
     return outcome;
 }

@@ -79,8 +79,9 @@ private:
 
     // The writer thread's own.
     SnapshotEncoder m_encoder;
-    QByteArray m_fileBytes;
-    QByteArray m_mirrorBytes;
+    // SHA-256 of what the file and the mirror were last known to hold.
+    QByteArray m_fileDigest;
+    QByteArray m_mirrorDigest;
 
     std::thread m_thread;
 };
