@@ -15,11 +15,11 @@ namespace nimbra {
 QString widgetFamilyTitle(WidgetFamily family) {
     switch (family) {
     case WidgetFamily::systemSmall:
-        return QCoreApplication::translate("WidgetWindow", "Small");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Small");
     case WidgetFamily::systemMedium:
-        return QCoreApplication::translate("WidgetWindow", "Medium");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Medium");
     case WidgetFamily::systemLarge:
-        return QCoreApplication::translate("WidgetWindow", "Large");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Large");
     }
     return {};
 }

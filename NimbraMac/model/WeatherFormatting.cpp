@@ -196,6 +196,7 @@ QString dataQualitySentence(const ConsensusForecast& forecast) {
             ? QCoreApplication::translate("WeatherFormatting", "1 source")
             : QCoreApplication::translate("WeatherFormatting", "%1 sources").arg(forecast.providerCount);
     // The separator is a bullet (U+2022) written out so that every source encoding reads it alike.
+    //: %1 the state (Live, Partial, Stale), %2 the sources, %3 the percentage, %4 the separator
     return QCoreApplication::translate("WeatherFormatting", "%1 %4 %2 %4 %3% sure")
         .arg(state, sources, percentText(forecast.confidence), QString(QChar(0x2022)));
 }

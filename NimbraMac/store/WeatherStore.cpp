@@ -28,12 +28,13 @@ constexpr SamplePlace samplePlaces[] = {
 QString setAsideNotice(const QString& copy, bool placesFromMirror) {
     return (placesFromMirror
                 ? QCoreApplication::translate(
-                      "WeatherStore",
+                      "nimbra::WeatherStore",
                       "Your saved weather data could not be read; your places were brought back from "
                       "the synced copy. The unreadable file was kept as %1.")
                 : QCoreApplication::translate(
-                      "WeatherStore", "Your saved places could not be read, so Nimbra started without them. "
-                                      "The unreadable file was kept as %1."))
+                      "nimbra::WeatherStore",
+                      "Your saved places could not be read, so Nimbra started without them. "
+                      "The unreadable file was kept as %1."))
         .arg(copy);
 }
 
