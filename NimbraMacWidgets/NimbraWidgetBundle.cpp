@@ -2,6 +2,8 @@
 
 #include "WeatherWidgetViews.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 namespace {
 
@@ -15,20 +17,23 @@ template <typename View> WidgetRootView rootView() {
 
 const QList<WidgetDescriptor>& NimbraWidgetBundle::widgets() {
     using enum WidgetFamily;
+    // Built on first use, which comes after the host has loaded its translation.
     static const QList<WidgetDescriptor> descriptors{
         {QStringLiteral("NimbraCurrentWidget"),
-         QStringLiteral("Current Weather"),
-         QStringLiteral("A polished current forecast with consensus details."),
+         QCoreApplication::translate("NimbraWidgetBundle", "Current Weather"),
+         QCoreApplication::translate("NimbraWidgetBundle",
+                                     "A polished current forecast with consensus details."),
          {systemSmall, systemMedium, systemLarge},
          rootView<CurrentWeatherWidgetView>()},
         {QStringLiteral("NimbraHourlyWidget"),
-         QStringLiteral("Hourly Outlook"),
-         QStringLiteral("A compact view of the next several hours."),
+         QCoreApplication::translate("NimbraWidgetBundle", "Hourly Outlook"),
+         QCoreApplication::translate("NimbraWidgetBundle", "A compact view of the next several hours."),
          {systemMedium, systemLarge},
          rootView<HourlyWeatherWidgetView>()},
         {QStringLiteral("NimbraTenDayWidget"),
-         QStringLiteral("Ten Day Forecast"),
-         QStringLiteral("Daily conditions, low and high temperatures, and rain chance."),
+         QCoreApplication::translate("NimbraWidgetBundle", "Ten Day Forecast"),
+         QCoreApplication::translate("NimbraWidgetBundle",
+                                     "Daily conditions, low and high temperatures, and rain chance."),
          {systemMedium, systemLarge},
          rootView<TenDayWeatherWidgetView>()},
     };

@@ -10,6 +10,7 @@
 #include "WeatherConditionIcon.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -57,8 +58,8 @@ void addBadge(QBoxLayout* row, int count, Qt::Alignment alignment) {
 // passed): the views' sentence for a forecast still to come, centred in the rest of the card.
 void addWaitingBody(QBoxLayout* card) {
     card->addStretch(1);
-    card->addWidget(label(waitingForForecastSentence, subheadlineFont(FontWeight::semibold), kSecondary, 0.78,
-                          Qt::AlignCenter));
+    card->addWidget(label(waitingForForecastSentence(), subheadlineFont(FontWeight::semibold), kSecondary,
+                          0.78, Qt::AlignCenter));
     card->addStretch(1);
 }
 
@@ -158,8 +159,9 @@ void buildMediumCurrent(QBoxLayout* card, const WidgetEntryTexts& texts) {
     column->setContentsMargins(0, 3, 0, 0);
     temperatures->addWidget(fixedLabel(
         texts.temperature, FontToken::system(47, FontWeight::bold, FontDesign::rounded).digits(), kPrimary));
-    temperatures->addWidget(label(QStringLiteral("Feels ") + texts.feelsLike,
-                                  FontToken::style(TextStyle::headline, FontWeight::bold), kSecondary, 0.78));
+    temperatures->addWidget(
+        label(QCoreApplication::translate("WeatherWidgetViews", "Feels %1").arg(texts.feelsLike),
+              FontToken::style(TextStyle::headline, FontWeight::bold), kSecondary, 0.78));
     temperatures->addWidget(label(
         texts.highLow, FontToken::style(TextStyle::headline, FontWeight::bold).digits(), kSecondary, 0.78));
     middle->addWidget(column, 0, Qt::AlignTop);

@@ -265,14 +265,14 @@ QWidget* makeDailyMiniRows(const QList<DailyMiniRowModel>& rows) {
     auto* header = new QWidget;
     QBoxLayout* headerRow = box(QBoxLayout::LeftToRight, header, 8);
     headerRow->setContentsMargins(0, 0, 0, 7);
-    headerRow->addWidget(label(dailyMiniHeader[0], headerFont, kSecondary));
+    headerRow->addWidget(label(dailyMiniHeader()[0], headerFont, kSecondary));
     headerRow->addStretch(1);
     FitLabel* lowHigh =
-        label(dailyMiniHeader[1], headerFont, kSecondary, 1.0, Qt::AlignRight | Qt::AlignVCenter);
+        label(dailyMiniHeader()[1], headerFont, kSecondary, 1.0, Qt::AlignRight | Qt::AlignVCenter);
     lowHigh->setFixedWidth(92);
     headerRow->addWidget(lowHigh);
     FitLabel* rain =
-        label(dailyMiniHeader[2], headerFont, kSecondary, 1.0, Qt::AlignRight | Qt::AlignVCenter);
+        label(dailyMiniHeader()[2], headerFont, kSecondary, 1.0, Qt::AlignRight | Qt::AlignVCenter);
     rain->setFixedWidth(44);
     headerRow->addWidget(rain);
     layout->addWidget(header);
@@ -334,8 +334,9 @@ QWidget* makeMediumStyleHeader(const WidgetEntryTexts& texts) {
     temperatureColumn->setContentsMargins(0, 2, 0, 0);
     temperatureColumn->addWidget(fixedLabel(
         texts.temperature, FontToken::system(38, FontWeight::bold, FontDesign::rounded).digits(), kPrimary));
-    temperatureColumn->addWidget(fixedLabel(QStringLiteral("Feels ") + texts.feelsLike,
-                                            subheadlineFont(FontWeight::semibold), kSecondary));
+    temperatureColumn->addWidget(
+        fixedLabel(QCoreApplication::translate("WidgetBlockViews", "Feels %1").arg(texts.feelsLike),
+                   subheadlineFont(FontWeight::semibold), kSecondary));
     row->addWidget(temperatures, 0, Qt::AlignTop);
     addSpacer(row, 8);
     auto* highLow = new QWidget;

@@ -2,6 +2,7 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace nimbra {
@@ -78,7 +79,8 @@ RainPillModel rainPillModel(std::optional<double> probability, bool compact) {
 std::optional<AlertBadgeModel> alertBadgeModel(int count, bool compact) {
     if (count < 1)
         return std::nullopt;
-    const QString text = count == 1 ? QStringLiteral("1 alert") : QStringLiteral("%1 alerts").arg(count);
+    const QString text = count == 1 ? QCoreApplication::translate("WidgetBlocks", "1 alert")
+                                    : QCoreApplication::translate("WidgetBlocks", "%1 alerts").arg(count);
     return AlertBadgeModel{text, compact ? 6.0 : 8.0, compact ? 3.0 : 4.0};
 }
 
@@ -86,7 +88,7 @@ QString shortDayLabel(const QDateTime& date, const QDateTime& now, const LocalCa
     if (!date.isValid())
         return QStringLiteral("--");
     if (calendar.isSameDay(date, now))
-        return QStringLiteral("Today");
+        return QCoreApplication::translate("WidgetBlocks", "Today");
     return calendar.locale().toString(calendar.toLocal(date).date(), QStringLiteral("ddd"));
 }
 

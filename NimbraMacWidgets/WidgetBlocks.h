@@ -7,6 +7,7 @@
 #include "DailyForecast.h"
 #include "WeatherSample.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -124,8 +125,11 @@ struct DailyMiniRowModel {
     bool showsDivider = false; // below every row but the last
     bool operator==(const DailyMiniRowModel&) const = default;
 };
-inline const QStringList dailyMiniHeader{QStringLiteral("DAY"), QStringLiteral("LOW / HIGH"),
-                                         QStringLiteral("RAIN")};
+inline QStringList dailyMiniHeader() {
+    return {QCoreApplication::translate("WidgetBlocks", "DAY"),
+            QCoreApplication::translate("WidgetBlocks", "LOW / HIGH"),
+            QCoreApplication::translate("WidgetBlocks", "RAIN")};
+}
 QList<DailyMiniRowModel> dailyMiniRows(const QList<DailyForecast>& days, const WeatherSettings& settings,
                                        int limit, const QDateTime& now, const LocalCalendar& calendar);
 

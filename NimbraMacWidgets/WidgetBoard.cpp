@@ -11,7 +11,7 @@
 namespace nimbra {
 
 WidgetBoard::WidgetBoard(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(QStringLiteral("Nimbra Widgets"));
+    setWindowTitle(tr("Nimbra Widgets"));
     relayout();
 }
 
@@ -39,7 +39,7 @@ void WidgetBoard::relayout() {
 
 void WidgetBoard::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Add Widget…"), this, &WidgetBoard::addRequested);
+    menu.addAction(tr("Add Widget…"), this, &WidgetBoard::addRequested);
     menu.exec(event->globalPos());
 }
 

@@ -2,6 +2,7 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace nimbra {
@@ -25,10 +26,13 @@ QList<WidgetContextMetric> contextMetrics(const WeatherWidgetEntry& entry, const
                                  ? WeatherFormatting::wholeNumberText(*current->humidity * 100) + u'%'
                                  : QStringLiteral("--%");
     return {
-        {QStringLiteral("Rain"), WeatherFormatting::precipitationProbability(rain),
-         QStringLiteral("drop.fill"), ColorToken::of(Tint::blue)},
-        {QStringLiteral("Wind"), wind, QStringLiteral("wind"), ColorToken::of(Tint::teal)},
-        {QStringLiteral("Humidity"), humidity, QStringLiteral("humidity.fill"), ColorToken::of(Tint::cyan)},
+        {QCoreApplication::translate("WidgetEntryTexts", "Rain"),
+         WeatherFormatting::precipitationProbability(rain), QStringLiteral("drop.fill"),
+         ColorToken::of(Tint::blue)},
+        {QCoreApplication::translate("WidgetEntryTexts", "Wind"), wind, QStringLiteral("wind"),
+         ColorToken::of(Tint::teal)},
+        {QCoreApplication::translate("WidgetEntryTexts", "Humidity"), humidity,
+         QStringLiteral("humidity.fill"), ColorToken::of(Tint::cyan)},
         sunEventMetric(entry, now, calendar),
     };
 }
@@ -37,7 +41,7 @@ QList<WidgetContextMetric> contextMetrics(const WeatherWidgetEntry& entry, const
 
 QString widgetLocationTitle(const WeatherWidgetEntry& entry) {
     if (!entry.forecast || entry.forecast->location.name.isEmpty())
-        return QStringLiteral("Weather");
+        return QCoreApplication::translate("WidgetEntryTexts", "Weather");
     return entry.forecast->location.name;
 }
 
@@ -52,7 +56,8 @@ WidgetEntryTexts widgetEntryTexts(const WeatherWidgetEntry& entry, const QDateTi
 
     WidgetEntryTexts texts;
     texts.locationTitle = widgetLocationTitle(entry);
-    texts.conditionTitle = current ? conditions::title(current->condition) : QStringLiteral("No forecast");
+    texts.conditionTitle = current ? conditions::title(current->condition)
+                                   : QCoreApplication::translate("WidgetEntryTexts", "No forecast");
     texts.iconCondition = current ? current->condition : WeatherCondition::unknown;
     texts.temperature =
         current ? WeatherFormatting::temperature(current->temperatureC, unit) : kNoTemperature;

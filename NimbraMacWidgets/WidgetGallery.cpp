@@ -13,7 +13,7 @@
 namespace nimbra {
 
 WidgetGallery::WidgetGallery(const WeatherWidgetEntry& preview, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Add Widget"));
+    setWindowTitle(tr("Add Widget"));
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
     column->setSpacing(18);
@@ -33,7 +33,7 @@ WidgetGallery::WidgetGallery(const WeatherWidgetEntry& preview, QWidget* parent)
         description->setWordWrap(true);
         auto* buttons = new QHBoxLayout;
         for (const WidgetFamily family : descriptor.families) {
-            auto* button = new QPushButton(QStringLiteral("Add %1").arg(widgetFamilyTitle(family)));
+            auto* button = new QPushButton(tr("Add %1").arg(widgetFamilyTitle(family)));
             connect(button, &QPushButton::clicked, this, [this, kind = descriptor.kind, family] {
                 Q_EMIT chosen(kind, family);
                 accept();

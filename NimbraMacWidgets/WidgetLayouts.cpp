@@ -1,5 +1,7 @@
 #include "WidgetLayouts.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 CurrentWidgetParameters currentWidgetParameters(WidgetFamily family) {
@@ -15,7 +17,7 @@ CurrentWidgetParameters currentWidgetParameters(WidgetFamily family) {
 }
 
 HourlyWidgetParameters hourlyWidgetParameters(WidgetFamily family) {
-    const QString subtitle = QStringLiteral("Next hours");
+    const QString subtitle = QCoreApplication::translate("WidgetLayouts", "Next hours");
     if (family == WidgetFamily::systemLarge)
         return {{14, 20}, 18, subtitle, {{0, 6, true}, {6, 6, true}}};
     return {{14, 14}, 9, subtitle, {{0, 5, false}}};
@@ -24,7 +26,7 @@ HourlyWidgetParameters hourlyWidgetParameters(WidgetFamily family) {
 TenDayWidgetParameters tenDayWidgetParameters(WidgetFamily family) {
     if (family == WidgetFamily::systemMedium)
         return {{16, 12}, 5, false, true, QString()};
-    return {{22, 18}, 10, true, false, QStringLiteral("Ten day forecast")};
+    return {{22, 18}, 10, true, false, QCoreApplication::translate("WidgetLayouts", "Ten day forecast")};
 }
 
 } // namespace nimbra

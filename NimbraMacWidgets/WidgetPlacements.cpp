@@ -2,6 +2,7 @@
 
 #include "NimbraWidgetBundle.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
@@ -94,7 +95,8 @@ std::optional<QString> WidgetPlacements::save(const QList<WidgetPlacement>& plac
     settings.endArray();
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        return QStringLiteral("The widget layout could not be saved to %1.").arg(m_filePath);
+        return QCoreApplication::translate("WidgetPlacements", "The widget layout could not be saved to %1.")
+            .arg(m_filePath);
     return std::nullopt;
 }
 

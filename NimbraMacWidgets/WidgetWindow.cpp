@@ -3,6 +3,7 @@
 #include "X11WindowHints.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainterPath>
@@ -14,11 +15,11 @@ namespace nimbra {
 QString widgetFamilyTitle(WidgetFamily family) {
     switch (family) {
     case WidgetFamily::systemSmall:
-        return QStringLiteral("Small");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Small");
     case WidgetFamily::systemMedium:
-        return QStringLiteral("Medium");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Medium");
     case WidgetFamily::systemLarge:
-        return QStringLiteral("Large");
+        return QCoreApplication::translate("nimbra::WidgetWindow", "Large");
     }
     return {};
 }
@@ -95,7 +96,7 @@ void WidgetWindow::mouseReleaseEvent(QMouseEvent* event) {
 
 void WidgetWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QMenu* sizes = menu.addMenu(QStringLiteral("Size"));
+    QMenu* sizes = menu.addMenu(tr("Size"));
     for (const WidgetFamily family : m_descriptor.families) {
         QAction* action = sizes->addAction(widgetFamilyTitle(family));
         action->setCheckable(true);
@@ -105,9 +106,9 @@ void WidgetWindow::contextMenuEvent(QContextMenuEvent* event) {
                 Q_EMIT familyRequested(family);
         });
     }
-    menu.addAction(QStringLiteral("Add Widget…"), this, &WidgetWindow::addRequested);
+    menu.addAction(tr("Add Widget…"), this, &WidgetWindow::addRequested);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Remove Widget"), this, &WidgetWindow::removeRequested);
+    menu.addAction(tr("Remove Widget"), this, &WidgetWindow::removeRequested);
     menu.exec(event->globalPos());
 }
 

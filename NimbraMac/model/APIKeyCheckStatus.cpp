@@ -2,20 +2,22 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 QString APIKeyCheckStatus::title() const {
     switch (kind) {
     case Kind::notChecked:
-        return QStringLiteral("Not checked");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Not checked");
     case Kind::missing:
-        return QStringLiteral("Missing");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Missing");
     case Kind::checking:
-        return QStringLiteral("Checking");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Checking");
     case Kind::valid:
-        return QStringLiteral("Working");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Working");
     case Kind::invalid:
-        return QStringLiteral("Not working");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Not working");
     }
     return {};
 }
@@ -23,9 +25,10 @@ QString APIKeyCheckStatus::title() const {
 std::optional<QString> APIKeyCheckStatus::detail(const LocalCalendar& calendar) const {
     switch (kind) {
     case Kind::missing:
-        return QStringLiteral("Enter an API key.");
+        return QCoreApplication::translate("APIKeyCheckStatus", "Enter an API key.");
     case Kind::valid:
-        return QStringLiteral("Checked ") + WeatherFormatting::compactTime(checkedAt, calendar);
+        return QCoreApplication::translate("APIKeyCheckStatus", "Checked %1")
+            .arg(WeatherFormatting::compactTime(checkedAt, calendar));
     case Kind::invalid:
         return message;
     default:

@@ -3,6 +3,7 @@
 
 #include "MostFrequentCondition.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -37,7 +38,7 @@ QString ConsensusEngine::nextPrecipitationSummary(const WeatherSample& current,
                                                   const QList<WeatherSample>& hourly) {
     const QList<WeatherSample> window = hourly.first(std::min(hourly.size(), kWindowHours));
     if (window.isEmpty())
-        return QStringLiteral("Refresh to fetch the next few hours.");
+        return QCoreApplication::translate("ConsensusEngine", "Refresh to fetch the next few hours.");
     QStringList phrases{conditionPhrase(current.condition, window), rainChancePhrase(window)};
     if (const auto wind = windPhrase(window))
         phrases.append(*wind);
@@ -55,31 +56,32 @@ QString ConsensusEngine::conditionPhrase(WeatherCondition current, const QList<W
         return conditions::title(current);
     switch (dominant) {
     case WeatherCondition::sleet:
-        return QStringLiteral("Sleet developing");
+        return QCoreApplication::translate("ConsensusEngine", "Sleet developing");
     case WeatherCondition::snow:
-        return QStringLiteral("Snow developing");
+        return QCoreApplication::translate("ConsensusEngine", "Snow developing");
     case WeatherCondition::thunderstorm:
-        return QStringLiteral("Storms possible");
+        return QCoreApplication::translate("ConsensusEngine", "Storms possible");
     case WeatherCondition::drizzle:
     case WeatherCondition::rain:
     case WeatherCondition::heavyRain:
-        return QStringLiteral("Rain developing");
+        return QCoreApplication::translate("ConsensusEngine", "Rain developing");
     case WeatherCondition::fog:
-        return QStringLiteral("Fog developing");
+        return QCoreApplication::translate("ConsensusEngine", "Fog developing");
     default:
-        return QStringLiteral("Turning ") + conditions::title(dominant).toLower();
+        return QCoreApplication::translate("ConsensusEngine", "Turning %1")
+            .arg(conditions::title(dominant).toLower());
     }
 }
 
 QString ConsensusEngine::rainChancePhrase(const QList<WeatherSample>& window) {
     const auto p = highest(window, [](const WeatherSample& s) { return s.precipitationProbability; });
     if (!p || below(*p, 0.2))
-        return QStringLiteral("dry");
+        return QCoreApplication::translate("ConsensusEngine", "dry");
     if (below(*p, 0.4))
-        return QStringLiteral("low rain risk");
+        return QCoreApplication::translate("ConsensusEngine", "low rain risk");
     if (below(*p, 0.65))
-        return QStringLiteral("showers possible");
-    return QStringLiteral("rain likely");
+        return QCoreApplication::translate("ConsensusEngine", "showers possible");
+    return QCoreApplication::translate("ConsensusEngine", "rain likely");
 }
 
 std::optional<QString> ConsensusEngine::windPhrase(const QList<WeatherSample>& window) {
@@ -87,10 +89,10 @@ std::optional<QString> ConsensusEngine::windPhrase(const QList<WeatherSample>& w
     if (!w)
         return std::nullopt;
     if (below(*w, 12))
-        return QStringLiteral("light winds");
+        return QCoreApplication::translate("ConsensusEngine", "light winds");
     if (below(*w, 28))
-        return QStringLiteral("breezy");
-    return QStringLiteral("windy");
+        return QCoreApplication::translate("ConsensusEngine", "breezy");
+    return QCoreApplication::translate("ConsensusEngine", "windy");
 }
 
 std::optional<QString> ConsensusEngine::temperatureTrendPhrase(const QList<WeatherSample>& window) {
@@ -101,9 +103,9 @@ std::optional<QString> ConsensusEngine::temperatureTrendPhrase(const QList<Weath
     if (!std::isfinite(change))
         return std::nullopt;
     if (!below(change, 2.0))
-        return QStringLiteral("warming later");
+        return QCoreApplication::translate("ConsensusEngine", "warming later");
     if (!below(-change, 2.0))
-        return QStringLiteral("cooling later");
+        return QCoreApplication::translate("ConsensusEngine", "cooling later");
     return std::nullopt;
 }
 

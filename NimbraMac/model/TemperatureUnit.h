@@ -2,6 +2,7 @@
 
 #include "RawValueEnum.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 namespace nimbra {
@@ -18,7 +19,8 @@ inline QList<TemperatureUnit> allCases() {
     return {TemperatureUnit::fahrenheit, TemperatureUnit::celsius};
 }
 inline QString title(TemperatureUnit u) {
-    return u == TemperatureUnit::fahrenheit ? QStringLiteral("Fahrenheit") : QStringLiteral("Celsius");
+    return u == TemperatureUnit::fahrenheit ? QCoreApplication::translate("TemperatureUnit", "Fahrenheit")
+                                            : QCoreApplication::translate("TemperatureUnit", "Celsius");
 }
 inline QString abbreviation(TemperatureUnit u) {
     return u == TemperatureUnit::fahrenheit ? QStringLiteral("F") : QStringLiteral("C");

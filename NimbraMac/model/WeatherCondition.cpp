@@ -1,5 +1,7 @@
 #include "WeatherCondition.h"
 
+#include <QCoreApplication>
+
 namespace nimbra::conditions {
 
 QList<WeatherCondition> allCases() {
@@ -11,9 +13,20 @@ QList<WeatherCondition> allCases() {
 
 QString title(WeatherCondition condition) {
     static constexpr std::array<const char*, 13> titles = {
-        "Clear",      "Mostly Clear", "Partly Cloudy", "Cloudy", "Fog",   "Drizzle", "Rain",
-        "Heavy Rain", "Thunderstorm", "Snow",          "Sleet",  "Windy", "Unknown"};
-    return QLatin1String(titles[static_cast<std::size_t>(condition)]);
+        QT_TRANSLATE_NOOP("WeatherCondition", "Clear"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Mostly Clear"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Partly Cloudy"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Cloudy"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Fog"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Drizzle"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Rain"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Heavy Rain"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Thunderstorm"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Snow"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Sleet"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Windy"),
+        QT_TRANSLATE_NOOP("WeatherCondition", "Unknown")};
+    return QCoreApplication::translate("WeatherCondition", titles[static_cast<std::size_t>(condition)]);
 }
 
 QString symbolName(WeatherCondition condition) {

@@ -1,5 +1,6 @@
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
 #include <unicode/locid.h>
 #include <unicode/reldatefmt.h>
 
@@ -85,13 +86,13 @@ QString wholeNumberText(double value) {
 }
 
 QString freshness(const QDateTime& date, const QDateTime& now, const LocalCalendar& calendar) {
-    const QString prefix = QStringLiteral("Updated ");
+    const QString text = QCoreApplication::translate("WeatherFormatting", "Updated %1");
     if (!date.isValid() || !now.isValid())
-        return prefix + kPlaceholder;
+        return text.arg(kPlaceholder);
     // A date in the future (a clock set differently elsewhere) reads as now.
     const QDateTime shown = date > now ? now : date;
     const RelativeOffset offset = pastOffset(calendar.toLocal(shown), calendar.toLocal(now));
-    return prefix + relativeText(offset, calendar.locale()).value_or(kPlaceholder);
+    return text.arg(relativeText(offset, calendar.locale()).value_or(kPlaceholder));
 }
 
 double displayTemperature(double celsius, TemperatureUnit unit) {
@@ -158,7 +159,7 @@ QString shortTimePattern(const QLocale& locale) {
 
 QString compactMenuTitle(const ConsensusForecast* forecast, const WeatherSettings& settings) {
     if (!forecast || !forecast->current)
-        return QStringLiteral("Weather --") + QChar(0x00B0);
+        return QCoreApplication::translate("WeatherFormatting", "Weather --%1").arg(QChar(0x00B0));
     QStringList parts{temperature(forecast->current->temperatureC, settings.temperatureUnit)};
     if (settings.showConditionInMenuBar)
         parts.append(conditions::title(forecast->current->condition));
@@ -172,29 +173,32 @@ QString compactMenuTitle(const std::optional<ConsensusForecast>& forecast, const
 }
 
 QString confidence(double value) {
-    return percentText(value) + QStringLiteral("% confidence");
+    return QCoreApplication::translate("WeatherFormatting", "%1% confidence").arg(percentText(value));
 }
 
 QString dataQualitySentence(const ConsensusForecast& forecast) {
-    QString prefix;
+    QString state;
     switch (forecast.state) {
     case ConsensusState::unavailable:
-        return QStringLiteral("No live forecast");
+        return QCoreApplication::translate("WeatherFormatting", "No live forecast");
     case ConsensusState::ready:
-        prefix = QStringLiteral("Live \u2022 ");
+        state = QCoreApplication::translate("WeatherFormatting", "Live");
         break;
     case ConsensusState::partial:
-        prefix = QStringLiteral("Partial \u2022 ");
+        state = QCoreApplication::translate("WeatherFormatting", "Partial");
         break;
     case ConsensusState::stale:
-        prefix = QStringLiteral("Stale \u2022 ");
+        state = QCoreApplication::translate("WeatherFormatting", "Stale");
         break;
     }
-    const QString sources = forecast.providerCount == 1
-                                ? QStringLiteral("1 source")
-                                : QString::number(forecast.providerCount) + QStringLiteral(" sources");
-    return prefix + sources + QStringLiteral(" \u2022 ") + percentText(forecast.confidence) +
-           QStringLiteral("% sure");
+    const QString sources =
+        forecast.providerCount == 1
+            ? QCoreApplication::translate("WeatherFormatting", "1 source")
+            : QCoreApplication::translate("WeatherFormatting", "%1 sources").arg(forecast.providerCount);
+    // The separator is a bullet (U+2022) written out so that every source encoding reads it alike.
+    //: %1 the state (Live, Partial, Stale), %2 the sources, %3 the percentage, %4 the separator
+    return QCoreApplication::translate("WeatherFormatting", "%1 %4 %2 %4 %3% sure")
+        .arg(state, sources, percentText(forecast.confidence), QString(QChar(0x2022)));
 }
 
 } // namespace nimbra::WeatherFormatting

@@ -2,6 +2,7 @@
 
 #include "RawValueEnum.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 namespace nimbra {
@@ -18,8 +19,9 @@ inline QList<WindSpeedUnit> allCases() {
     return {WindSpeedUnit::milesPerHour, WindSpeedUnit::kilometersPerHour};
 }
 inline QString title(WindSpeedUnit u) {
-    return u == WindSpeedUnit::milesPerHour ? QStringLiteral("Miles per hour")
-                                            : QStringLiteral("Kilometers per hour");
+    return u == WindSpeedUnit::milesPerHour
+               ? QCoreApplication::translate("WindSpeedUnit", "Miles per hour")
+               : QCoreApplication::translate("WindSpeedUnit", "Kilometers per hour");
 }
 inline QString abbreviation(WindSpeedUnit u) {
     return u == WindSpeedUnit::milesPerHour ? QStringLiteral("mph") : QStringLiteral("km/h");

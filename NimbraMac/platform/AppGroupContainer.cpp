@@ -1,5 +1,6 @@
 #include "AppGroupContainer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -35,7 +36,8 @@ QString AppGroupContainer::filePath(const QString& name) const {
 
 std::optional<QString> AppGroupContainer::create() const {
     if (m_path.isEmpty())
-        return QStringLiteral("No per-user data folder is available for the shared container.");
+        return QCoreApplication::translate("AppGroupContainer",
+                                           "No per-user data folder is available for the shared container.");
     return createFolder(m_path);
 }
 
@@ -44,10 +46,11 @@ std::optional<QString> createFolder(const QString& folder) {
     const std::filesystem::path path(QFile::encodeName(folder).toStdString());
     std::filesystem::create_directories(path, error);
     if (error)
-        return QStringLiteral("Could not create the folder %1: %2")
+        return QCoreApplication::translate("AppGroupContainer", "Could not create the folder %1: %2")
             .arg(folder, QString::fromLocal8Bit(error.message()));
     if (!std::filesystem::is_directory(path, error))
-        return QStringLiteral("Could not create the folder %1: a file of that name is in the way.")
+        return QCoreApplication::translate(
+                   "AppGroupContainer", "Could not create the folder %1: a file of that name is in the way.")
             .arg(folder);
     return std::nullopt;
 }

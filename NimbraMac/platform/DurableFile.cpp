@@ -2,6 +2,7 @@
 
 #include "Log.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -59,7 +60,9 @@ std::optional<QString> replaceFileDurably(const QString& path, const QByteArray&
         // The system writes on after a short write until it fails, so only the count may be known.
         if (written < 0 || file.error() != QFileDevice::NoError)
             return abandon(file.errorString());
-        return abandon(QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size()));
+        return abandon(QCoreApplication::translate("DurableFile", "only %1 of %2 bytes could be written")
+                           .arg(written)
+                           .arg(bytes.size()));
     }
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return abandon(file.errorString());

@@ -2,6 +2,7 @@
 
 #include "PreferredLanguage.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrlQuery>
@@ -73,15 +74,20 @@ ReverseGeocodeResult NominatimGeocoder::result(const HTTPResponse& response) {
     if (!response.isSuccess())
         return {
             {},
-            QStringLiteral("The place-name service answered with HTTP status %1.").arg(response.statusCode)};
+            QCoreApplication::translate("Geocoder", "The place-name service answered with HTTP status %1.")
+                .arg(response.statusCode)};
     const QJsonDocument document = QJsonDocument::fromJson(response.body);
     if (!document.isObject())
-        return {{}, QStringLiteral("The place-name service gave an unreadable answer.")};
+        return {{},
+                QCoreApplication::translate("Geocoder", "The place-name service gave an unreadable answer.")};
     const QJsonObject root = document.object();
     // A point at sea or outside any mapped area: Nominatim says so with status 200 and an error text.
     if (root.contains(u"error")) {
         const QString text = root.value(u"error").toString();
-        return {{}, text.isEmpty() ? QStringLiteral("The place-name service found no place.") : text};
+        return {{},
+                text.isEmpty()
+                    ? QCoreApplication::translate("Geocoder", "The place-name service found no place.")
+                    : text};
     }
     const QJsonValue address = root.value(u"address");
     if (!address.isObject())

@@ -1,5 +1,6 @@
 #include "HTTPSession.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -39,32 +40,34 @@ QString transportErrorText(QNetworkReply::NetworkError error) {
     switch (error) {
     case QNetworkReply::OperationCanceledError:
     case QNetworkReply::TimeoutError:
-        return QStringLiteral("The request timed out.");
+        return QCoreApplication::translate("HTTPSession", "The request timed out.");
     case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("A server with the specified hostname could not be found.");
+        return QCoreApplication::translate("HTTPSession",
+                                           "A server with the specified hostname could not be found.");
     case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("Could not connect to the server.");
+        return QCoreApplication::translate("HTTPSession", "Could not connect to the server.");
     case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("The network connection was lost.");
+        return QCoreApplication::translate("HTTPSession", "The network connection was lost.");
     case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral(
-            "An SSL error has occurred and a secure connection to the server cannot be made.");
+        return QCoreApplication::translate(
+            "HTTPSession", "An SSL error has occurred and a secure connection to the server cannot be made.");
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::BackgroundRequestNotAllowedError:
-        return QStringLiteral("The Internet connection appears to be offline.");
+        return QCoreApplication::translate("HTTPSession", "The Internet connection appears to be offline.");
     case QNetworkReply::TooManyRedirectsError:
     case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("The request was redirected too many times or to an unsafe address.");
+        return QCoreApplication::translate(
+            "HTTPSession", "The request was redirected too many times or to an unsafe address.");
     case QNetworkReply::ProxyConnectionRefusedError:
     case QNetworkReply::ProxyConnectionClosedError:
     case QNetworkReply::ProxyNotFoundError:
     case QNetworkReply::ProxyTimeoutError:
     case QNetworkReply::ProxyAuthenticationRequiredError:
     case QNetworkReply::UnknownProxyError:
-        return QStringLiteral("The proxy server could not be reached.");
+        return QCoreApplication::translate("HTTPSession", "The proxy server could not be reached.");
     default:
-        return QStringLiteral("The network connection failed.");
+        return QCoreApplication::translate("HTTPSession", "The network connection failed.");
     }
 }
 

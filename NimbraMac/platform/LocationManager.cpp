@@ -1,5 +1,6 @@
 #include "LocationManager.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGeoPositionInfo>
@@ -54,7 +55,11 @@ void PositioningLocationManager::requestWhenInUseAuthorization() {
 void PositioningLocationManager::requestLocation() {
     if (!m_source) {
         QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT didFailWithError(QStringLiteral("No location source is available.")); },
+            this,
+            [this] {
+                Q_EMIT didFailWithError(
+                    QCoreApplication::translate("LocationManager", "No location source is available."));
+            },
             Qt::QueuedConnection);
         return;
     }
@@ -86,15 +91,18 @@ void PositioningLocationManager::fail(int error) {
         Q_EMIT didChangeAuthorization();
         return;
     case QGeoPositionInfoSource::UpdateTimeoutError:
-        Q_EMIT didFailWithError(QStringLiteral("The location service found no position in time."));
+        Q_EMIT didFailWithError(QCoreApplication::translate(
+            "LocationManager", "The location service found no position in time."));
         return;
     case QGeoPositionInfoSource::ClosedError:
-        Q_EMIT didFailWithError(QStringLiteral("The location service closed the connection."));
+        Q_EMIT didFailWithError(
+            QCoreApplication::translate("LocationManager", "The location service closed the connection."));
         return;
     case QGeoPositionInfoSource::NoError:
         return;
     default:
-        Q_EMIT didFailWithError(QStringLiteral("The location service failed."));
+        Q_EMIT didFailWithError(
+            QCoreApplication::translate("LocationManager", "The location service failed."));
         return;
     }
 }

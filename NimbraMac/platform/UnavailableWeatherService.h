@@ -2,6 +2,8 @@
 
 #include "WeatherService.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 // There is no Apple Weather on Linux: every call fails at once with a reason the user can read, so the
@@ -9,7 +11,8 @@ namespace nimbra {
 class UnavailableWeatherService final : public WeatherService {
 public:
     static QString unavailableDescription() {
-        return QStringLiteral("Apple Weather is not available on this system.");
+        return QCoreApplication::translate("UnavailableWeatherService",
+                                           "Apple Weather is not available on this system.");
     }
 
     QCoro::Task<WeatherServiceAnswer> weather(double latitude, double longitude,

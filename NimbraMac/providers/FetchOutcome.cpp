@@ -1,11 +1,12 @@
 #include "FetchOutcome.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace nimbra {
 
 QString unreadableAnswer(const QString& reason) {
-    return QStringLiteral("The forecast could not be read: %1").arg(reason);
+    return QCoreApplication::translate("FetchOutcome", "The forecast could not be read: %1").arg(reason);
 }
 
 FetchFailure fetchFailure(const HTTPResponse& response) {

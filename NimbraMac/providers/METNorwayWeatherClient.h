@@ -5,6 +5,7 @@
 #include "ProviderHTTPContext.h"
 #include "WeatherProviderClient.h"
 
+#include <QCoreApplication>
 #include <QNetworkRequest>
 
 namespace nimbra {
@@ -13,7 +14,9 @@ namespace nimbra {
 // application in their User-Agent, so every request carries ours.
 class METNorwayWeatherClient final : public WeatherProviderClient {
 public:
-    static QString attribution() { return QStringLiteral("Weather data by MET Norway"); }
+    static QString attribution() {
+        return QCoreApplication::translate("METNorwayWeatherClient", "Weather data by MET Norway");
+    }
     static QUrl defaultBaseURL() { return QUrl(QStringLiteral("https://api.met.no")); }
 
     METNorwayWeatherClient(ProviderHTTPContext context, QString userAgent,

@@ -5,6 +5,7 @@
 #include "ProviderHTTPContext.h"
 #include "WeatherProviderClient.h"
 
+#include <QCoreApplication>
 #include <QNetworkRequest>
 
 namespace nimbra {
@@ -13,7 +14,9 @@ namespace nimbra {
 // hours from the start of the current hour and ten days.
 class OpenMeteoWeatherClient final : public WeatherProviderClient {
 public:
-    static QString attribution() { return QStringLiteral("Weather data by Open-Meteo"); }
+    static QString attribution() {
+        return QCoreApplication::translate("OpenMeteoWeatherClient", "Weather data by Open-Meteo");
+    }
     static QUrl defaultBaseURL() { return QUrl(QStringLiteral("https://api.open-meteo.com")); }
 
     explicit OpenMeteoWeatherClient(ProviderHTTPContext context,

@@ -3,6 +3,7 @@
 
 #include "ProviderUnits.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <map>
 
@@ -62,7 +63,7 @@ OpenWeatherDay daySummary(const QDateTime& dayStart, const QList<OpenWeatherFree
 } // namespace
 
 QString attribution() {
-    return QStringLiteral("Weather data by OpenWeather");
+    return QCoreApplication::translate("OpenWeatherMapping", "Weather data by OpenWeather");
 }
 
 WeatherCondition condition(std::optional<int> id) {

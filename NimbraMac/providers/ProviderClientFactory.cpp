@@ -8,6 +8,8 @@
 #include "TomorrowIOWeatherClient.h"
 #include "WeatherKitWeatherClient.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 namespace {
 
@@ -34,7 +36,8 @@ WeatherProviderClientPtr ProviderClientFactory::client(WeatherProviderKind kind)
     if (useFixtures)
         return std::make_shared<FixtureWeatherClient>(kind, clock);
     const auto placeholder = [&](const char* reason) {
-        return std::make_shared<PlaceholderWeatherClient>(kind, QString::fromUtf8(reason), clock);
+        return std::make_shared<PlaceholderWeatherClient>(
+            kind, QCoreApplication::translate("ProviderClientFactory", reason), clock);
     };
     const ProviderHTTPContext context = contextFor(environment, kind);
     switch (kind) {
@@ -45,23 +48,26 @@ WeatherProviderClientPtr ProviderClientFactory::client(WeatherProviderKind kind)
     case K::openWeather:
         if (configuration.openWeatherAPIKey)
             return std::make_shared<OpenWeatherWeatherClient>(context, *configuration.openWeatherAPIKey);
-        return placeholder("OpenWeather API key is missing.");
+        return placeholder(QT_TRANSLATE_NOOP("ProviderClientFactory", "OpenWeather API key is missing."));
     case K::visualCrossing:
-        return placeholder("Visual Crossing has been retired in Nimbra.");
+        return placeholder(
+            QT_TRANSLATE_NOOP("ProviderClientFactory", "Visual Crossing has been retired in Nimbra."));
     case K::nws:
-        return placeholder("NWS live client is not wired yet.");
+        return placeholder(QT_TRANSLATE_NOOP("ProviderClientFactory", "NWS live client is not wired yet."));
     case K::metNorway:
         return std::make_shared<METNorwayWeatherClient>(context, configuration.appUserAgent);
     case K::weatherAPI:
-        return placeholder("WeatherAPI.com has been retired in Nimbra.");
+        return placeholder(
+            QT_TRANSLATE_NOOP("ProviderClientFactory", "WeatherAPI.com has been retired in Nimbra."));
     case K::tomorrowIO:
         if (configuration.tomorrowIOAPIKey)
             return std::make_shared<TomorrowIOWeatherClient>(context, *configuration.tomorrowIOAPIKey);
-        return placeholder("Tomorrow.io API key is missing.");
+        return placeholder(QT_TRANSLATE_NOOP("ProviderClientFactory", "Tomorrow.io API key is missing."));
     case K::pirateWeather:
-        return placeholder("Pirate Weather has been retired in Nimbra.");
+        return placeholder(
+            QT_TRANSLATE_NOOP("ProviderClientFactory", "Pirate Weather has been retired in Nimbra."));
     }
-    return placeholder("Unknown provider.");
+    return placeholder(QT_TRANSLATE_NOOP("ProviderClientFactory", "Unknown provider."));
 }
 
 } // namespace nimbra

@@ -4,6 +4,8 @@
 #include "Iso8601.h"
 #include "ProviderUnits.h"
 
+#include <QCoreApplication>
+
 namespace nimbra::tomorrowio {
 namespace {
 
@@ -30,7 +32,7 @@ std::optional<double> precipitationIntensity(const TomorrowIOValues& v) {
 } // namespace
 
 QString attribution() {
-    return QStringLiteral("Weather data by Tomorrow.io");
+    return QCoreApplication::translate("TomorrowIOMapping", "Weather data by Tomorrow.io");
 }
 
 WeatherCondition condition(std::optional<int> weatherCode) {

@@ -4,6 +4,7 @@
 #include "ProviderTextMapping.h"
 #include "ProviderUnits.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace nimbra::visualcrossing {
@@ -21,7 +22,7 @@ std::optional<QDateTime> instant(std::optional<double> seconds) {
 } // namespace
 
 QString attribution() {
-    return QStringLiteral("Weather data by Visual Crossing");
+    return QCoreApplication::translate("VisualCrossingMapping", "Weather data by Visual Crossing");
 }
 
 std::optional<WeatherSample> sample(const VisualCrossingPoint& point) {
@@ -98,7 +99,9 @@ WeatherAlert alert(const VisualCrossingAlert& alert, const QDateTime& now) {
     return {
         QUuid::createUuid(),
         WeatherProviderKind::visualCrossing,
-        nonEmpty(alert.event).value_or(headline.value_or(QStringLiteral("Weather alert"))),
+        nonEmpty(alert.event)
+            .value_or(
+                headline.value_or(QCoreApplication::translate("VisualCrossingMapping", "Weather alert"))),
         nonEmpty(alert.description).value_or(headline.value_or(QString())),
         severityFromText(alert.severity),
         instant(alert.onsetEpoch).value_or(now),

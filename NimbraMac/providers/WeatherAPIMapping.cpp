@@ -5,6 +5,8 @@
 #include "ProviderTextMapping.h"
 #include "ProviderUnits.h"
 
+#include <QCoreApplication>
+
 namespace nimbra::weatherapi {
 namespace {
 
@@ -26,7 +28,7 @@ std::optional<QDateTime> wallClockInstant(const QDate& date, const QTime& time,
 } // namespace
 
 QString attribution() {
-    return QStringLiteral("Weather data by WeatherAPI.com");
+    return QCoreApplication::translate("WeatherAPIMapping", "Weather data by WeatherAPI.com");
 }
 
 WeatherCondition condition(const WeatherAPICondition& condition) {
@@ -120,7 +122,9 @@ WeatherAlert alert(const WeatherAPIAlert& alert, const QDateTime& now, const Loc
     return {
         QUuid::createUuid(),
         WeatherProviderKind::weatherAPI,
-        nonEmpty(alert.event).value_or(nonEmpty(alert.headline).value_or(QStringLiteral("Weather alert"))),
+        nonEmpty(alert.event)
+            .value_or(nonEmpty(alert.headline)
+                          .value_or(QCoreApplication::translate("WeatherAPIMapping", "Weather alert"))),
         nonEmpty(alert.desc).value_or(nonEmpty(alert.instruction).value_or(QString())),
         severityFromText(alert.severity),
         alertDate(alert.effective, calendar).value_or(now),

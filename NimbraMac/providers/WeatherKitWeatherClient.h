@@ -5,13 +5,17 @@
 #include "WeatherProviderClient.h"
 #include "WeatherService.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 // Apple Weather through the platform's weather service rather than HTTP: one call, then a mapping. Issue and
 // expiry come from the service's own metadata, and it is the one keyless provider that passes on alerts.
 class WeatherKitWeatherClient final : public WeatherProviderClient {
 public:
-    static QString attribution() { return QStringLiteral("Weather data by Apple Weather"); }
+    static QString attribution() {
+        return QCoreApplication::translate("WeatherKitWeatherClient", "Weather data by Apple Weather");
+    }
 
     // Of the context only the clock is used.
     explicit WeatherKitWeatherClient(ProviderHTTPContext context,

@@ -5,6 +5,7 @@
 #include "UserDefaults.h"
 #include "WeatherProviderCredentials.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <QCoro/QCoroTask>
@@ -27,7 +28,8 @@ public:
     static QString legacyPrefix() { return QStringLiteral("Nimbra.ProviderCredentials."); }
     static QString legacyService() { return QStringLiteral("com.tarnwick.Nimbra.providerCredentials"); }
     static QString saveFailureMessage() {
-        return QStringLiteral(
+        return QCoreApplication::translate(
+            "WeatherProviderCredentialStore",
             "The API key could not be saved to the keyring. It is used until Nimbra quits.");
     }
     static QString keyringNotAnsweringMessage() {

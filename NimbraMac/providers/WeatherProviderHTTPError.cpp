@@ -1,5 +1,6 @@
 #include "WeatherProviderHTTPError.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -7,8 +8,11 @@ namespace nimbra {
 
 QString WeatherProviderHTTPError::errorDescription() const {
     if (message && !message->isEmpty())
-        return QStringLiteral("Provider returned HTTP %1: %2").arg(statusCode).arg(*message);
-    return QStringLiteral("Provider returned HTTP %1.").arg(statusCode);
+        return QCoreApplication::translate("WeatherProviderHTTPError", "Provider returned HTTP %1: %2")
+            .arg(statusCode)
+            .arg(*message);
+    return QCoreApplication::translate("WeatherProviderHTTPError", "Provider returned HTTP %1.")
+        .arg(statusCode);
 }
 
 WeatherProviderHTTPError WeatherProviderHTTPError::fromResponse(const HTTPResponse& response) {

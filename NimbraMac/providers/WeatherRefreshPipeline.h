@@ -7,6 +7,7 @@
 #include "ProviderWeighting.h"
 #include "WeatherProviderClient.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 #include <chrono>
@@ -26,7 +27,9 @@ struct WeatherRefreshResult {
 class WeatherRefreshPipeline {
 public:
     static constexpr std::chrono::milliseconds defaultProviderTimeout{12'000};
-    static QString timeoutMessage() { return QStringLiteral("Provider timed out."); }
+    static QString timeoutMessage() {
+        return QCoreApplication::translate("WeatherRefreshPipeline", "Provider timed out.");
+    }
 
     explicit WeatherRefreshPipeline(QList<WeatherProviderClientPtr> clients,
                                     std::chrono::milliseconds providerTimeout = defaultProviderTimeout,

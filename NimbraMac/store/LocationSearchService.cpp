@@ -5,6 +5,7 @@
 #include "PreferredLanguage.h"
 #include "WeatherProviderHTTPError.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QStringList>
 #include <QUuid>
@@ -110,11 +111,13 @@ QCoro::Task<LocationSearchResult> ready(LocationSearchResult result) {
 QString errorDescription(LocationSearchError error) {
     switch (error) {
     case LocationSearchError::emptyQuery:
-        return QStringLiteral("Enter a city or place to search.");
+        return QCoreApplication::translate("LocationSearchService", "Enter a city or place to search.");
     case LocationSearchError::invalidURL:
-        return QStringLiteral("Nimbra could not build a location search request.");
+        return QCoreApplication::translate("LocationSearchService",
+                                           "Nimbra could not build a location search request.");
     case LocationSearchError::invalidResponse:
-        return QStringLiteral("Location search did not return usable results.");
+        return QCoreApplication::translate("LocationSearchService",
+                                           "Location search did not return usable results.");
     }
     return {};
 }

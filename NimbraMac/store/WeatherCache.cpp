@@ -4,6 +4,7 @@
 #include "DurableFile.h"
 #include "Log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,7 +84,8 @@ std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& 
 
 WeatherCacheError WeatherCache::encodingError(const QString& reason) {
     return {WeatherCacheError::Code::encodingFailed,
-            QStringLiteral("The weather snapshot could not be encoded: %1").arg(reason)};
+            QCoreApplication::translate("WeatherCache", "The weather snapshot could not be encoded: %1")
+                .arg(reason)};
 }
 
 std::optional<WeatherCacheError> WeatherCache::writeEncoded(const QByteArray& bytes,
@@ -99,7 +101,8 @@ std::optional<WeatherCacheError> WeatherCache::write(const QByteArray& bytes) co
     if (m_filePath.isEmpty())
         return WeatherCacheError{
             WeatherCacheError::Code::folderUnavailable,
-            QStringLiteral("No per-user data folder is available for the weather snapshot.")};
+            QCoreApplication::translate("WeatherCache",
+                                        "No per-user data folder is available for the weather snapshot.")};
     // QSaveFile reports only "Unknown error" for a missing folder, so it is made first.
     if (const auto problem = createFolder(QFileInfo(m_filePath).absolutePath()))
         return WeatherCacheError{WeatherCacheError::Code::folderUnavailable, *problem};
@@ -109,7 +112,8 @@ std::optional<WeatherCacheError> WeatherCache::write(const QByteArray& bytes) co
             replaceFileDurably(m_filePath, bytes, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return WeatherCacheError{
             WeatherCacheError::Code::writeFailed,
-            QStringLiteral("Could not save the weather snapshot to %1: %2").arg(m_filePath, *reason)};
+            QCoreApplication::translate("WeatherCache", "Could not save the weather snapshot to %1: %2")
+                .arg(m_filePath, *reason)};
     return std::nullopt;
 }
 

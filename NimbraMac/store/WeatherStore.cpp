@@ -2,6 +2,7 @@
 
 #include "Log.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
@@ -26,10 +27,14 @@ constexpr SamplePlace samplePlaces[] = {
 
 QString setAsideNotice(const QString& copy, bool placesFromMirror) {
     return (placesFromMirror
-                ? QStringLiteral("Your saved weather data could not be read; your places were brought back from "
-                                 "the synced copy. The unreadable file was kept as %1.")
-                : QStringLiteral("Your saved places could not be read, so Nimbra started without them. "
-                                 "The unreadable file was kept as %1."))
+                ? QCoreApplication::translate(
+                      "nimbra::WeatherStore",
+                      "Your saved weather data could not be read; your places were brought back from "
+                      "the synced copy. The unreadable file was kept as %1.")
+                : QCoreApplication::translate(
+                      "nimbra::WeatherStore",
+                      "Your saved places could not be read, so Nimbra started without them. "
+                      "The unreadable file was kept as %1."))
         .arg(copy);
 }
 
@@ -242,22 +247,21 @@ void WeatherStore::noteMirrorWrite(bool written) {
     // The change is kept in the snapshot, deletions included, so the next start does not undo it; only the
     // other computers miss it until a later write reaches the folder.
     if (written) {
-        if (m_lastError == mirrorSaveErrorText)
+        if (m_lastError == mirrorSaveErrorText())
             setLastError(std::nullopt);
         setSaveError(m_snapshotSaveError, std::nullopt);
         return;
     }
-    setLastError(mirrorSaveErrorText);
-    setSaveError(m_snapshotSaveError, mirrorSaveErrorText);
+    setLastError(mirrorSaveErrorText());
+    setSaveError(m_snapshotSaveError, mirrorSaveErrorText());
 }
 
 bool WeatherStore::setAsideUnreadableSnapshot() {
     const auto moved = m_cache->setAsideUnreadableFile(now());
     if (!moved) {
-        setLastError(
-            QStringLiteral("The saved weather data could not be read and could not be set aside (%1). "
-                           "It was left untouched.")
-                .arg(moved.error));
+        setLastError(tr("The saved weather data could not be read and could not be set aside (%1). "
+                        "It was left untouched.")
+                         .arg(moved.error));
         return false;
     }
     m_unreadableSnapshotPending = false;
@@ -296,8 +300,8 @@ ConsensusForecast WeatherStore::placeholderForecast(const WeatherLocation& locat
     forecast.generatedAt = now();
     forecast.providerCount = 0;
     forecast.confidence = 0;
-    forecast.nextPrecipitationSummary = QStringLiteral("Refresh to fetch live weather");
-    forecast.attributionLine = QStringLiteral("No live weather loaded yet");
+    forecast.nextPrecipitationSummary = tr("Refresh to fetch live weather");
+    forecast.attributionLine = tr("No live weather loaded yet");
     forecast.state = ConsensusState::unavailable;
     return forecast;
 }

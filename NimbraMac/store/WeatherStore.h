@@ -65,19 +65,22 @@ struct WeatherStoreEnvironment {
 class WeatherStore : public QObject {
     Q_OBJECT
 public:
-    static inline const QString unresolvedStatusText = QStringLiteral("Resolving current location");
-    static inline const QString requestingStatusText = QStringLiteral("Requesting current location");
-    static inline const QString resolvedStatusText = QStringLiteral("Current location resolved");
-    static inline const QString unavailableStatusText = QStringLiteral("Location unavailable");
-    static inline const QString unresolvedRefreshMessage =
-        QStringLiteral("Allow location access or search for a city to fetch live weather.");
-    static inline const QString staleFallbackMessage =
-        QStringLiteral("Refresh failed; showing the last available forecast.");
-    static inline const QString noCurrentWeatherMessage = QStringLiteral("No current weather returned.");
-    static inline const QString providerUnavailableMessage = QStringLiteral("Provider is unavailable.");
-    static inline const QString mirrorSaveErrorText =
-        QStringLiteral("Your places could not be written to the sync folder, so your other computers do not "
-                       "see this change yet. It is kept on this computer.");
+    static QString unresolvedStatusText() { return tr("Resolving current location"); }
+    static QString requestingStatusText() { return tr("Requesting current location"); }
+    static QString resolvedStatusText() { return tr("Current location resolved"); }
+    static QString unavailableStatusText() { return tr("Location unavailable"); }
+    static QString unresolvedRefreshMessage() {
+        return tr("Allow location access or search for a city to fetch live weather.");
+    }
+    static QString staleFallbackMessage() {
+        return tr("Refresh failed; showing the last available forecast.");
+    }
+    static QString noCurrentWeatherMessage() { return tr("No current weather returned."); }
+    static QString providerUnavailableMessage() { return tr("Provider is unavailable."); }
+    static QString mirrorSaveErrorText() {
+        return tr("Your places could not be written to the sync folder, so your other computers do not "
+                  "see this change yet. It is kept on this computer.");
+    }
     static inline const QStringList widgetKinds = {QStringLiteral("NimbraCurrentWidget"),
                                                    QStringLiteral("NimbraHourlyWidget"),
                                                    QStringLiteral("NimbraTenDayWidget")};
@@ -291,7 +294,7 @@ private:
     std::optional<QString> m_lastError;
     std::optional<QString> m_snapshotSaveError;
     std::optional<QString> m_keySaveError;
-    QString m_currentLocationStatus = unresolvedStatusText;
+    QString m_currentLocationStatus = unresolvedStatusText();
     WeatherProviderCredentials m_providerCredentials;
     bool m_keysRead = false;
     // The kinds whose key the user set before the keys were read: a read that arrives later keeps them.

@@ -74,7 +74,7 @@ QList<WeatherProviderClientPtr> WeatherStore::providerClients(const ProviderSet&
 QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (location.isCurrentLocation && currentLocationNeedsResolution()) {
-        setLastError(unresolvedRefreshMessage);
+        setLastError(unresolvedRefreshMessage());
         ensureForecastEntry(location);
         persist();
         co_return;
@@ -117,7 +117,7 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
         kept.location = location;
         kept.state = ConsensusState::stale;
         storeForecast(location.id, kept);
-        setLastError(staleFallbackMessage);
+        setLastError(staleFallbackMessage());
     } else {
         storeForecast(location.id, result.consensus);
     }
@@ -163,7 +163,7 @@ QCoro::Task<void> WeatherStore::resolveCurrentLocation(CancellationToken cancel)
 
     const QString statusBefore = m_currentLocationStatus;
     setResolvingCurrentLocation(true);
-    setCurrentLocationStatus(requestingStatusText);
+    setCurrentLocationStatus(requestingStatusText());
     setLastError(std::nullopt);
     const QPointer<WeatherStore> self(this);
     const auto clearFlag = qScopeGuard([self] {
@@ -183,7 +183,7 @@ QCoro::Task<void> WeatherStore::resolveCurrentLocation(CancellationToken cancel)
     }
 
     if (!answer || !answer->location) {
-        setCurrentLocationStatus(unavailableStatusText);
+        setCurrentLocationStatus(unavailableStatusText());
         const QString description = answer ? answer->errorDescription : QString();
         setLastError(description.isEmpty() ? errorDescription(CurrentLocationError::unavailable)
                                            : description);
@@ -193,7 +193,7 @@ QCoro::Task<void> WeatherStore::resolveCurrentLocation(CancellationToken cancel)
     }
 
     const WeatherLocation resolved = *answer->location;
-    setCurrentLocationStatus(resolvedStatusText);
+    setCurrentLocationStatus(resolvedStatusText());
     updateCurrentLocation(resolved);
     if (!m_settings.menuBarLocationID || *m_settings.menuBarLocationID == old->id)
         select(resolved);

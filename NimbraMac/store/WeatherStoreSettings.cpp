@@ -115,7 +115,7 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     // Enabled or not: a provider can be checked before it is switched on.
     const QList<WeatherProviderClientPtr> clients = providerClients(ProviderSet{kind}, false);
     if (clients.isEmpty()) {
-        setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(providerUnavailableMessage));
+        setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(providerUnavailableMessage()));
         co_return;
     }
     const CancellationToken cancel = makeCancellation();
@@ -134,7 +134,7 @@ QCoro::Task<void> WeatherStore::checkAPIKey(WeatherProviderKind kind) {
     else if (answer->errorMessage && !answer->errorMessage->isEmpty())
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(*answer->errorMessage));
     else if (!answer->current)
-        setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(noCurrentWeatherMessage));
+        setAPIKeyCheckStatus(kind, APIKeyCheckStatus::invalid(noCurrentWeatherMessage()));
     else
         setAPIKeyCheckStatus(kind, APIKeyCheckStatus::valid(now()));
 }

@@ -2,12 +2,16 @@
 
 #include "WeatherProviderKind.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 QString severityWord(WeatherAlertSeverity severity) {
-    QString word = rawValue(severity);
-    word[0] = word.at(0).toUpper();
-    return word;
+    static constexpr std::array<const char*, 4> words = {QT_TRANSLATE_NOOP("AlertListViewModel", "Minor"),
+                                                         QT_TRANSLATE_NOOP("AlertListViewModel", "Moderate"),
+                                                         QT_TRANSLATE_NOOP("AlertListViewModel", "Severe"),
+                                                         QT_TRANSLATE_NOOP("AlertListViewModel", "Extreme")};
+    return QCoreApplication::translate("AlertListViewModel", words[static_cast<std::size_t>(severity)]);
 }
 
 ColorToken severityTint(WeatherAlertSeverity severity) {
@@ -25,7 +29,7 @@ ColorToken severityTint(WeatherAlertSeverity severity) {
 AlertListViewModel buildAlertListViewModel(const QList<WeatherAlert>& alerts) {
     AlertListViewModel vm;
     if (alerts.isEmpty()) {
-        vm.emptyText = QStringLiteral("No active official alerts.");
+        vm.emptyText = QCoreApplication::translate("AlertListViewModel", "No active official alerts.");
         return vm;
     }
     for (const WeatherAlert& alert : alerts) {

@@ -3,6 +3,7 @@
 #include "ViewTokens.h"
 #include "WeatherAlert.h"
 
+#include <QCoreApplication>
 #include <optional>
 
 namespace nimbra {
@@ -18,7 +19,7 @@ struct AlertCard {
 };
 
 struct AlertListViewModel {
-    QString sectionTitle = QStringLiteral("Alerts");
+    QString sectionTitle = QCoreApplication::translate("AlertListViewModel", "Alerts");
     std::optional<QString> emptyText; // the note shown instead of cards
     QList<AlertCard> cards;           // in the forecast's order, no limit
 

@@ -2,23 +2,29 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 QString dailyDetailSentence(const DailyForecast& day, const WeatherSettings& settings) {
-    return conditions::title(day.condition) + QStringLiteral(" conditions with a low of ") +
-           WeatherFormatting::temperature(day.lowC, settings.temperatureUnit) +
-           QStringLiteral(", a high of ") +
-           WeatherFormatting::temperature(day.highC, settings.temperatureUnit) + QStringLiteral(", and ") +
-           WeatherFormatting::precipitationProbability(day.precipitationProbability) +
-           QStringLiteral(" chance of precipitation.");
+    return QCoreApplication::translate("DailyListViewModel",
+                                       "%1 conditions with a low of %2, a high of %3, and %4 chance of "
+                                       "precipitation.")
+        .arg(conditions::title(day.condition),
+             WeatherFormatting::temperature(day.lowC, settings.temperatureUnit),
+             WeatherFormatting::temperature(day.highC, settings.temperatureUnit),
+             WeatherFormatting::precipitationProbability(day.precipitationProbability));
 }
 
 DailyListViewModel buildDailyListViewModel(const QList<DailyForecast>& daily, const WeatherSettings& settings,
                                            const QSet<QDateTime>& expandedDays,
                                            const LocalCalendar& calendar) {
     DailyListViewModel vm;
-    for (const char* title : {"Day", "Forecast", "Low / High", "Rain"})
-        vm.columnTitles.append(QString::fromLatin1(title).toUpper());
+    for (const char* title :
+         {QT_TRANSLATE_NOOP("DailyListViewModel", "Day"), QT_TRANSLATE_NOOP("DailyListViewModel", "Forecast"),
+          QT_TRANSLATE_NOOP("DailyListViewModel", "Low / High"),
+          QT_TRANSLATE_NOOP("DailyListViewModel", "Rain")})
+        vm.columnTitles.append(QCoreApplication::translate("DailyListViewModel", title).toUpper());
     const QList<DailyForecast> days = daily.mid(0, DailyListViewModel::maximumRows);
     for (const DailyForecast& day : days) {
         DailyRow row;
@@ -34,7 +40,8 @@ DailyListViewModel buildDailyListViewModel(const QList<DailyForecast>& daily, co
         row.expanded = expandedDays.contains(day.date);
         row.chevronDegrees = row.expanded ? 180 : 0;
         row.showsDivider = day.date != days.last().date;
-        row.accessibilityLabel = QStringLiteral("Forecast for ") + row.weekday;
+        row.accessibilityLabel =
+            QCoreApplication::translate("DailyListViewModel", "Forecast for %1").arg(row.weekday);
         vm.rows.append(row);
     }
     return vm;

@@ -5,6 +5,7 @@
 #include "ViewTokens.h"
 #include "WeatherSettings.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QStringList>
 
@@ -28,7 +29,7 @@ struct DailyListViewModel {
     static constexpr qsizetype maximumRows = 10;
     static constexpr double iconSize = 28;
 
-    QString sectionTitle = QStringLiteral("Ten Day");
+    QString sectionTitle = QCoreApplication::translate("DailyListViewModel", "Ten Day");
     QStringList columnTitles; // upper-cased: day, forecast, low / high, rain
     QList<DailyRow> rows;
 

@@ -2,6 +2,8 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
+
 namespace nimbra {
 
 namespace {
@@ -26,11 +28,20 @@ QString withoutEndPeriods(const QString& text) {
     return text.mid(start, end - start);
 }
 
+QString sunriseTitle() {
+    return QCoreApplication::translate("HeroViewModel", "Sunrise");
+}
+
 bool isDescriptor(const QString& part) {
-    static const QStringList words = {QStringLiteral("dry"),   QStringLiteral("breezy"),
-                                      QStringLiteral("windy"), QStringLiteral("light winds"),
-                                      QStringLiteral("humid"), QStringLiteral("muggy")};
-    return words.contains(part.toLower());
+    // The words the next-hours summary writes, in the language it was written in.
+    for (const char* word : {"dry", "breezy", "windy", "light winds"})
+        if (part.compare(QCoreApplication::translate("ConsensusEngine", word), Qt::CaseInsensitive) == 0)
+            return true;
+    for (const char* word :
+         {QT_TRANSLATE_NOOP("HeroViewModel", "humid"), QT_TRANSLATE_NOOP("HeroViewModel", "muggy")})
+        if (part.compare(QCoreApplication::translate("HeroViewModel", word), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -54,8 +65,8 @@ std::optional<SunEvent> nextSunEvent(const QList<DailyForecast>& daily, const QD
             best = SunEvent{title, *date};
     };
     for (const DailyForecast& day : daily) {
-        consider(QStringLiteral("Sunrise"), day.sunrise);
-        consider(QStringLiteral("Sunset"), day.sunset);
+        consider(sunriseTitle(), day.sunrise);
+        consider(QCoreApplication::translate("HeroViewModel", "Sunset"), day.sunset);
     }
     return best;
 }
@@ -70,7 +81,7 @@ std::optional<QString> heroRegion(const WeatherLocation& location) {
 QString heroSummarySentence(const QString& nextPrecipitationSummary, const QString& conditionTitle) {
     const QString t = nextPrecipitationSummary.trimmed();
     if (t.isEmpty())
-        return waitingForForecastSentence;
+        return waitingForForecastSentence();
     QStringList parts = trimmedPieces(withoutEndPeriods(t));
     if (!parts.isEmpty() && !conditionTitle.isEmpty() &&
         parts.first().compare(conditionTitle, Qt::CaseInsensitive) == 0)
@@ -79,7 +90,7 @@ QString heroSummarySentence(const QString& nextPrecipitationSummary, const QStri
         return t;
     QString head;
     if (parts.size() >= 2 && isDescriptor(parts[0]) && isDescriptor(parts[1])) {
-        head = parts[0] + QStringLiteral(" and ") + parts[1];
+        head = QCoreApplication::translate("HeroViewModel", "%1 and %2").arg(parts[0], parts[1]);
         parts.remove(0, 2);
     } else {
         head = parts.takeFirst();
@@ -97,19 +108,19 @@ QList<WeatherContextMetricItem> heroMetricItems(const std::optional<WeatherSampl
     QList<WeatherContextMetricItem> items;
     if (!current)
         return items;
-    items.append({QStringLiteral("Rain"),
+    items.append({QCoreApplication::translate("HeroViewModel", "Rain"),
                   WeatherFormatting::precipitationProbability(current->precipitationProbability),
                   QStringLiteral("drop.fill"), ColorToken::of(Tint::blue)});
     if (current->windKph)
-        items.append({QStringLiteral("Wind"),
+        items.append({QCoreApplication::translate("HeroViewModel", "Wind"),
                       WeatherFormatting::wind(*current->windKph, settings.windSpeedUnit),
                       QStringLiteral("wind"), ColorToken::of(Tint::teal)});
     if (current->humidity)
-        items.append({QStringLiteral("Humidity"),
+        items.append({QCoreApplication::translate("HeroViewModel", "Humidity"),
                       WeatherFormatting::wholeNumberText(*current->humidity * 100) + u'%',
                       QStringLiteral("humidity.fill"), ColorToken::of(Tint::cyan)});
     if (const auto event = nextSunEvent(daily, now)) {
-        const bool sunrise = event->title == QStringLiteral("Sunrise");
+        const bool sunrise = event->title == sunriseTitle();
         items.append({event->title, WeatherFormatting::compactTime(event->date, calendar),
                       sunrise ? QStringLiteral("sunrise.fill") : QStringLiteral("sunset.fill"),
                       ColorToken::of(Tint::yellow)});
@@ -132,16 +143,17 @@ HeroViewModel buildHeroViewModel(const std::optional<ConsensusForecast>& forecas
     vm.iconCondition = current ? current->condition : WeatherCondition::unknown;
     vm.temperature = current ? WeatherFormatting::temperature(current->temperatureC, settings.temperatureUnit)
                              : QStringLiteral("--\u00B0");
-    vm.conditionTitle = current ? conditions::title(current->condition) : QStringLiteral("No Reading");
+    vm.conditionTitle = current ? conditions::title(current->condition)
+                                : QCoreApplication::translate("HeroViewModel", "No Reading");
     if (current && current->apparentTemperatureC)
-        vm.feelsLike =
-            QStringLiteral("Feels ") +
-            WeatherFormatting::temperature(*current->apparentTemperatureC, settings.temperatureUnit);
+        vm.feelsLike = QCoreApplication::translate("HeroViewModel", "Feels %1")
+                           .arg(WeatherFormatting::temperature(*current->apparentTemperatureC,
+                                                               settings.temperatureUnit));
     vm.metricItems = heroMetricItems(current, forecast ? forecast->daily : QList<DailyForecast>{}, settings,
                                      now, calendar);
     vm.summary = forecast ? heroSummarySentence(forecast->nextPrecipitationSummary,
                                                 current ? conditions::title(current->condition) : QString())
-                          : waitingForForecastSentence;
+                          : waitingForForecastSentence();
     if (forecast)
         vm.statusLine = WeatherFormatting::dataQualitySentence(*forecast);
     return vm;

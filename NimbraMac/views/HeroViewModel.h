@@ -6,6 +6,7 @@
 #include "WeatherContextMetricStrip.h"
 #include "WeatherSettings.h"
 
+#include <QCoreApplication>
 #include <optional>
 
 namespace nimbra {
@@ -36,7 +37,9 @@ std::optional<SunEvent> nextSunEvent(const QList<DailyForecast>& daily, const QD
 std::optional<QString> heroRegion(const WeatherLocation& location);
 
 // What the views show in place of a forecast they do not have yet.
-inline const QString waitingForForecastSentence = QStringLiteral("Waiting for a forecast");
+inline QString waitingForForecastSentence() {
+    return QCoreApplication::translate("HeroViewModel", "Waiting for a forecast");
+}
 
 // One sentence about what is coming, from the consensus' comma-separated summary: the phrase that only
 // repeats the current condition is dropped, two leading descriptor words are joined with "and".

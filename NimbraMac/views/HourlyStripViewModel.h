@@ -5,6 +5,7 @@
 #include "WeatherSample.h"
 #include "WeatherSettings.h"
 
+#include <QCoreApplication>
 #include <optional>
 
 namespace nimbra {
@@ -28,7 +29,7 @@ struct HourlyStripViewModel {
     static constexpr double hourMinimumScale = 0.75;
     static constexpr double windMinimumScale = 0.75;
 
-    QString sectionTitle = QStringLiteral("Next 12 Hours");
+    QString sectionTitle = QCoreApplication::translate("HourlyStripViewModel", "Next 12 Hours");
     QList<HourlyCard> cards; // identified by position
 
     ColorToken cardFill = ColorToken::of(Tint::quaternary, 0.4);

@@ -2,6 +2,7 @@
 
 #include "WeatherFormatting.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace nimbra {
@@ -16,15 +17,15 @@ QList<TrendMetric> allCases() {
 QString title(TrendMetric metric) {
     switch (metric) {
     case TrendMetric::temperature:
-        return QStringLiteral("Temp");
+        return QCoreApplication::translate("TrendGraphViewModel", "Temp");
     case TrendMetric::feelsLike:
-        return QStringLiteral("Feels");
+        return QCoreApplication::translate("TrendGraphViewModel", "Feels");
     case TrendMetric::wind:
-        return QStringLiteral("Wind");
+        return QCoreApplication::translate("TrendGraphViewModel", "Wind");
     case TrendMetric::precipitation:
-        return QStringLiteral("Rain %");
+        return QCoreApplication::translate("TrendGraphViewModel", "Rain %");
     case TrendMetric::humidity:
-        return QStringLiteral("Humidity");
+        return QCoreApplication::translate("TrendGraphViewModel", "Humidity");
     }
     return {};
 }
@@ -227,8 +228,8 @@ TrendViewModel buildTrendViewModel(const QList<WeatherSample>& hourly, const Wea
     vm.axisSpacing = axisSpacing;
     vm.chartHeight = chartHeight;
     vm.showsChart = vm.points.size() >= 2;
-    vm.accessibilityLabel =
-        QStringLiteral("12-hour ") + trendMetrics::title(metric).toLower() + QStringLiteral(" trend");
+    vm.accessibilityLabel = QCoreApplication::translate("TrendGraphViewModel", "12-hour %1 trend")
+                                .arg(trendMetrics::title(metric).toLower());
     for (const TrendMetric m : trendMetrics::allCases()) {
         const bool selected = m == metric;
         vm.chips.append(

@@ -6,6 +6,7 @@
 #include "WeatherSample.h"
 #include "WeatherSettings.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -76,7 +77,7 @@ struct TrendChip {
 };
 
 struct TrendViewModel {
-    QString sectionTitle = QStringLiteral("12-Hour Trend");
+    QString sectionTitle = QCoreApplication::translate("TrendGraphViewModel", "12-Hour Trend");
     TrendMetric metric = TrendMetric::temperature;
     ColorToken tint;
     QList<TrendPoint> points;
@@ -89,7 +90,8 @@ struct TrendViewModel {
     double axisSpacing = 7;
     double chartHeight = 108;
     bool showsChart = false;
-    QString emptyText = QStringLiteral("Not enough hourly data to draw a trend yet.");
+    QString emptyText =
+        QCoreApplication::translate("TrendGraphViewModel", "Not enough hourly data to draw a trend yet.");
     QString accessibilityLabel;
     QList<TrendChip> chips;
 

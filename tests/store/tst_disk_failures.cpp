@@ -278,8 +278,8 @@ private Q_SLOTS:
             harness.clock->advance(60);
             store->deleteSavedLocations({0});
             store->flushSaves();
-            QCOMPARE(store->lastError(), std::optional(WeatherStore::mirrorSaveErrorText));
-            QCOMPARE(store->saveError(), std::optional(WeatherStore::mirrorSaveErrorText));
+            QCOMPARE(store->lastError(), std::optional(WeatherStore::mirrorSaveErrorText()));
+            QCOMPARE(store->saveError(), std::optional(WeatherStore::mirrorSaveErrorText()));
         }
         const auto restarted = storeOver(harness, mirrorFile);
         QVERIFY(!lists(*restarted, deleted));

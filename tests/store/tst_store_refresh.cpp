@@ -101,7 +101,7 @@ private Q_SLOTS:
         const ConsensusForecast previous = saved.forecasts.value(idFor(2));
         QCOMPARE(store->lastError().has_value(), outcome == Outcome::keptStale);
         if (outcome == Outcome::keptStale) {
-            QCOMPARE(*store->lastError(), WeatherStore::staleFallbackMessage);
+            QCOMPARE(*store->lastError(), WeatherStore::staleFallbackMessage());
             QCOMPARE(stored.state, ConsensusState::stale);
             QCOMPARE(stored.generatedAt, previous.generatedAt);
             QCOMPARE(stored.current, previous.current);
@@ -131,7 +131,7 @@ private Q_SLOTS:
         const auto store = h.makeStore();
 
         QVERIFY(run(store->refresh(store->locations().first())));
-        QCOMPARE(store->lastError(), std::optional(WeatherStore::unresolvedRefreshMessage));
+        QCOMPARE(store->lastError(), std::optional(WeatherStore::unresolvedRefreshMessage()));
         QCOMPARE(store->forecasts().value(idFor(1)), store->placeholderForecast(store->locations().first()));
         QVERIFY(store->providerForecasts().contains(idFor(1)) &&
                 store->providerForecasts()[idFor(1)].isEmpty());
@@ -156,14 +156,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::newRow("named, current selected")
             << ScriptedCurrentLocationService::found("Harrogate", 54, -1.54) << false
-            << WeatherStore::resolvedStatusText;
+            << WeatherStore::resolvedStatusText();
         QTest::newRow("named, city selected") << ScriptedCurrentLocationService::found("Harrogate", 54, -1.54)
-                                              << true << WeatherStore::resolvedStatusText;
+                                              << true << WeatherStore::resolvedStatusText();
         QTest::newRow("unnamed fix") << ScriptedCurrentLocationService::found("Current Location", 54, -1.54)
-                                     << false << WeatherStore::resolvedStatusText;
+                                     << false << WeatherStore::resolvedStatusText();
         QTest::newRow("denied") << ScriptedCurrentLocationService::failed(
                                        CurrentLocationError::permissionDenied)
-                                << false << WeatherStore::unavailableStatusText;
+                                << false << WeatherStore::unavailableStatusText();
     }
 
     // A fix gets weather even when it could not be named; a failure leaves the entry as it was.
@@ -211,7 +211,7 @@ private Q_SLOTS:
         QVERIFY(run(store->resolveCurrentLocation(), 0ms));
         QCOMPARE(h.location->calls, 1);
         QTRY_VERIFY(*hanging.done);
-        QCOMPARE(store->currentLocationStatus(), WeatherStore::unavailableStatusText);
+        QCOMPARE(store->currentLocationStatus(), WeatherStore::unavailableStatusText());
         QCOMPARE(store->lastError(), std::optional(errorDescription(CurrentLocationError::unavailable)));
         QVERIFY(!store->isResolvingCurrentLocation());
 

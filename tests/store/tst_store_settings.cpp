@@ -132,7 +132,7 @@ private Q_SLOTS:
                                      << std::optional(Status::valid) << ""
                                      << "11.0,21.0";
         QTest::newRow("no current") << K::tomorrowIO << empty << false << std::optional(Status::invalid)
-                                    << WeatherStore::noCurrentWeatherMessage << "51.5072,-0.1276";
+                                    << WeatherStore::noCurrentWeatherMessage() << "51.5072,-0.1276";
         QTest::newRow("refused") << K::tomorrowIO << refused << false << std::optional(Status::invalid)
                                  << "Invalid API key."
                                  << "51.5072,-0.1276";

@@ -1,6 +1,9 @@
 #include "HeroViewModel.h"
 
+#include <QCoreApplication>
+#include <QHash>
 #include <QTest>
+#include <QTranslator>
 
 using namespace nimbra;
 
@@ -41,6 +44,20 @@ ConsensusForecast forecast() {
     f.nextPrecipitationSummary = QStringLiteral("Cloudy, breezy, humid, rain likely after 3 PM.");
     return f;
 }
+
+// A translation held in memory, keyed by "context|source".
+class TableTranslator final : public QTranslator {
+public:
+    explicit TableTranslator(QHash<QString, QString> table) : m_table(std::move(table)) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* = nullptr,
+                      int = -1) const override {
+        return m_table.value(QString::fromUtf8(context) + u'|' + QString::fromUtf8(source));
+    }
+
+private:
+    QHash<QString, QString> m_table;
+};
 
 } // namespace
 
@@ -256,6 +273,37 @@ private Q_SLOTS:
             buildHeroViewModel(f, settings, WeatherHeroPresentation::macPopover, kNow, kCalendar);
         QCOMPARE(popover.metrics.iconFrame, 78.0);
         QCOMPARE(popover.temperatureStyle.font.pixelSize, 51.0);
+    }
+
+    // A translated next-hours summary is still shortened and joined, and the sun event keeps its symbol.
+    void translatedTexts() {
+        TableTranslator german({
+            {QStringLiteral("WeatherCondition|Cloudy"), QStringLiteral("Bewölkt")},
+            {QStringLiteral("ConsensusEngine|breezy"), QStringLiteral("windig")},
+            {QStringLiteral("HeroViewModel|humid"), QStringLiteral("schwül")},
+            {QStringLiteral("HeroViewModel|%1 and %2"), QStringLiteral("%1 und %2")},
+            {QStringLiteral("HeroViewModel|Feels %1"), QStringLiteral("Gefühlt %1")},
+            {QStringLiteral("HeroViewModel|Sunrise"), QStringLiteral("Sonnenaufgang")},
+            {QStringLiteral("HeroViewModel|Rain"), QStringLiteral("Regen")},
+        });
+        QVERIFY(QCoreApplication::installTranslator(&german));
+        ConsensusForecast f = forecast();
+        f.current->apparentTemperatureC = 20;
+        f.nextPrecipitationSummary = QStringLiteral("Bewölkt, windig, schwül, Regen wahrscheinlich.");
+        f.daily = {day(at(15), at(21))};
+        WeatherSettings settings;
+        settings.temperatureUnit = TemperatureUnit::celsius;
+        const HeroViewModel vm =
+            buildHeroViewModel(f, settings, WeatherHeroPresentation::standard, kNow, kCalendar);
+        QCoreApplication::removeTranslator(&german);
+
+        QCOMPARE(vm.conditionTitle, QStringLiteral("Bewölkt"));
+        QCOMPARE(*vm.feelsLike, QStringLiteral("Gefühlt 20\u00B0"));
+        QCOMPARE(vm.summary, QStringLiteral("Windig und schwül, Regen wahrscheinlich."));
+        QCOMPARE(vm.metricItems.size(), 2);
+        QCOMPARE(vm.metricItems[0].title, QStringLiteral("Regen"));
+        QCOMPARE(vm.metricItems[1].title, QStringLiteral("Sonnenaufgang"));
+        QCOMPARE(vm.metricItems[1].systemImage, QStringLiteral("sunrise.fill"));
     }
 };
 
