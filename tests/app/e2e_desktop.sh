@@ -22,60 +22,16 @@ NIMBRA=${2:?nimbra binary}
 HELPER=${3:?nimbra-e2e-helper binary}
 OUTDIR=${4:?output folder}
 
-for tool in Xvfb "$WM" trayer xdotool xprop wmctrl import dbus-daemon python3; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (this check needs Xvfb, $WM, trayer, xdotool, x11-utils, wmctrl," \
-            "ImageMagick, dbus and python3)"
-        exit 77
-    fi
-done
+# shellcheck source=SCRIPTDIR/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+require_tools "this check needs Xvfb, $WM, trayer, xdotool, x11-utils, wmctrl, ImageMagick, dbus and python3" \
+    Xvfb "$WM" trayer xdotool xprop wmctrl import dbus-daemon python3
 
-mkdir -p "$OUTDIR"
-rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
-WORK=$(mktemp -d /tmp/nimbra-e2e-desktop.XXXXXX)
-PIDS=()
+e2e_begin nimbra-e2e-desktop
 APP_PID=
 TRAYER_PID=
-
-session_pids() {
-    grep -lsz "^XDG_RUNTIME_DIR=$WORK/runtime\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
-}
-
-cleanup() {
-    local pid
-    for pid in $(session_pids) "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    for pid in $(session_pids) "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    shot failure 2>/dev/null
-    echo "--- nimbra log ---"
-    tail -n 40 "$OUTDIR/nimbra.log" 2>/dev/null
-    exit 1
-}
-
-wait_for() {
-    local tries=$1
-    shift
-    while ((tries-- > 0)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-shot() {
-    import -window root "$OUTDIR/$1.png" && echo "screenshot: $OUTDIR/$1.png"
-}
-
-window_geometry() {
-    xdotool getwindowgeometry --shell "$1" | awk -F= '
-        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}'
-}
+# A failure photographs the screen; a missing screenshot elsewhere fails nothing.
+FAIL_SCREENSHOT=failure
 
 # nimbra's visible windows of a size: $1 = minimum width, $2 = exact "WxH" or empty.
 nimbra_window() {
@@ -103,10 +59,7 @@ tray_icon_window() {
     return 1
 }
 widget_windows() { xdotool search --onlyvisible --classname '^nimbra-widgets$' 2>/dev/null; }
-host_on_bus() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-        string:com.tarnwick.Nimbra.Widgets 2>/dev/null | grep -q "boolean true"
-}
+host_on_bus() { bus_name_owned com.tarnwick.Nimbra.Widgets; }
 host_pid() {
     local pid
     for pid in $(session_pids); do
@@ -126,41 +79,10 @@ is_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
 start_session() {
-    local n
-    for n in $(seq 70 99); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
-    done
-    export DISPLAY=:$n
-    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    wait_for 100 xdotool getdisplaygeometry || fail "Xvfb did not start on $DISPLAY"
-
-    cat >"$WORK/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$WORK</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-    local out
-    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
-        fail "cannot start a session bus"
-    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    PIDS+=("$(sed -n 2p <<<"$out")")
-
-    export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
-    export XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    export QT_QPA_PLATFORM=xcb
-    unset WAYLAND_DISPLAY
+    start_xvfb
+    start_bus
+    use_private_xdg
+    use_xcb
 
     case $WM in
     xfwm4) xfwm4 --compositor=off --sm-client-disable >"$WORK/wm.log" 2>&1 & ;;
@@ -196,7 +118,7 @@ step_dashboard_without_tray() {
     wait_for 300 dashboard_window || fail "without a tray host no dashboard window opened"
     DASHBOARD=$(dashboard_window)
     sleep 1.5
-    shot no-tray-dashboard
+    try_shot no-tray-dashboard
     has_app_icon "$DASHBOARD" || fail "the dashboard window does not carry the application's icon (_NET_WM_ICON)"
     xprop -id "$DASHBOARD" WM_CLASS | grep -q '"nimbra"' || fail "the dashboard's WM_CLASS is not nimbra"
 }
@@ -207,7 +129,7 @@ step_settings_keep_the_dashboard() {
     wait_for 100 settings_window || fail "Ctrl+, in the dashboard opened no settings window"
     SETTINGS=$(settings_window)
     sleep 1
-    shot no-tray-settings
+    try_shot no-tray-settings
     dashboard_window >/dev/null || fail "opening the settings hid the dashboard, the only way back"
     has_app_icon "$SETTINGS" || fail "the settings window does not carry the application's icon"
     wmctrl -ic "$SETTINGS"
@@ -227,7 +149,7 @@ step_widgets_on_every_workspace() {
     done
     wmctrl -s 2
     sleep 0.5
-    shot widgets-workspace-3
+    try_shot widgets-workspace-3
     test "$(widget_windows | wc -l)" -ge 1 || fail "the widgets vanished on another workspace"
     wmctrl -s 0
     sleep 0.3
@@ -247,7 +169,7 @@ step_second_start_restores() {
     wait_for 30 is_active "$DASHBOARD" || fail "a second start did not activate the dashboard"
     wait_for 150 host_on_bus || fail "a second start did not bring the widget host back"
     sleep 1
-    shot second-start
+    try_shot second-start
 }
 
 step_popover_after_tray_appears() {
@@ -268,7 +190,7 @@ step_popover_after_tray_appears() {
     fi
     wait_for 50 dashboard_window || fail "a click on the new tray icon opened no dashboard"
     sleep 1
-    shot popover-after-tray
+    try_shot popover-after-tray
     local px py pw ph
     read -r px py pw ph <<<"$(window_geometry "$(dashboard_window)")"
     echo "icon ${iw}x$ih at $ix,$iy; popover ${pw}x$ph at $px,$py"

@@ -22,61 +22,11 @@ STEPS=(tray_icon popover)
 [[ -n $WIDGETS_HELPER ]] && STEPS+=(widgets widgets_after_save)
 STEPS+=(settings)
 
-for tool in Xvfb trayer xdotool import dbus-daemon; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (the end-to-end check needs Xvfb, trayer, xdotool, ImageMagick, dbus)"
-        exit 77
-    fi
-done
-
-mkdir -p "$OUTDIR"
-rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
-WORK=$(mktemp -d /tmp/nimbra-e2e.XXXXXX)
-PIDS=()
-
-# Every process this check started, including those the application starts itself (the widget host): they
-# alone carry this run's private runtime folder.
-session_pids() {
-    grep -lsz "^XDG_RUNTIME_DIR=$WORK/runtime\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
-}
-
-cleanup() {
-    local pid
-    for pid in $(session_pids) "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    for pid in $(session_pids) "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- nimbra log ---"
-    tail -n 40 "$OUTDIR/nimbra.log" 2>/dev/null
-    exit 1
-}
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tries=$1
-    shift
-    while ((tries-- > 0)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-shot() {
-    import -window root "$OUTDIR/$1.png" || fail "cannot take screenshot $1"
-    echo "screenshot: $OUTDIR/$1.png"
-}
-
-# "X Y W H" of a window.
-window_geometry() {
-    xdotool getwindowgeometry --shell "$1" | awk -F= '
-        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}'
-}
+# shellcheck source=SCRIPTDIR/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+require_tools "the end-to-end check needs Xvfb, trayer, xdotool, ImageMagick, dbus" \
+    Xvfb trayer xdotool import dbus-daemon
+e2e_begin nimbra-e2e
 
 # The smallest visible window of nimbra at most 64 pixels wide: the icon embedded in the tray.
 tray_icon_window() {
@@ -99,48 +49,17 @@ dashboard_window() {
 }
 
 start_session() {
-    local n
-    for n in $(seq 70 99); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
-    done
-    export DISPLAY=:$n
-    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    wait_for 100 xdotool getdisplaygeometry || fail "Xvfb did not start on $DISPLAY"
-
-    # A bus of our own with no service activation, so nothing outside the test (a keyring, a portal) starts.
-    cat >"$WORK/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$WORK</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-    local out
-    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
-        fail "cannot start a session bus"
-    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    PIDS+=("$(sed -n 2p <<<"$out")")
+    start_xvfb
+    start_bus
 
     trayer --edge top --align right --widthtype request --height 26 --SetDockType true --transparent false \
         --tint 0x303030 >"$WORK/trayer.log" 2>&1 &
     PIDS+=($!)
     wait_for 50 xdotool search --onlyvisible --class trayer || fail "trayer did not start"
 
-    export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
-    export XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
+    use_private_xdg
     export NIMBRA_PROVIDER_BASE_URL=http://127.0.0.1:9
-    export QT_QPA_PLATFORM=xcb
-    unset WAYLAND_DISPLAY
+    use_xcb
 }
 
 start_app() {
@@ -268,9 +187,7 @@ step_widgets() {
         shot no-widgets
         fail "the application started no widget host showing the three widgets"
     }
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-        string:com.tarnwick.Nimbra.Widgets 2>/dev/null | grep -q "boolean true" ||
-        fail "no widget host owns its bus name"
+    bus_name_owned com.tarnwick.Nimbra.Widgets || fail "no widget host owns its bus name"
     sleep 1.5
     shot widgets
     local warm

@@ -17,65 +17,19 @@ NIMBRA=${1:?nimbra binary}
 HELPER=${2:?nimbra-e2e-helper binary}
 OUTDIR=${3:?output folder}
 
-for tool in Xvfb xdotool import dbus-daemon dbus-send; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (the check needs Xvfb, xdotool, ImageMagick, dbus)"
-        exit 77
-    fi
-done
+# shellcheck source=SCRIPTDIR/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+require_tools "the check needs Xvfb, xdotool, ImageMagick, dbus" Xvfb xdotool import dbus-daemon dbus-send
 # NIMBRA_E2E_PANEL= (set and empty) takes the helper's watcher even where the panel is installed.
 PANEL=${NIMBRA_E2E_PANEL-$(command -v xfce4-panel || true)}
 
-mkdir -p "$OUTDIR"
-rm -f "$OUTDIR"/*.png "$OUTDIR"/*.log
-WORK=$(mktemp -d /tmp/nimbra-e2e-sni.XXXXXX)
-PIDS=()
-
-# Every process of this run, including those the bus started for the panel: they carry its runtime folder.
-session_pids() {
-    grep -lsz "^XDG_RUNTIME_DIR=$WORK/runtime\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
-}
-
-cleanup() {
-    local pid
-    for pid in $(session_pids) "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    for pid in $(session_pids) "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- nimbra log ---"
-    tail -n 40 "$OUTDIR/nimbra.log" 2>/dev/null
-    exit 1
-}
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tries=$1
-    shift
-    while ((tries-- > 0)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-shot() {
-    import -window root "$OUTDIR/$1.png" || fail "cannot take screenshot $1"
-    echo "screenshot: $OUTDIR/$1.png"
-}
+e2e_begin nimbra-e2e-sni
 
 bus_call() {
     dbus-send --session --print-reply "$@" 2>/dev/null
 }
 
-watcher_present() {
-    bus_call --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-        string:org.kde.StatusNotifierWatcher | grep -q "boolean true"
-}
+watcher_present() { bus_name_owned org.kde.StatusNotifierWatcher; }
 
 # The items the watcher lists, one a line.
 registered_items() {
@@ -95,45 +49,17 @@ item_property() {
 }
 
 start_session() {
-    local n
-    for n in $(seq 70 99); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
-    done
-    export DISPLAY=:$n
-    export XDG_DATA_HOME=$WORK/data XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache
-    export XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$WORK/services"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    wait_for 100 xdotool getdisplaygeometry || fail "Xvfb did not start on $DISPLAY"
+    use_private_xdg
+    start_xvfb
 
-    # A bus of our own that starts nothing but the panel's settings store, so no keyring or portal runs.
+    # The bus starts nothing but the panel's settings store.
+    mkdir -p "$WORK/services"
     [[ -n $PANEL && -f /usr/share/dbus-1/services/org.xfce.Xfconf.service ]] &&
         cp /usr/share/dbus-1/services/org.xfce.Xfconf.service "$WORK/services/"
-    cat >"$WORK/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$WORK</listen>
-  <servicedir>$WORK/services</servicedir>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-    local out
-    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
-        fail "cannot start a session bus"
-    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    PIDS+=("$(sed -n 2p <<<"$out")")
+    start_bus "$WORK/services"
     export NIMBRA_PROVIDER_BASE_URL=http://127.0.0.1:9
-    export QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1
-    unset WAYLAND_DISPLAY
+    use_xcb
+    export NO_AT_BRIDGE=1
 }
 
 start_app() {
