@@ -1,5 +1,6 @@
 // nimbra-widgets: shows Nimbra's widgets on the desktop and keeps them current from the snapshot the
 // application writes. One per user session.
+#include "FreedMemory.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 #include "WidgetHost.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    nimbra::useOneAllocatorArena();
     QApplication app(argc, argv);
     nimbra::Translations::install(app);
     QApplication::setApplicationName(QStringLiteral("nimbra-widgets"));

@@ -3,6 +3,8 @@
 #include "ApplicationIcon.h"
 #include "BuildInfo.h"
 #include "FirstTurnMark.h"
+#include "FreedMemory.h"
+#include "FreedMemory.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
@@ -11,6 +13,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    nimbra::useOneAllocatorArena();
     QApplication app(argc, argv);
     nimbra::Translations::install(app);
     QApplication::setApplicationName(QStringLiteral("Nimbra"));

@@ -1,6 +1,7 @@
 #include "FreedMemory.h"
 
-#ifdef __GLIBC__
+// glibc's own header; __GLIBC__ is known only once a C library header is in.
+#if __has_include(<malloc.h>)
 #include <malloc.h>
 #endif
 
@@ -9,6 +10,12 @@ namespace nimbra {
 void releaseFreedMemory() {
 #ifdef __GLIBC__
     malloc_trim(0);
+#endif
+}
+
+void useOneAllocatorArena() {
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
 #endif
 }
 
