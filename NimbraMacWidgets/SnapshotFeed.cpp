@@ -1,5 +1,7 @@
 #include "SnapshotFeed.h"
 
+#include "FreedMemory.h"
+
 namespace nimbra {
 
 SnapshotFeed::SnapshotFeed(PayloadLoader load, QObject* parent) : QObject(parent), m_load(std::move(load)) {
@@ -18,6 +20,8 @@ PayloadLoader SnapshotFeed::loader() const {
 void SnapshotFeed::readNow() {
     m_payload = m_load ? m_load() : CachedWeatherPayload{};
     ++m_reads;
+    // The decode's temporaries are as large as the file.
+    releaseFreedMemory();
 }
 
 void SnapshotFeed::request(const QStringList& kinds) {
@@ -37,6 +41,7 @@ void SnapshotFeed::startRead() {
         CachedWeatherPayload payload = load ? load() : CachedWeatherPayload{};
         QMetaObject::invokeMethod(
             this, [this, payload = std::move(payload)] { finishRead(payload); }, Qt::QueuedConnection);
+        releaseFreedMemory();
     });
 }
 
