@@ -18,6 +18,10 @@ namespace nimbra {
 
 namespace detail {
 
+// Answers promised and not yet taken in on the main thread. An answer still queued when the application
+// object goes is never taken in, and its waiter never ends.
+inline std::atomic<int> keychainAnswersOutstanding{0};
+
 // A job's result, handed over on the main thread: nothing for a job that was not run.
 template <typename T> struct KeychainDelivery {
     std::optional<T> value;
@@ -25,6 +29,7 @@ template <typename T> struct KeychainDelivery {
     std::coroutine_handle<> waiter;
 
     void deliver(std::optional<T> result) {
+        --keychainAnswersOutstanding;
         value = std::move(result);
         arrived = true;
         if (const auto w = std::exchange(waiter, nullptr))
@@ -96,6 +101,9 @@ public:
 
     std::chrono::milliseconds limit() const { return m_limit; }
 
+    // Answers of any worker not yet taken in: what a program waits for before its application object goes.
+    static int answersOutstanding() { return detail::keychainAnswersOutstanding; }
+
 private:
     enum class Kind { read, write };
     struct Job {
@@ -119,8 +127,11 @@ private:
         using Delivery = detail::KeychainDelivery<T>;
         auto run = [job = std::move(job), delivery] { Delivery::post(delivery, job()); };
         auto drop = [delivery] { Delivery::post(delivery, std::nullopt); };
-        if (!submit({std::move(run), std::move(drop), kind, abandoned}))
+        ++detail::keychainAnswersOutstanding;
+        if (!submit({std::move(run), std::move(drop), kind, abandoned})) {
+            --detail::keychainAnswersOutstanding;
             co_return std::nullopt;
+        }
         // Named, not a temporary of the co_await expression (GCC 12 may destroy those twice).
         QCoro::Task<std::optional<std::optional<T>>> answer =
             withDeadline(detail::delivered<T>(delivery, abandoned, std::move(late)), m_limit);

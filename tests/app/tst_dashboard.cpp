@@ -14,9 +14,11 @@
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
 
+#include "KeychainWorker.h"
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,6 +72,8 @@ AppEnvironment testEnvironment(const StoreHarness& harness) {
 class TestDashboard : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A key read a launch refresh started is taken in before the next test, and before the application goes.
+    void cleanup() { QTRY_COMPARE_WITH_TIMEOUT(KeychainWorker::answersOutstanding(), 0, 10000); }
     void initTestCase() { animations::setEnabled(false); }
 
     void sections_data() {

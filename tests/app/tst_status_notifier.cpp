@@ -15,11 +15,13 @@
 #include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 
+#include "KeychainWorker.h"
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCall>
 #include <QMenu>
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -219,6 +221,8 @@ struct AppRig {
 class TestStatusNotifier : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A key read a launch refresh started is taken in before the next test, and before the application goes.
+    void cleanup() { QTRY_COMPARE_WITH_TIMEOUT(KeychainWorker::answersOutstanding(), 0, 10000); }
     void registersWithEveryWatcher() {
         REQUIRE_PRIVATE_BUS();
         QMenu menu;
