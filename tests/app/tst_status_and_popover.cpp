@@ -2,6 +2,7 @@
 #include "DashboardResizeHandle.h"
 #include "PopoverSizing.h"
 #include "StatusItemModel.h"
+#include "StatusTestData.h"
 #include "TrayClickFilter.h"
 #include "TrayIconPainter.h"
 #include "UserDefaults.h"
@@ -12,19 +13,7 @@ using namespace nimbra;
 
 namespace {
 
-ConsensusForecast forecastWith(double celsius, WeatherCondition condition, const QString& summary) {
-    ConsensusForecast f;
-    f.generatedAt = QDateTime(QDate(2025, 3, 10), QTime(12, 0), Qt::UTC);
-    WeatherSample now;
-    now.date = f.generatedAt;
-    now.temperatureC = celsius;
-    now.condition = condition;
-    f.current = now;
-    f.confidence = 0.834;
-    f.providerCount = 3;
-    f.nextPrecipitationSummary = summary;
-    return f;
-}
+using apptest::forecastWith;
 
 using OptionalForecast = std::optional<ConsensusForecast>;
 using OptionalRect = std::optional<QRect>;

@@ -9,6 +9,7 @@
 #include "StatusItem.h"
 #include "StatusNotifierItem.h"
 #include "StatusNotifierTypes.h"
+#include "StatusTestData.h"
 #include "TrayIconEngine.h"
 #include "TrayIconPainter.h"
 #include "UpdaterController.h"
@@ -131,19 +132,7 @@ public Q_SLOTS:
     }
 };
 
-ConsensusForecast forecastWith(double celsius, WeatherCondition condition, const QString& summary) {
-    ConsensusForecast f;
-    f.generatedAt = QDateTime(QDate(2025, 3, 10), QTime(12, 0), Qt::UTC);
-    WeatherSample now;
-    now.date = f.generatedAt;
-    now.temperatureC = celsius;
-    now.condition = condition;
-    f.current = now;
-    f.confidence = 0.834;
-    f.providerCount = 3;
-    f.nextPrecipitationSummary = summary;
-    return f;
-}
+using apptest::forecastWith;
 
 WeatherSettings celsiusSettings(bool condition, bool confidence) {
     WeatherSettings settings;
