@@ -2,6 +2,7 @@
 
 #include "AppGroupContainer.h"
 #include "DurableFile.h"
+#include "JsonOutline.h"
 #include "Log.h"
 
 #include <QDateTime>
@@ -45,6 +46,44 @@ QByteArray encodedEntries(const QHash<QString, QByteArray>& entries) {
     return out + '}';
 }
 
+// The entries of a file as encodedEntries() writes it, read without a JSON tree (which would hold each
+// value once more as UTF-16); nothing when the file is written otherwise.
+std::optional<QHash<QString, QByteArray>> outlinedEntries(const QByteArray& text) {
+    const auto outline = JsonOutline::of(text);
+    if (!outline)
+        return std::nullopt;
+    QHash<QString, QByteArray> entries;
+    for (const JsonMember& member : outline->members()) {
+        const QByteArrayView value = member.value.in(text);
+        if (!value.startsWith('"'))
+            continue;
+        if (value.contains('\\'))
+            return std::nullopt;
+        const auto decoded =
+            QByteArray::fromBase64Encoding(QByteArray::fromRawData(value.data() + 1, value.size() - 2),
+                                           QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            entries.insert(QString::fromUtf8(member.key), *decoded);
+    }
+    return entries;
+}
+
+QHash<QString, QByteArray> entriesOf(const QByteArray& text) {
+    if (auto entries = outlinedEntries(text))
+        return *std::move(entries);
+    QHash<QString, QByteArray> entries;
+    const QJsonObject object = QJsonDocument::fromJson(text).object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!it->isString())
+            continue;
+        const auto decoded = QByteArray::fromBase64Encoding(it->toString().toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            entries.insert(it.key(), *decoded);
+    }
+    return entries;
+}
+
 } // namespace
 
 std::shared_ptr<UbiquitousKeyValueStore> UbiquitousKeyValueStore::makeDefault() {
@@ -70,15 +109,7 @@ const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
     if (m_filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
         return entries;
     m_seen = FileState::of(m_filePath);
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!it->isString())
-            continue;
-        const auto decoded = QByteArray::fromBase64Encoding(it->toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
-        if (decoded)
-            entries.insert(it.key(), *decoded);
-    }
+    entries = entriesOf(file.readAll());
     return entries;
 }
 

@@ -1,5 +1,7 @@
 #include "LocationSyncStore.h"
 
+#include "SnapshotOutline.h"
+
 #include <QCollator>
 #include <QHash>
 #include <QJsonDocument>
@@ -40,6 +42,11 @@ std::optional<CachedWeatherPayload> LocationSyncStore::loadPlaces() const {
     const auto bytes = storedBytes();
     if (!bytes)
         return std::nullopt;
+    // Outlined, only the places and settings are decoded, not the forecasts that make up most of the bytes.
+    if (const auto outline = SnapshotOutline::of(*bytes)) {
+        auto places = outline->places();
+        return places ? places.value : std::nullopt;
+    }
     const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     if (!document.isObject())
         return std::nullopt;

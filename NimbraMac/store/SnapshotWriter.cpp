@@ -19,7 +19,7 @@ QByteArray digestOf(const QByteArray& bytes) {
 
 SnapshotWriter::SnapshotWriter(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> mirror,
                                QByteArray onDisk, QObject* parent)
-    : QObject(parent), m_cache(std::move(cache)), m_mirror(std::move(mirror)), m_fileDigest(digestOf(onDisk)),
+    : QObject(parent), m_cache(std::move(cache)), m_mirror(std::move(mirror)), m_onDisk(std::move(onDisk)),
       m_thread([this] { run(); }) {}
 
 SnapshotWriter::~SnapshotWriter() {
@@ -52,6 +52,8 @@ void SnapshotWriter::flush() {
 }
 
 void SnapshotWriter::run() {
+    // Digested here: a large file's digest would hold up the launch.
+    m_fileDigest = digestOf(std::exchange(m_onDisk, {}));
     for (;;) {
         Job job;
         {

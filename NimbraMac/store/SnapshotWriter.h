@@ -79,6 +79,8 @@ private:
 
     // The writer thread's own.
     SnapshotEncoder m_encoder;
+    // The file as read at launch, until its digest is taken.
+    QByteArray m_onDisk;
     // SHA-256 of what the file and the mirror were last known to hold.
     QByteArray m_fileDigest;
     QByteArray m_mirrorDigest;

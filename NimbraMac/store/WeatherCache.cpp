@@ -34,6 +34,29 @@ WeatherCache::WeatherCache(std::optional<QString> filePath)
 }
 
 WeatherCacheReading WeatherCache::read() const {
+    return readWith([](const QByteArray& bytes, WeatherCacheReading& reading) {
+        auto decoded = CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
+        if (decoded)
+            reading.payload = std::move(*decoded.value);
+        return decoded.error;
+    });
+}
+
+WeatherCacheReading WeatherCache::readLeading() const {
+    return readWith([](const QByteArray& bytes, WeatherCacheReading& reading) {
+        auto outline = SnapshotOutline::of(bytes);
+        auto decoded = outline ? outline->leading(&reading.droppedEntries)
+                               : CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
+        if (!decoded)
+            return decoded.error;
+        reading.payload = std::move(*decoded.value);
+        if (outline)
+            reading.outline = std::make_shared<const SnapshotOutline>(std::move(*outline));
+        return QString();
+    });
+}
+
+template <typename Decode> WeatherCacheReading WeatherCache::readWith(Decode decode) const {
     WeatherCacheReading reading;
     QFile file(m_filePath);
     if (m_filePath.isEmpty() || !file.exists()) {
@@ -45,10 +68,9 @@ WeatherCacheReading WeatherCache::read() const {
     } else {
         const QByteArray bytes = file.readAll();
         reading.byteCount = bytes.size();
-        auto decoded = CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
-        if (decoded) {
+        const QString problem = decode(bytes, reading);
+        if (problem.isEmpty()) {
             reading.status = WeatherCacheReading::Status::loaded;
-            reading.payload = std::move(*decoded.value);
             reading.bytes = bytes;
             for (const QString& entry : std::as_const(reading.droppedEntries))
                 qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
@@ -57,7 +79,7 @@ WeatherCacheReading WeatherCache::read() const {
                    static_cast<long long>(reading.payload.forecasts.size()));
             return reading;
         }
-        reading.problem = decoded.error;
+        reading.problem = problem;
         reading.droppedEntries.clear();
     }
     reading.status = WeatherCacheReading::Status::unreadable;

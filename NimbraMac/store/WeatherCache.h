@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CachedWeatherPayload.h"
+#include "SnapshotOutline.h"
 
 #include "JsonCodec.h"
 
@@ -45,6 +46,9 @@ struct WeatherCacheReading {
     QStringList droppedEntries;
     // Why an unreadable file could not be used.
     QString problem;
+    // From readLeading(): the file's bytes outlined, when its two tables were left for later (payload then
+    // holds neither, and droppedEntries only what was dropped from the rest).
+    std::shared_ptr<const SnapshotOutline> outline;
 };
 
 // Reads and writes the snapshot as one JSON file. The application writes it; the widget host only reads it.
@@ -69,6 +73,9 @@ public:
     // The snapshot, or the empty one when there is nothing usable to read. Never changes the file.
     CachedWeatherPayload load() const { return read().payload; }
     WeatherCacheReading read() const;
+    // Like read(), but from a well-formed file only what is not in the two forecast tables is decoded; they
+    // are left in `outline`. A file that does not outline is read whole.
+    WeatherCacheReading readLeading() const;
 
     // Encodes and writes. On any failure the previous file stays as it was. `written` receives the bytes on
     // success, so the synced mirror can store them without encoding again. When the encoding equals
@@ -88,6 +95,8 @@ public:
     Coded<QString> setAsideUnreadableFile(const QDateTime& now) const;
 
 private:
+    // Reads the file; `decode` fills the reading from its bytes and says why it could not.
+    template <typename Decode> WeatherCacheReading readWith(Decode decode) const;
     std::optional<WeatherCacheError> write(const QByteArray& bytes) const;
     void deleteOldUnreadableCopies() const;
 

@@ -61,36 +61,36 @@ template <typename Dictionary> void keepOnly(Dictionary& dictionary, const QSet<
     dictionary.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
 }
 
-// Gives the kept entry the selection and, where it has none of its own, the forecasts of the dropped one.
-void carryOver(CachedWeatherPayload& payload, const QUuid& dropped, const QUuid& kept) {
-    if (payload.settings.menuBarLocationID == dropped)
-        payload.settings.menuBarLocationID = kept;
-    if (!payload.forecasts.contains(kept) && payload.forecasts.contains(dropped)) {
-        ConsensusForecast forecast = payload.forecasts.value(dropped);
-        forecast.location = *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
-                                          [&](const WeatherLocation& l) { return l.id == kept; });
-        payload.forecasts.insert(kept, forecast);
-    }
-    if (!payload.providerForecasts.contains(kept) && payload.providerForecasts.contains(dropped)) {
-        QList<ProviderForecast> list = payload.providerForecasts.value(dropped);
-        for (ProviderForecast& f : list)
-            f.locationID = kept;
-        payload.providerForecasts.insert(kept, list);
-    }
-}
-
-// Merges duplicate places until no two are left, carrying each dropped entry's data to the kept one. One
-// pass is not enough: the entry that took an earlier one's place may duplicate a later entry that the earlier
-// one did not, and whichever pass merged that pair next would drop the later entry's forecasts.
-void mergeDuplicates(CachedWeatherPayload& payload) {
+// Merges duplicate places until no two are left; the kept entry takes the dropped one's selection, and
+// `moves` hands it the dropped one's forecasts. One pass is not enough: the entry that took an earlier one's
+// place may duplicate a later entry that the earlier one did not, and whichever pass merged that pair next
+// would drop the later entry's forecasts.
+void mergeDuplicates(CachedWeatherPayload& payload, ForecastMoves& moves) {
     for (;;) {
         const DeduplicatedLocations merged = deduplicatedLocations(payload.locations);
         if (merged.locations.size() == payload.locations.size())
             return;
         payload.locations = merged.locations;
-        for (const auto& [dropped, kept] : merged.replacements)
-            carryOver(payload, dropped, kept);
+        for (const auto& [dropped, kept] : merged.replacements) {
+            if (payload.settings.menuBarLocationID == dropped)
+                payload.settings.menuBarLocationID = kept;
+            moves.carry(dropped, *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
+                                               [&](const WeatherLocation& l) { return l.id == kept; }));
+        }
     }
+}
+
+// What a store changed while its tables were loading wins over what the file held: entries stored meanwhile,
+// and stand-ins for places the file has no entry for.
+template <typename Table>
+Table overlaid(Table loaded, const Table& current, const QSet<QUuid>& stored, const QSet<QUuid>& standIns,
+               const QSet<QUuid>& listed) {
+    for (auto it = current.cbegin(); it != current.cend(); ++it) {
+        if (stored.contains(it.key()) || (standIns.contains(it.key()) && !loaded.contains(it.key())))
+            loaded.insert(it.key(), it.value());
+    }
+    keepOnly(loaded, listed);
+    return loaded;
 }
 
 } // namespace
@@ -106,47 +106,131 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
         m_environment.providers.session = std::make_shared<HTTPSession>();
     // Everything the store and its refreshes stamp goes to the snapshot, which keeps whole seconds.
     m_environment.clock = std::make_shared<WholeSecondClock>(m_environment.clock);
-    const WeatherCacheReading reading = m_cache->read();
+    // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
+    // forecast come first, the rest on a worker once the tray is up.
+    const WeatherCacheReading reading = m_cache->readLeading();
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
 
     // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
+    // Beside a well-formed file it is read on the worker, and its places merged in when they change anything.
+    const bool sync = reading.payload.settings.useICloudSync;
     std::optional<CachedWeatherPayload> remote;
-    if (reading.payload.settings.useICloudSync)
+    if (sync && !reading.outline)
         remote = m_syncStore->loadPlaces();
     m_placesFromMirror = m_unreadableSnapshotPending && remote && !remote->locations.isEmpty();
-    CachedWeatherPayload tidied = tidiedStartupPayload(LocationSyncStore::merge(reading.payload, remote));
+    ForecastMoves moves;
+    CachedWeatherPayload tidied =
+        tidiedStartupPlaces(LocationSyncStore::merge(reading.payload, remote), moves);
     tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
     // The unresolved entry put first when there is none may duplicate a saved place; the next launch
     // would merge the two, so this one does.
-    mergeDuplicates(tidied);
+    mergeDuplicates(tidied, moves);
 
     m_locations = tidied.locations;
     const QSet<QUuid> validIDs = idsOf(m_locations);
+    moves.keepOnly(validIDs);
 
     m_settings = tidied.settings;
     m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
     if (!m_settings.menuBarLocationID || !validIDs.contains(*m_settings.menuBarLocationID))
         m_settings.menuBarLocationID = m_locations.first().id;
-
-    m_forecasts = tidied.forecasts;
-    m_providerForecasts = tidied.providerForecasts;
-    keepOnly(m_forecasts, validIDs);
-    keepOnly(m_providerForecasts, validIDs);
     m_accuracyScores = tidied.accuracyScores;
     m_deletedLocations = tidied.deletedLocations;
 
-    if (m_forecasts.isEmpty()) {
-        const WeatherLocation& first = m_locations.first();
-        m_forecasts.insert(first.id, placeholderForecast(first));
-        m_providerForecasts.insert(first.id, {});
-    }
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
     m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
     connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
+    if (reading.outline)
+        loadRestLater(reading.outline, moves, sync);
+    else
+        adoptLaunchTables(
+            launchTables(moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
     persist();
 }
 
+ForecastTables WeatherStore::launchTables(ForecastTables tables) const {
+    if (tables.forecasts.isEmpty()) {
+        const WeatherLocation& first = m_locations.first();
+        tables.forecasts.insert(first.id, placeholderForecast(first));
+        tables.providerForecasts.insert(first.id, {});
+    }
+    return tables;
+}
+
+void WeatherStore::adoptLaunchTables(const ForecastTables& tables) {
+    m_forecasts = tables.forecasts;
+    m_providerForecasts = tables.providerForecasts;
+}
+
+void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves,
+                                 bool sync) {
+    // Until the tables land the tray shows the selected place, so its entries are decoded now.
+    const QUuid selected = *m_settings.menuBarLocationID;
+    const ForecastTables part = moves.applied(outline->tablesOf(moves.sourcesOf(selected)));
+    ForecastTables provisional;
+    if (part.forecasts.contains(selected))
+        provisional.forecasts.insert(selected, part.forecasts.value(selected));
+    if (part.providerForecasts.contains(selected))
+        provisional.providerForecasts.insert(selected, part.providerForecasts.value(selected));
+    adoptLaunchTables(launchTables(provisional));
+
+    m_launchLoad = std::make_unique<LaunchLoad>();
+    m_launchLoad->moves = moves;
+    // The mirror is not touched elsewhere until this is taken in: the first save waits for it.
+    std::shared_ptr<LocationSyncStore> mirror = sync ? m_syncStore : nullptr;
+    m_launchLoad->rest = std::async(std::launch::async, [this, outline = std::move(outline), mirror] {
+        LaunchRest rest;
+        QStringList dropped;
+        rest.tables = outline->tables(&dropped);
+        for (const QString& entry : std::as_const(dropped))
+            qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
+        if (mirror)
+            rest.mirrorPlaces = mirror->loadPlaces();
+        QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
+        return rest;
+    });
+}
+
+void WeatherStore::finishLaunchLoad() {
+    if (!m_launchLoad)
+        return;
+    const std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
+    const LaunchRest rest = load->rest.get();
+    const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));
+    const QSet<QUuid> listed = idsOf(m_locations);
+    Q_EMIT objectWillChange();
+    m_forecasts = overlaid(loaded.forecasts, m_forecasts, load->storedForecasts, load->standIns, listed);
+    m_providerForecasts = overlaid(loaded.providerForecasts, m_providerForecasts, load->storedProviderLists,
+                                   load->standIns, listed);
+    if (rest.mirrorPlaces)
+        takeInMirrorPlaces(*rest.mirrorPlaces);
+    // Saves asked for meanwhile waited for the whole state.
+    persist();
+}
+
+void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
+    ForecastMoves moves;
+    CachedWeatherPayload tidied = tidiedStartupPlaces(LocationSyncStore::merge(snapshot(), mirror), moves);
+    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
+    mergeDuplicates(tidied, moves);
+    // Mostly the mirror holds what this computer wrote last, and nothing changes.
+    if (tidied.locations == m_locations && tidied.settings.menuBarLocationID == m_settings.menuBarLocationID)
+        return;
+    const QSet<QUuid> listed = idsOf(tidied.locations);
+    moves.keepOnly(listed);
+    const ForecastTables tables = moves.applied({m_forecasts, m_providerForecasts});
+    Q_EMIT objectWillChange();
+    m_locations = tidied.locations;
+    m_settings.menuBarLocationID = tidied.settings.menuBarLocationID;
+    if (!m_settings.menuBarLocationID || !listed.contains(*m_settings.menuBarLocationID))
+        m_settings.menuBarLocationID = m_locations.first().id;
+    adoptLaunchTables(tables);
+}
+
 WeatherStore::~WeatherStore() {
+    // A change made while the tables were loading is saved with them; nobody is told any more.
+    blockSignals(true);
+    finishLaunchLoad();
     m_writer->waitUntilWritten();
 }
 
@@ -209,6 +293,8 @@ QList<LocationDeletion> WeatherStore::deletedLocations() const {
 
 void WeatherStore::persist() {
     Q_ASSERT(QThread::currentThread() == thread());
+    if (m_launchLoad)
+        return;
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
         setSaveError(m_snapshotSaveError, m_lastError);
         return;
@@ -218,6 +304,7 @@ void WeatherStore::persist() {
 
 void WeatherStore::flushSaves() {
     Q_ASSERT(QThread::currentThread() == thread());
+    finishLaunchLoad();
     m_writer->flush();
 }
 
@@ -291,6 +378,12 @@ void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {
         return;
     storeForecast(location.id, placeholderForecast(location));
     storeProviderForecasts(location.id, {});
+    if (m_launchLoad) {
+        // Only until the file's own entry for the place has loaded, if it has one.
+        m_launchLoad->storedForecasts.remove(location.id);
+        m_launchLoad->storedProviderLists.remove(location.id);
+        m_launchLoad->standIns.insert(location.id);
+    }
     persist();
 }
 
@@ -324,6 +417,16 @@ bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
 }
 
 CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
+    ForecastMoves moves;
+    payload = tidiedStartupPlaces(std::move(payload), moves);
+    const ForecastTables tables = moves.applied({payload.forecasts, payload.providerForecasts});
+    payload.forecasts = tables.forecasts;
+    payload.providerForecasts = tables.providerForecasts;
+    return payload;
+}
+
+CachedWeatherPayload WeatherStore::tidiedStartupPlaces(CachedWeatherPayload payload,
+                                                       ForecastMoves& moves) const {
     QList<WeatherLocation> kept;
     QSet<QUuid> seenIDs;
     for (WeatherLocation l : std::as_const(payload.locations)) {
@@ -341,11 +444,9 @@ CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload pay
     }
 
     payload.locations = kept;
-    mergeDuplicates(payload);
+    mergeDuplicates(payload, moves);
     // Forecasts of vanished places, and of ids no place ever had, would otherwise wait for the next pass.
-    const QSet<QUuid> listed = idsOf(payload.locations);
-    keepOnly(payload.forecasts, listed);
-    keepOnly(payload.providerForecasts, listed);
+    moves.keepOnly(idsOf(payload.locations));
     return payload;
 }
 
@@ -399,6 +500,8 @@ void WeatherStore::storeForecast(const QUuid& id, const ConsensusForecast& forec
         return;
     Q_EMIT objectWillChange();
     m_forecasts.insert(id, forecast);
+    if (m_launchLoad)
+        m_launchLoad->storedForecasts.insert(id);
 }
 
 void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderForecast>& forecasts) {
@@ -406,6 +509,8 @@ void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderF
         return;
     Q_EMIT objectWillChange();
     m_providerForecasts.insert(id, forecasts);
+    if (m_launchLoad)
+        m_launchLoad->storedProviderLists.insert(id);
 }
 
 void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const DeduplicatedLocations& merges) {

@@ -5,6 +5,7 @@
 #include "Cancellation.h"
 #include "Clock.h"
 #include "CurrentLocationService.h"
+#include "ForecastMoves.h"
 #include "LocalCalendar.h"
 #include "LocationList.h"
 #include "LocationSyncStore.h"
@@ -22,6 +23,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -86,9 +88,11 @@ public:
                                                    QStringLiteral("NimbraTenDayWidget")};
 
     // Loads the snapshot (merged with the synced mirror when sync is on), tidies and normalises it and
-    // persists. Cannot fail: problems end up in lastError(). The API keys are read from the keyring when
-    // first needed (see readAPIKeys()), not here: a launch whose providers take no key never touches
-    // it.
+    // persists. Of a well-formed file the forecasts of places other than the selected one are decoded on a
+    // worker and come in later (with objectWillChange()); the first save waits for them, and flushSaves()
+    // and the destructor wait for them. Cannot fail: problems end up in lastError(). The API keys are read
+    // from the keyring when first needed (see readAPIKeys()), not here: a launch whose providers take no key
+    // never touches it.
     WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
                  std::shared_ptr<CurrentLocationService> currentLocationService,
                  std::shared_ptr<WeatherProviderCredentialStore> credentialStore,
@@ -213,6 +217,8 @@ public:
     // duplicates merged until no two are left (their selection and forecasts carried to the kept entry), and
     // forecasts of ids no listed place has removed. Tidying the result again changes nothing.
     CachedWeatherPayload tidiedStartupPayload(CachedWeatherPayload payload) const;
+    // The launch's forecast tables have all been decoded and taken in.
+    bool hasLoadedForecasts() const { return !m_launchLoad; }
 
     // The location list.
     bool containsDuplicateLocation(const WeatherLocation& location) const;
@@ -236,7 +242,34 @@ Q_SIGNALS:
     void objectWillChange();
 
 private:
+    // What a launch leaves to a worker: the forecast tables, and the mirror's places when sync is on.
+    struct LaunchRest {
+        ForecastTables tables;
+        std::optional<CachedWeatherPayload> mirrorPlaces;
+    };
+    // The rest on its way from the worker, and what changed here meanwhile.
+    struct LaunchLoad {
+        ForecastMoves moves;
+        std::future<LaunchRest> rest;
+        QSet<QUuid> storedForecasts;
+        QSet<QUuid> storedProviderLists;
+        // Places given a placeholder meanwhile; the file's entry replaces it.
+        QSet<QUuid> standIns;
+    };
+
     QDateTime now() const { return m_environment.clock->now(); }
+    // The places of tidiedStartupPayload(); what becomes of the forecasts is recorded in `moves`.
+    CachedWeatherPayload tidiedStartupPlaces(CachedWeatherPayload payload, ForecastMoves& moves) const;
+    // The tables as launch leaves them: a placeholder for the first place when none has a forecast.
+    ForecastTables launchTables(ForecastTables tables) const;
+    void adoptLaunchTables(const ForecastTables& tables);
+    // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
+    // worker.
+    void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
+    // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
+    void finishLaunchLoad();
+    // The mirror's places merged in and tidied as at launch, when they change anything.
+    void takeInMirrorPlaces(const CachedWeatherPayload& mirror);
     bool isListed(const QUuid& id) const;
     CachedWeatherPayload snapshot() const;
     bool setAsideUnreadableSnapshot();
@@ -318,6 +351,7 @@ private:
     std::optional<QString> m_setAsideNotice;
     // Made last and so destroyed first: it may still be writing the state above.
     std::unique_ptr<SnapshotWriter> m_writer;
+    std::unique_ptr<LaunchLoad> m_launchLoad;
 };
 
 } // namespace nimbra

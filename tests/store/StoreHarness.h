@@ -21,6 +21,20 @@
 // service and provider clients pointed at a loopback server.
 namespace nimbra::storetest {
 
+// Location services turned off: every resolution fails at once.
+class LocationServicesOff final : public CurrentLocationService {
+public:
+    QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid) override {
+        co_return CurrentLocationResult{std::nullopt, QStringLiteral("Location services are turned off.")};
+    }
+};
+
+// The store's published state, as a snapshot of it would hold it.
+inline CachedWeatherPayload stateOf(const WeatherStore& store) {
+    return {store.locations(),         store.settings(),       store.selectedForecast(), store.forecasts(),
+            store.providerForecasts(), store.accuracyScores(), store.deletedLocations()};
+}
+
 // Answers every resolution with `answer` (the id replaced by the one asked for), or, without one, holds the
 // caller until release().
 class ScriptedCurrentLocationService final : public CurrentLocationService {

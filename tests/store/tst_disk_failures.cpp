@@ -267,7 +267,8 @@ private Q_SLOTS:
         const QString folder = harness.dir->filePath(QStringLiteral("Sync"));
         ReadOnlyFolder sync(folder);
         if (!sync.usable())
-            QSKIP("root ignores folder permissions, and the read-only tmpfs could not be mounted (needs CAP_SYS_ADMIN)");
+            QSKIP("root ignores folder permissions, and the read-only tmpfs could not be mounted (needs "
+                  "CAP_SYS_ADMIN)");
         const QString mirrorFile = QDir(folder).filePath(QStringLiteral("mirror.json"));
         harness.save(payloadWith(4));
         const QUuid deleted = harness.makeStore()->savedLocations().constFirst().id;

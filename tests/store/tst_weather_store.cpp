@@ -1,5 +1,6 @@
 #include "AppGroupContainer.h"
 #include "InMemoryKeychain.h"
+#include "StoreHarness.h"
 #include "StoreTestData.h"
 #include "TestSupport.h"
 #include "UserDefaults.h"
@@ -19,13 +20,6 @@ using namespace nimbra::storetest;
 
 namespace {
 
-class FakeCurrentLocationService final : public CurrentLocationService {
-public:
-    QCoro::Task<CurrentLocationResult> resolveCurrentLocation(QUuid) override {
-        co_return CurrentLocationResult{std::nullopt, QStringLiteral("Location services are turned off.")};
-    }
-};
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -44,11 +38,6 @@ bool invariantsHold(const WeatherStore& store) {
                1 &&
            std::all_of(keys.cbegin(), keys.cend(), [&](const QUuid& id) { return ids.contains(id); }) &&
            ids.contains(store.settings().menuBarLocationID.value_or(QUuid()));
-}
-
-CachedWeatherPayload stateOf(const WeatherStore& store) {
-    return {store.locations(),         store.settings(),       store.selectedForecast(), store.forecasts(),
-            store.providerForecasts(), store.accuracyScores(), store.deletedLocations()};
 }
 
 constexpr int reloadsPerPersist = 4;
@@ -78,7 +67,7 @@ private:
                                                   std::chrono::milliseconds(60)};
         auto store = std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(m_file), std::make_shared<LocationSyncStore>(m_mirror),
-            std::make_shared<FakeCurrentLocationService>(), credentials, environment);
+            std::make_shared<LocationServicesOff>(), credentials, environment);
         store->flushSaves();
         return store;
     }

@@ -1,0 +1,102 @@
+#include "SnapshotOutline.h"
+
+#include <algorithm>
+#include <array>
+
+namespace nimbra {
+namespace {
+
+constexpr std::array tableKeys = {QByteArrayView("forecasts"), QByteArrayView("providerForecasts")};
+
+bool isTable(QByteArrayView key) {
+    return std::find(tableKeys.cbegin(), tableKeys.cend(), key) != tableKeys.cend();
+}
+
+// The id a table's key names, when it is a plain string that reads as one.
+std::optional<QUuid> keyID(QByteArrayView key) {
+    if (key.size() < 2 || !key.startsWith('"') || key.contains('\\'))
+        return std::nullopt;
+    try {
+        return json::asUUID(QJsonValue(QString::fromUtf8(key.sliced(1, key.size() - 2))), u"key");
+    } catch (const DecodingError&) {
+        return std::nullopt;
+    }
+}
+
+ForecastTables tablesIn(const Coded<CachedWeatherPayload>& decoded) {
+    if (!decoded)
+        return {};
+    return {decoded->forecasts, decoded->providerForecasts};
+}
+
+} // namespace
+
+std::optional<SnapshotOutline> SnapshotOutline::of(QByteArray bytes) {
+    auto outline = JsonOutline::of(bytes);
+    if (!outline)
+        return std::nullopt;
+    return SnapshotOutline(std::move(bytes), std::move(*outline));
+}
+
+template <typename Keep>
+Coded<CachedWeatherPayload> SnapshotOutline::decodedMembers(Keep keep, QStringList* dropped) const {
+    QByteArray document("{");
+    for (const JsonMember& m : m_outline.members()) {
+        if (!keep(m))
+            continue;
+        if (document.size() > 1)
+            document += ',';
+        document.append('"' + m.key + "\":").append(m.value.in(m_bytes));
+    }
+    document += '}';
+    return CachedWeatherPayload::decode(document, dropped);
+}
+
+Coded<CachedWeatherPayload> SnapshotOutline::leading(QStringList* dropped) const {
+    return decodedMembers([](const JsonMember& m) { return !isTable(m.key); }, dropped);
+}
+
+Coded<CachedWeatherPayload> SnapshotOutline::places() const {
+    return decodedMembers(
+        [](const JsonMember& m) {
+            return m.key == "locations" || m.key == "settings" || m.key == "deletedLocations";
+        },
+        nullptr);
+}
+
+ForecastTables SnapshotOutline::tables(QStringList* dropped) const {
+    return tablesIn(decodedMembers([](const JsonMember& m) { return isTable(m.key); }, dropped));
+}
+
+QByteArray SnapshotOutline::selectedPairs(const JsonMember& table, const QSet<QUuid>& ids) const {
+    QByteArray array("[");
+    // Not an array of pairs: decoding drops the whole table, so nothing of it is selected either.
+    if (!table.value.in(m_bytes).startsWith('[') || table.elements.size() % 2 != 0)
+        return array + ']';
+    for (qsizetype i = 0; i + 1 < table.elements.size(); i += 2) {
+        const auto id = keyID(table.elements[i].in(m_bytes));
+        if (!id || !ids.contains(*id))
+            continue;
+        if (array.size() > 1)
+            array += ',';
+        array.append(table.elements[i].in(m_bytes)).append(',').append(table.elements[i + 1].in(m_bytes));
+    }
+    return array + ']';
+}
+
+ForecastTables SnapshotOutline::tablesOf(const QSet<QUuid>& ids) const {
+    if (ids.isEmpty())
+        return {};
+    QByteArray document("{");
+    for (const JsonMember& m : m_outline.members()) {
+        if (!isTable(m.key))
+            continue;
+        if (document.size() > 1)
+            document += ',';
+        document += '"' + m.key + "\":" + selectedPairs(m, ids);
+    }
+    document += '}';
+    return tablesIn(CachedWeatherPayload::decode(document));
+}
+
+} // namespace nimbra

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "CachedWeatherPayload.h"
+#include "JsonOutline.h"
+
+#include <QSet>
+
+namespace nimbra {
+
+// A snapshot's two per-place tables: nearly all of its bytes.
+struct ForecastTables {
+    ForecastsByLocation forecasts;
+    ProviderForecastsByLocation providerForecasts;
+
+    bool operator==(const ForecastTables&) const = default;
+};
+
+// The bytes of a snapshot, outlined so that they decode in parts: its places and settings at once, the
+// forecasts of a few places next, and the whole tables later (and elsewhere). Each part decodes to exactly
+// what CachedWeatherPayload::decode() gives for it, malformed entries dropped the same way.
+class SnapshotOutline {
+public:
+    // Nothing when the bytes are not a well-formed JSON object (or the outline is in doubt): decode them
+    // whole then, which also says what is wrong.
+    static std::optional<SnapshotOutline> of(QByteArray bytes);
+
+    const QByteArray& bytes() const { return m_bytes; }
+    // Everything but the two tables; fails as decode() does when the places or settings are malformed.
+    Coded<CachedWeatherPayload> leading(QStringList* dropped = nullptr) const;
+    // The places, the settings and the deletion records only.
+    Coded<CachedWeatherPayload> places() const;
+    // The entries of both tables whose keys are among `ids`.
+    ForecastTables tablesOf(const QSet<QUuid>& ids) const;
+    // Both tables whole.
+    ForecastTables tables(QStringList* dropped = nullptr) const;
+
+private:
+    SnapshotOutline(QByteArray bytes, JsonOutline outline)
+        : m_bytes(std::move(bytes)), m_outline(std::move(outline)) {}
+
+    // A document of the members named by `keep`, decoded as a snapshot.
+    template <typename Keep>
+    Coded<CachedWeatherPayload> decodedMembers(Keep keep, QStringList* dropped) const;
+    // The pairs of a table whose key is among `ids`, as the table's JSON array.
+    QByteArray selectedPairs(const JsonMember& table, const QSet<QUuid>& ids) const;
+
+    QByteArray m_bytes;
+    JsonOutline m_outline;
+};
+
+} // namespace nimbra

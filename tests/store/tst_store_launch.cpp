@@ -1,0 +1,220 @@
+// A launch from a well-formed file: the selected place's forecast is there at once, the other forecasts and
+// the mirror's places come in from a worker, and nothing changed in between is lost or undone.
+#include "AppGroupContainer.h"
+#include "InMemoryKeychain.h"
+#include "StoreHarness.h"
+#include "StoreTestData.h"
+#include "TestSupport.h"
+#include "UserDefaults.h"
+#include "WeatherStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <condition_variable>
+#include <mutex>
+
+using namespace nimbra;
+using namespace nimbra::storetest;
+
+namespace {
+
+// A mirror whose first read waits until the test lets it go: the worker, which reads it after the tables,
+// then holds its results back while the test acts.
+class GatedMirror final : public UbiquitousKeyValueStore {
+public:
+    std::optional<QByteArray> data(const QString& key) const override {
+        std::unique_lock lock(m_mutex);
+        m_opened.wait(lock, [this] { return m_open; });
+        return m_inner.data(key);
+    }
+    bool setData(const QByteArray& value, const QString& key) override { return m_inner.setData(value, key); }
+    bool synchronize() override { return true; }
+
+    void open() {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_opened.notify_all();
+    }
+
+private:
+    UbiquitousKeyValueStoreInMemory m_inner;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_opened;
+    bool m_open = false;
+};
+
+// The same document with a top-level key written with an escape: Qt reads it as before, but it does not
+// outline, so the store decodes it whole before its constructor returns.
+QByteArray notOutlined(QByteArray bytes) {
+    return bytes.replace("\"settings\":", "\"s\\u0065ttings\":");
+}
+
+// A snapshot that needs tidying: a duplicate whose forecasts go to the place kept (and selected), a sample
+// place, a forecast of a place no longer listed.
+CachedWeatherPayload untidyPayload() {
+    CachedWeatherPayload saved = payloadWith(4);
+    const WeatherLocation paris = place(8, "Paris", 48.85, 2.35, "France");
+    const WeatherLocation parisLater =
+        place(9, "Paris", 48.851, 2.351, "Île-de-France, France", false, kNoon.addSecs(60));
+    saved.locations += {paris, place(10, "London", 51.5072, -0.1276, "United Kingdom"), parisLater};
+    saved.forecasts.insert(paris.id, consensusFor(paris));
+    saved.providerForecasts.insert(paris.id, {providerForecast(paris.id, WeatherProviderKind::metNorway)});
+    saved.forecasts.insert(idFor(77), consensusFor(place(77, QStringLiteral("Gone"), 1, 1)));
+    saved.settings.menuBarLocationID = paris.id;
+    saved.settings.useICloudSync = false;
+    return saved;
+}
+
+} // namespace
+
+class StoreLaunchTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_file;
+    std::shared_ptr<UbiquitousKeyValueStoreInMemory> m_mirror;
+
+    // The store as its constructor leaves it: the worker's part may not have come in yet.
+    std::unique_ptr<WeatherStore> launch(bool fixtures = false,
+                                         std::shared_ptr<UbiquitousKeyValueStore> mirror = nullptr) {
+        auto credentials = std::make_shared<WeatherProviderCredentialStore>(
+            std::make_shared<InMemoryUserDefaults>(), std::make_shared<InMemoryKeychain>());
+        WeatherStoreEnvironment environment{std::make_shared<ManualClock>(kNoon.addDays(1)),
+                                            std::make_shared<WidgetCenterRecorder>(),
+                                            std::chrono::milliseconds(0)};
+        environment.useFixtures = fixtures;
+        return std::make_unique<WeatherStore>(std::make_shared<WeatherCache>(m_file),
+                                              std::make_shared<LocationSyncStore>(mirror ? mirror : m_mirror),
+                                              std::make_shared<LocationServicesOff>(), credentials,
+                                              environment);
+    }
+
+    void writeFile(const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(m_file).absolutePath());
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    CachedWeatherPayload onDisk() const { return WeatherCache(m_file).load(); }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_file = AppGroupContainer(m_dir->filePath(QStringLiteral("group")))
+                     .filePath(QStringLiteral("Nimbra/weather-widget-cache-v3.json"));
+        m_mirror = std::make_shared<UbiquitousKeyValueStoreInMemory>();
+    }
+
+    // Whether the tables come from the worker or were decoded with the rest, the store starts with the same
+    // state, tidied alike; the selected place's forecast is the one it ends with from the start.
+    void outlinedLaunchStartsAsAWholeDecodeDoes() {
+        const QByteArray bytes = *untidyPayload().encoded();
+        writeFile(notOutlined(bytes));
+        const auto whole = launch();
+        QVERIFY(whole->hasLoadedForecasts());
+        const CachedWeatherPayload expected = stateOf(*whole);
+        QCOMPARE(expected.selectedForecast->location.subtitle, QStringLiteral("Île-de-France, France"));
+        QCOMPARE(expected.forecasts.size(), 5);
+
+        writeFile(bytes);
+        const auto outlined = launch();
+        QVERIFY(!outlined->hasLoadedForecasts());
+        QCOMPARE(outlined->locations(), expected.locations);
+        QCOMPARE(outlined->selectedForecast(), expected.selectedForecast);
+        QCOMPARE(outlined->providerForecasts().value(expected.settings.menuBarLocationID.value()),
+                 expected.providerForecasts.value(expected.settings.menuBarLocationID.value()));
+        QTRY_VERIFY(outlined->hasLoadedForecasts());
+        QCOMPARE(stateOf(*outlined), expected);
+        outlined->flushSaves();
+        QCOMPARE(onDisk(), expected);
+    }
+
+    // Everything a user (or a refresh) does before the forecasts have come in is kept, and the forecasts
+    // that came in fill the rest: a save made meanwhile never writes a snapshot without them.
+    void changesBeforeTheTablesLandLoseNothing() {
+        const CachedWeatherPayload saved = payloadWith(5);
+        writeFile(*saved.encoded());
+        const auto store = launch();
+        QVERIFY(!store->hasLoadedForecasts());
+        store->updateSettings([](WeatherSettings& s) { s.showAlerts = !s.showAlerts; });
+        // Place 3's forecast has not come in: a placeholder stands in for it until it does.
+        store->select(saved.locations.at(2));
+        store->deleteSavedLocations({2});
+        store->addLocation(place(20, QStringLiteral("Bergen"), 60.4, 5.3));
+        store->select(saved.locations.at(2));
+        store->flushSaves();
+
+        QVERIFY(store->hasLoadedForecasts());
+        QCOMPARE(namesOf(store->locations()),
+                 (QStringList{"Leeds", "Place 2", "Place 3", "Place 5", "Bergen"}));
+        QCOMPARE(store->settings().showAlerts, !saved.settings.showAlerts);
+        for (const int n : {1, 2, 3, 5}) {
+            QCOMPARE(store->forecasts().value(idFor(n)), saved.forecasts.value(idFor(n)));
+            QCOMPARE(store->providerForecasts().value(idFor(n)), saved.providerForecasts.value(idFor(n)));
+        }
+        QCOMPARE(store->selectedForecast(), saved.forecasts.value(idFor(3)));
+        QVERIFY(!store->forecasts().contains(idFor(4)));
+        QCOMPARE(store->forecasts().value(idFor(20)).providerCount, 0);
+        QCOMPARE(onDisk(), stateOf(*store));
+    }
+
+    // A refresh's result stored before the file's tables come in is newer than the file's entry.
+    void forecastStoredMeanwhileWinsOverTheFile() {
+        CachedWeatherPayload saved = payloadWith(3);
+        saved.settings.useICloudSync = true;
+        writeFile(*saved.encoded());
+        const auto mirror = std::make_shared<GatedMirror>();
+        const auto store = launch(true, mirror);
+        auto refresh = store->refresh(saved.locations.at(2));
+        QTRY_VERIFY(!store->isRefreshing());
+        QVERIFY(!store->hasLoadedForecasts());
+        const ConsensusForecast fresh = store->forecasts().value(idFor(3));
+        QVERIFY(fresh != saved.forecasts.value(idFor(3)) && fresh.providerCount > 0);
+        const QList<ProviderForecast> freshLists = store->providerForecasts().value(idFor(3));
+        mirror->open();
+        QTRY_VERIFY(store->hasLoadedForecasts());
+        QCOMPARE(store->forecasts().value(idFor(3)), fresh);
+        QCOMPARE(store->providerForecasts().value(idFor(3)), freshLists);
+        QCOMPARE(store->forecasts().value(idFor(2)), saved.forecasts.value(idFor(2)));
+    }
+
+    // A store closed before the worker is done still writes the change made meanwhile, with every forecast.
+    void closingBeforeTheTablesLandSavesEverything() {
+        const CachedWeatherPayload saved = payloadWith(4);
+        writeFile(*saved.encoded());
+        {
+            const auto store = launch();
+            store->updateSettings([](WeatherSettings& s) { s.refreshIntervalMinutes = 15; });
+        }
+        const CachedWeatherPayload written = onDisk();
+        QCOMPARE(written.settings.refreshIntervalMinutes, 15);
+        QCOMPARE(written.forecasts, saved.forecasts);
+        QCOMPARE(written.providerForecasts, saved.providerForecasts);
+    }
+
+    // The mirror is read on the worker: its places from another computer come in with the forecasts, but a
+    // place deleted here meanwhile does not come back from its older copy there.
+    void mirrorPlacesComeInWithoutUndoingADeletion() {
+        CachedWeatherPayload local = payloadWith(3);
+        local.settings.useICloudSync = true;
+        writeFile(*local.encoded());
+        CachedWeatherPayload remote = local;
+        remote.locations.append(place(30, QStringLiteral("Oslo"), 59.9, 10.7));
+        LocationSyncStore(m_mirror).save(remote);
+
+        const auto store = launch();
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Place 2", "Place 3"}));
+        store->deleteSavedLocations({1});
+        store->flushSaves();
+        QCOMPARE(namesOf(store->locations()), (QStringList{"Leeds", "Oslo", "Place 2"}));
+        QCOMPARE(store->forecasts().value(idFor(2)), local.forecasts.value(idFor(2)));
+        QCOMPARE(LocationSyncStore(m_mirror).load(), std::optional(onDisk()));
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreLaunchTest)
+#include "tst_store_launch.moc"
