@@ -5,6 +5,7 @@
 #include "JsonOutline.h"
 #include "Log.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -44,6 +45,10 @@ QByteArray encodedEntries(const QHash<QString, QByteArray>& entries) {
         out += '"' + key.toLatin1() + "\":\"" + entries.value(key).toBase64() + '"';
     }
     return out + '}';
+}
+
+QByteArray digestOf(const QByteArray& value) {
+    return QCryptographicHash::hash(value, QCryptographicHash::Sha256);
 }
 
 // The entries of a file as encodedEntries() writes it, read without a JSON tree (which would hold each
@@ -101,16 +106,21 @@ QString UbiquitousKeyValueStoreFile::defaultFilePath() {
         QStringLiteral("Nimbra/Sync/%1.json").arg(AppGroupContainer::groupIdentifier()));
 }
 
-const QHash<QString, QByteArray>& UbiquitousKeyValueStoreFile::entries() const {
-    if (m_entries)
-        return *m_entries;
-    auto& entries = m_entries.emplace();
+QHash<QString, QByteArray> UbiquitousKeyValueStoreFile::readEntries() const {
+    QHash<QString, QByteArray> entries;
     QFile file(m_filePath);
-    if (m_filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return entries;
-    m_seen = FileState::of(m_filePath);
-    entries = entriesOf(file.readAll());
+    if (!m_filePath.isEmpty() && file.open(QIODevice::ReadOnly)) {
+        m_seen = FileState::of(m_filePath);
+        entries = entriesOf(file.readAll());
+    }
+    remember(entries);
     return entries;
+}
+
+void UbiquitousKeyValueStoreFile::remember(const QHash<QString, QByteArray>& entries) const {
+    m_digests.clear();
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+        m_digests.insert(it.key(), digestOf(*it));
 }
 
 UbiquitousKeyValueStoreFile::FileState UbiquitousKeyValueStoreFile::FileState::of(const QString& path) {
@@ -123,8 +133,8 @@ UbiquitousKeyValueStoreFile::FileState UbiquitousKeyValueStoreFile::FileState::o
 }
 
 bool UbiquitousKeyValueStoreFile::holds(const QString& key, const QByteArray& value) const {
-    const auto it = entries().constFind(key);
-    if (it == entries().constEnd() || *it != value)
+    const auto it = m_digests.constFind(key);
+    if (it == m_digests.constEnd() || *it != digestOf(value))
         return false;
     // The file as this store last read or wrote it, not changed by another program since (nor opened to
     // others, which a rewrite mends): comparing what was stored spares reading and encoding it again.
@@ -133,8 +143,9 @@ bool UbiquitousKeyValueStoreFile::holds(const QString& key, const QByteArray& va
 }
 
 std::optional<QByteArray> UbiquitousKeyValueStoreFile::data(const QString& key) const {
-    const auto it = entries().constFind(key);
-    if (it == entries().constEnd())
+    const QHash<QString, QByteArray> entries = readEntries();
+    const auto it = entries.constFind(key);
+    if (it == entries.constEnd())
         return std::nullopt;
     return *it;
 }
@@ -145,7 +156,9 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
     // Most saves (every launch among them) change nothing here: no rewrite and flush of the same bytes.
     if (holds(key, value))
         return true;
-    QHash<QString, QByteArray> updated = entries();
+    QHash<QString, QByteArray> updated = readEntries();
+    if (holds(key, value))
+        return true;
     updated.insert(key, value);
     const QByteArray encoded = encodedEntries(updated);
     // The entries carry the user's places: readable by the user alone.
@@ -155,7 +168,7 @@ bool UbiquitousKeyValueStoreFile::setData(const QByteArray& value, const QString
                qUtf8Printable(*reason));
         return false;
     }
-    m_entries = std::move(updated);
+    remember(updated);
     m_seen = FileState::of(m_filePath);
     return true;
 }

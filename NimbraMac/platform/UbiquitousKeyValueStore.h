@@ -28,7 +28,8 @@ public:
 
 // The entries as one JSON file (key → base64 of the value), rewritten atomically on each write. It lives in a
 // folder the user may sync between machines with a tool of their choice; nothing here talks to a network. The
-// file is read once, on first use; this program is its only writer.
+// file is read when a value is asked for and before a write (to keep the other entries); of what it held,
+// only digests are kept, since its one large value is the whole snapshot.
 class UbiquitousKeyValueStoreFile final : public UbiquitousKeyValueStore {
 public:
     explicit UbiquitousKeyValueStoreFile(QString filePath);
@@ -53,13 +54,16 @@ private:
         bool operator==(const FileState&) const = default;
     };
 
-    const QHash<QString, QByteArray>& entries() const;
+    // The entries the file holds now, empty when there is none; notes what was seen.
+    QHash<QString, QByteArray> readEntries() const;
+    void remember(const QHash<QString, QByteArray>& entries) const;
     // The file holds `value` under `key` already.
     bool holds(const QString& key, const QByteArray& value) const;
 
     QString m_filePath;
-    mutable std::optional<QHash<QString, QByteArray>> m_entries;
-    // The file when the entries were read or last written.
+    // SHA-256 of each value when the file was last read or written.
+    mutable QHash<QString, QByteArray> m_digests;
+    // The file then.
     mutable std::optional<FileState> m_seen;
 };
 

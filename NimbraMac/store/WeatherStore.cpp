@@ -1,5 +1,6 @@
 #include "WeatherStore.h"
 
+#include "FreedMemory.h"
 #include "Log.h"
 
 #include <QCoreApplication>
@@ -186,6 +187,8 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
             qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
         if (mirror)
             rest.mirrorPlaces = mirror->loadPlaces();
+        // The decode's temporaries are several times the file.
+        releaseFreedMemory();
         QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
         return rest;
     });
