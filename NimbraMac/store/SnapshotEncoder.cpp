@@ -45,8 +45,7 @@ const std::optional<QByteArray>& SnapshotEncoder::forecastBytes(const QUuid& id,
                                                                 const ConsensusForecast& forecast) {
     auto it = m_forecasts.find(id);
     if (it == m_forecasts.end() || !(it->value == forecast)) {
-        const auto json = CachedWeatherPayload::forecastEntryJson(id, forecast);
-        it = m_forecasts.insert(id, {forecast, json ? std::optional(compact(*json)) : std::nullopt});
+        it = m_forecasts.insert(id, {forecast, CachedWeatherPayload::forecastEntryBytes(id, forecast)});
     }
     return it->bytes;
 }
@@ -55,8 +54,8 @@ const QByteArray& SnapshotEncoder::providerForecastBytes(const QUuid& id,
                                                          const QList<ProviderForecast>& list) {
     auto it = m_providerForecasts.find(id);
     if (it == m_providerForecasts.end() || !(it->value == list))
-        it = m_providerForecasts.insert(
-            id, {list, compact(CachedWeatherPayload::providerForecastsEntryJson(id, list))});
+        it = m_providerForecasts.insert(id,
+                                        {list, CachedWeatherPayload::providerForecastsEntryBytes(id, list)});
     return *it->bytes;
 }
 
@@ -66,10 +65,9 @@ std::optional<QByteArray> SnapshotEncoder::selectedForecastBytes(const Consensus
         if (entry.value.location.id == forecast.location.id && entry.bytes && entry.value == forecast)
             return entry.bytes;
     }
-    if (!m_selected || !(m_selected->value == forecast)) {
-        const auto json = CachedWeatherPayload::selectedForecastJson(forecast);
-        m_selected = Entry<ConsensusForecast>{forecast, json ? std::optional(compact(*json)) : std::nullopt};
-    }
+    if (!m_selected || !(m_selected->value == forecast))
+        m_selected =
+            Entry<ConsensusForecast>{forecast, CachedWeatherPayload::selectedForecastBytes(forecast)};
     return m_selected->bytes;
 }
 
