@@ -85,7 +85,11 @@ public:
     void cutBack(qsizetype mark) { m_out.truncate(mark); }
 
     const QByteArray& bytes() const { return m_out; }
-    QByteArray take() { return std::move(m_out); }
+    // The bytes without the room kept for growth: encoders keep them.
+    QByteArray take() {
+        m_out.squeeze();
+        return std::move(m_out);
+    }
 
 private:
     void open(char bracket);
