@@ -25,6 +25,35 @@ QJsonObject ConsensusForecast::toJson() const {
     return o;
 }
 
+void ConsensusForecast::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.array(QLatin1StringView("alerts"), alerts,
+              [](JsonWriter& w, const WeatherAlert& a) { a.writeJson(w); });
+    out.field(QLatin1StringView("attributionLine"), QStringView(attributionLine));
+    out.field(QLatin1StringView("confidence"), confidence);
+    if (current) {
+        out.key(QLatin1StringView("current"));
+        current->writeJson(out);
+    }
+    out.array(QLatin1StringView("daily"), daily,
+              [](JsonWriter& w, const DailyForecast& d) { d.writeJson(w); });
+    out.field(QLatin1StringView("generatedAt"), generatedAt);
+    out.array(QLatin1StringView("hourly"), hourly,
+              [](JsonWriter& w, const WeatherSample& s) { s.writeJson(w); });
+    out.key(QLatin1StringView("location"));
+    location.writeJson(out);
+    out.field(QLatin1StringView("nextPrecipitationSummary"), QStringView(nextPrecipitationSummary));
+    out.key(QLatin1StringView("providerCount"));
+    out.integer(providerCount);
+    if (spread) {
+        // Small and once per forecast: its tree costs nothing worth a second writer.
+        out.key(QLatin1StringView("spread"));
+        out.object(spread->toJson());
+    }
+    out.field(QLatin1StringView("state"), rawValueView(state));
+    out.endObject();
+}
+
 ConsensusForecast ConsensusForecast::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"ConsensusForecast");
     const auto current = json::optional(o, u"current");

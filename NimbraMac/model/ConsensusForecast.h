@@ -3,6 +3,7 @@
 #include "ConsensusState.h"
 #include "DailyForecast.h"
 #include "ForecastSpread.h"
+#include "JsonWriter.h"
 #include "WeatherAlert.h"
 #include "WeatherLocation.h"
 #include "WeatherSample.h"
@@ -32,6 +33,8 @@ struct ConsensusForecast {
     bool operator==(const ConsensusForecast&) const = default;
 
     QJsonObject toJson() const;
+    // The same bytes as toJson() written compactly, without the QJsonObject.
+    void writeJson(JsonWriter& out) const;
     static ConsensusForecast fromJson(const QJsonValue& value);
 };
 

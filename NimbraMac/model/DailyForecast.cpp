@@ -15,6 +15,18 @@ QJsonObject DailyForecast::toJson() const {
     return o;
 }
 
+void DailyForecast::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.field(QLatin1StringView("condition"), rawValueView(condition));
+    out.field(QLatin1StringView("date"), date);
+    out.field(QLatin1StringView("highC"), highC);
+    out.field(QLatin1StringView("lowC"), lowC);
+    out.optionalField(QLatin1StringView("precipitationProbability"), precipitationProbability);
+    out.optionalField(QLatin1StringView("sunrise"), sunrise);
+    out.optionalField(QLatin1StringView("sunset"), sunset);
+    out.endObject();
+}
+
 DailyForecast DailyForecast::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"DailyForecast");
     return {

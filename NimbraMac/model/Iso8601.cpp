@@ -51,9 +51,9 @@ QDateTime utcInstant(QDate date, QTime time) {
         (date.toJulianDay() - kEpochJulianDay) * kMSecsPerDay + time.msecsSinceStartOfDay(), Qt::UTC);
 }
 
-void putDigits(QChar*& out, int value, int count) {
+void putDigits(char*& out, int value, int count) {
     for (int i = count - 1; i >= 0; --i) {
-        out[i] = QChar(u'0' + value % 10);
+        out[i] = char('0' + value % 10);
         value /= 10;
     }
     out += count;
@@ -70,32 +70,35 @@ std::optional<QDateTime> parse(QStringView text) {
     return utcInstant(date, time);
 }
 
-QString format(const QDateTime& date) {
+bool formatAscii(const QDateTime& date, char* out) {
     // Written by hand: QDateTime::toString converts through the local time machinery for every date.
     if (!date.isValid())
-        return {};
+        return false;
     const qint64 msecs = date.toMSecsSinceEpoch();
     const qint64 days = msecs / kMSecsPerDay - (msecs % kMSecsPerDay < 0 ? 1 : 0);
     const int secondOfDay = int((msecs - days * kMSecsPerDay) / 1000);
     const QDate day = QDate::fromJulianDay(days + kEpochJulianDay);
     // Qt's ISO form has no text for years outside 1-9999 either.
     if (!day.isValid() || day.year() < 1 || day.year() > 9999)
-        return {};
-    QString text(20, Qt::Uninitialized);
-    QChar* out = text.data();
+        return false;
     putDigits(out, day.year(), 4);
-    *out++ = u'-';
+    *out++ = '-';
     putDigits(out, day.month(), 2);
-    *out++ = u'-';
+    *out++ = '-';
     putDigits(out, day.day(), 2);
-    *out++ = u'T';
+    *out++ = 'T';
     putDigits(out, secondOfDay / 3600, 2);
-    *out++ = u':';
+    *out++ = ':';
     putDigits(out, secondOfDay / 60 % 60, 2);
-    *out++ = u':';
+    *out++ = ':';
     putDigits(out, secondOfDay % 60, 2);
-    *out = u'Z';
-    return text;
+    *out = 'Z';
+    return true;
+}
+
+QString format(const QDateTime& date) {
+    char text[kFormattedLength];
+    return formatAscii(date, text) ? QString::fromLatin1(text, kFormattedLength) : QString();
 }
 
 QDateTime wholeSeconds(const QDateTime& date) {

@@ -10,8 +10,12 @@ namespace nimbra::iso8601 {
 
 // Strict form used by the snapshot: "YYYY-MM-DDTHH:MM:SSZ" (UTC, whole seconds).
 std::optional<QDateTime> parse(QStringView text);
-// Writes a UTC instant to whole seconds with a "Z" suffix.
+// Writes a UTC instant to whole seconds with a "Z" suffix; empty for an invalid date or a year outside
+// 1-9999.
 QString format(const QDateTime& date);
+constexpr qsizetype kFormattedLength = 20;
+// format()'s text as kFormattedLength ASCII characters at `out`, or false when there is none.
+bool formatAscii(const QDateTime& date, char* out);
 // The instant in UTC without its fraction of a second: what format() keeps of it.
 QDateTime wholeSeconds(const QDateTime& date);
 

@@ -34,6 +34,27 @@ QJsonObject ProviderForecast::toJson() const {
     return o;
 }
 
+void ProviderForecast::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.array(QLatin1StringView("alerts"), alerts,
+              [](JsonWriter& w, const WeatherAlert& a) { a.writeJson(w); });
+    out.field(QLatin1StringView("attribution"), QStringView(attribution));
+    if (current) {
+        out.key(QLatin1StringView("current"));
+        current->writeJson(out);
+    }
+    out.array(QLatin1StringView("daily"), daily,
+              [](JsonWriter& w, const DailyForecast& d) { d.writeJson(w); });
+    out.optionalField(QLatin1StringView("errorMessage"), errorMessage);
+    out.field(QLatin1StringView("expiresAt"), expiresAt);
+    out.array(QLatin1StringView("hourly"), hourly,
+              [](JsonWriter& w, const WeatherSample& s) { s.writeJson(w); });
+    out.field(QLatin1StringView("issuedAt"), issuedAt);
+    out.field(QLatin1StringView("locationID"), locationID);
+    out.field(QLatin1StringView("provider"), rawValueView(provider));
+    out.endObject();
+}
+
 ProviderForecast ProviderForecast::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"ProviderForecast");
     const auto current = json::optional(o, u"current");

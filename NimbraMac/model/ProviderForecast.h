@@ -2,6 +2,7 @@
 
 #include "DailyForecast.h"
 #include "ForecastFreshness.h"
+#include "JsonWriter.h"
 #include "WeatherAlert.h"
 #include "WeatherProviderKind.h"
 #include "WeatherSample.h"
@@ -32,6 +33,8 @@ struct ProviderForecast {
     bool operator==(const ProviderForecast&) const = default;
 
     QJsonObject toJson() const;
+    // The same bytes as toJson() written compactly, without the QJsonObject.
+    void writeJson(JsonWriter& out) const;
     static ProviderForecast fromJson(const QJsonValue& value);
 };
 

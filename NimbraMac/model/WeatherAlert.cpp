@@ -3,6 +3,15 @@
 #include "UUIDText.h"
 
 namespace nimbra {
+namespace {
+
+// Fully encoded but for the delimiters: QUrl tells a raw "#" in the fragment from "%23", and encoding both as
+// "%23" would read back as another address. The text stays ASCII and reads back in strict mode.
+QString sourceURLText(const QUrl& url) {
+    return url.toString(QUrl::EncodeSpaces | QUrl::EncodeUnicode | QUrl::EncodeReserved);
+}
+
+} // namespace
 
 QJsonObject WeatherAlert::toJson() const {
     QJsonObject o{
@@ -14,12 +23,23 @@ QJsonObject WeatherAlert::toJson() const {
         {"effectiveAt", json::dateText(effectiveAt)},
         {"expiresAt", json::dateText(expiresAt)},
     };
-    // Fully encoded but for the delimiters: QUrl tells a raw "#" in the fragment from "%23", and encoding
-    // both as "%23" would read back as another address. The text stays ASCII and reads back in strict mode.
     if (sourceURL)
-        o.insert(QStringLiteral("sourceURL"),
-                 sourceURL->toString(QUrl::EncodeSpaces | QUrl::EncodeUnicode | QUrl::EncodeReserved));
+        o.insert(QStringLiteral("sourceURL"), sourceURLText(*sourceURL));
     return o;
+}
+
+void WeatherAlert::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.field(QLatin1StringView("effectiveAt"), effectiveAt);
+    out.field(QLatin1StringView("expiresAt"), expiresAt);
+    out.field(QLatin1StringView("id"), id);
+    out.field(QLatin1StringView("severity"), rawValueView(severity));
+    out.field(QLatin1StringView("source"), rawValueView(source));
+    if (sourceURL)
+        out.field(QLatin1StringView("sourceURL"), QStringView(sourceURLText(*sourceURL)));
+    out.field(QLatin1StringView("summary"), QStringView(summary));
+    out.field(QLatin1StringView("title"), QStringView(title));
+    out.endObject();
 }
 
 WeatherAlert WeatherAlert::fromJson(const QJsonValue& value) {

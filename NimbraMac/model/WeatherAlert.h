@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonWriter.h"
 #include "WeatherAlertSeverity.h"
 #include "WeatherProviderKind.h"
 
@@ -26,6 +27,8 @@ struct WeatherAlert {
     bool operator==(const WeatherAlert&) const = default;
 
     QJsonObject toJson() const;
+    // The same bytes as toJson() written compactly, without the QJsonObject.
+    void writeJson(JsonWriter& out) const;
     static WeatherAlert fromJson(const QJsonValue& value);
 };
 

@@ -18,6 +18,19 @@ QJsonObject WeatherLocation::toJson() const {
     };
 }
 
+void WeatherLocation::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.field(QLatin1StringView("allowsApproximateLocation"), allowsApproximateLocation);
+    out.field(QLatin1StringView("id"), id);
+    out.field(QLatin1StringView("isCurrentLocation"), isCurrentLocation);
+    out.field(QLatin1StringView("latitude"), latitude);
+    out.field(QLatin1StringView("longitude"), longitude);
+    out.field(QLatin1StringView("name"), QStringView(name));
+    out.field(QLatin1StringView("subtitle"), QStringView(subtitle));
+    out.field(QLatin1StringView("updatedAt"), updatedAt);
+    out.endObject();
+}
+
 WeatherLocation WeatherLocation::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"WeatherLocation");
     return {

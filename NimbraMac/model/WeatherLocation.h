@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonWriter.h"
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
@@ -21,6 +22,8 @@ struct WeatherLocation {
     bool operator==(const WeatherLocation&) const = default;
 
     QJsonObject toJson() const;
+    // The same bytes as toJson() written compactly, without the QJsonObject.
+    void writeJson(JsonWriter& out) const;
     static WeatherLocation fromJson(const QJsonValue& value);
 };
 

@@ -17,6 +17,19 @@ QJsonObject WeatherSample::toJson() const {
     return o;
 }
 
+void WeatherSample::writeJson(JsonWriter& out) const {
+    out.beginObject();
+    out.optionalField(QLatin1StringView("apparentTemperatureC"), apparentTemperatureC);
+    out.field(QLatin1StringView("condition"), rawValueView(condition));
+    out.field(QLatin1StringView("date"), date);
+    out.optionalField(QLatin1StringView("humidity"), humidity);
+    out.optionalField(QLatin1StringView("precipitationIntensityMmPerHour"), precipitationIntensityMmPerHour);
+    out.optionalField(QLatin1StringView("precipitationProbability"), precipitationProbability);
+    out.field(QLatin1StringView("temperatureC"), temperatureC);
+    out.optionalField(QLatin1StringView("windKph"), windKph);
+    out.endObject();
+}
+
 WeatherSample WeatherSample::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"WeatherSample");
     return {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonWriter.h"
 #include "WeatherCondition.h"
 
 #include <QDateTime>
@@ -23,6 +24,8 @@ struct WeatherSample {
     bool operator==(const WeatherSample&) const = default;
 
     QJsonObject toJson() const;
+    // The same bytes as toJson() written compactly, without the QJsonObject.
+    void writeJson(JsonWriter& out) const;
     static WeatherSample fromJson(const QJsonValue& value);
 };
 

@@ -12,27 +12,53 @@ namespace {
 // Forecasts and scores can be fetched or computed again: one the encoder refuses (a provider's time stamp
 // beyond year 9999, a non-finite number) is left out alone. Failing the whole save for it would keep every
 // later change off the disk until that forecast was replaced.
+void logLeftOut(const QString& what, const EncodingError& e) {
+    qCWarning(cacheLog, "Weather cache left out %s: %s", qUtf8Printable(what), qUtf8Printable(e.message()));
+}
+
 template <typename Encode> std::optional<QJsonValue> encodedEntry(const QString& what, Encode encode) {
     try {
         return QJsonValue(encode());
     } catch (const EncodingError& e) {
-        qCWarning(cacheLog, "Weather cache left out %s: %s", qUtf8Printable(what),
-                  qUtf8Printable(e.message()));
+        logLeftOut(what, e);
         return std::nullopt;
     }
 }
 
+// The same for an entry written straight into bytes: the writer is cut back to `mark`, where the entry began.
+// `what` is only spelt out for the log.
+template <typename What, typename Write>
+bool writtenEntry(JsonWriter& out, qsizetype mark, What what, Write write) {
+    try {
+        write();
+        return true;
+    } catch (const EncodingError& e) {
+        out.cutBack(mark);
+        logLeftOut(what(), e);
+        return false;
+    }
+}
+
 // Keys are written in a fixed order so that an unchanged state gives unchanged bytes.
-template <typename Key, typename Value, typename KeyText, typename Encode>
-QJsonArray flatArray(const QHash<Key, Value>& dictionary, QStringView name, KeyText keyText, Encode encode) {
+template <typename Key, typename Value, typename KeyText>
+QList<std::pair<QString, const Value*>> sortedEntries(const QHash<Key, Value>& dictionary, KeyText keyText) {
     QList<std::pair<QString, const Value*>> pairs;
     pairs.reserve(dictionary.size());
     for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it)
         pairs.append({keyText(it.key()), &it.value()});
     std::sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return pairs;
+}
+
+QString entryWhat(QStringView name, const QString& key) {
+    return QStringLiteral("%1[%2]").arg(name, key);
+}
+
+template <typename Key, typename Value, typename KeyText, typename Encode>
+QJsonArray flatArray(const QHash<Key, Value>& dictionary, QStringView name, KeyText keyText, Encode encode) {
     QJsonArray out;
-    for (const auto& [key, value] : pairs) {
-        const QString what = QStringLiteral("%1[%2]").arg(name, key);
+    for (const auto& [key, value] : sortedEntries(dictionary, keyText)) {
+        const QString what = entryWhat(name, key);
         if (const auto encoded = encodedEntry(what, [&] { return encode(what, *value); })) {
             out.append(key);
             out.append(*encoded);
@@ -41,15 +67,75 @@ QJsonArray flatArray(const QHash<Key, Value>& dictionary, QStringView name, KeyT
     return out;
 }
 
+QString providerForecastWhat(const QString& listWhat, const ProviderForecast& forecast) {
+    return QStringLiteral("%1 %2").arg(listWhat, rawValue(forecast.provider));
+}
+
 QJsonArray providerForecastArray(const QString& what, const QList<ProviderForecast>& list) {
     QJsonArray out;
     for (const ProviderForecast& forecast : list) {
-        const QString entry = QStringLiteral("%1 %2").arg(what, rawValue(forecast.provider));
-        if (const auto encoded = encodedEntry(entry, [&] { return forecast.toJson(); }))
+        if (const auto encoded =
+                encodedEntry(providerForecastWhat(what, forecast), [&] { return forecast.toJson(); }))
             out.append(*encoded);
     }
     return out;
 }
+
+// The writer's form of flatArray: the same bytes, with no QJsonObject per entry. Returns how many entries
+// it wrote.
+template <typename Key, typename Value, typename KeyText, typename Write>
+qsizetype writeFlatArray(JsonWriter& out, const QHash<Key, Value>& dictionary, QStringView name,
+                         KeyText keyText, Write write) {
+    qsizetype written = 0;
+    out.beginArray();
+    for (const auto& [key, value] : sortedEntries(dictionary, keyText)) {
+        const qsizetype mark = out.mark();
+        out.string(key);
+        if (writtenEntry(
+                out, mark, [&] { return entryWhat(name, key); }, [&] { write(out, key, *value); }))
+            ++written;
+    }
+    out.endArray();
+    return written;
+}
+
+void writeProviderForecastList(JsonWriter& out, const QString& listWhat,
+                               const QList<ProviderForecast>& list) {
+    out.beginArray();
+    for (const ProviderForecast& forecast : list) {
+        writtenEntry(
+            out, out.mark(), [&] { return providerForecastWhat(listWhat, forecast); },
+            [&] { forecast.writeJson(out); });
+    }
+    out.endArray();
+}
+
+QString providerListWhat(const QUuid& id) {
+    return QStringLiteral("providerForecasts[%1]").arg(uuidText(id));
+}
+
+// What may not be left out is written first, in the order the tree encoder meets it, so that the first
+// value without a JSON form gives the same error.
+struct RequiredParts {
+    QByteArray locations;
+    QByteArray settings;
+    std::optional<QByteArray> deletedLocations;
+
+    explicit RequiredParts(const CachedWeatherPayload& payload) {
+        JsonWriter places;
+        places.beginArray();
+        for (const WeatherLocation& location : payload.locations)
+            location.writeJson(places);
+        places.endArray();
+        locations = places.take();
+        settings = QJsonDocument(payload.settings.toJson()).toJson(QJsonDocument::Compact);
+        if (!payload.deletedLocations.isEmpty())
+            deletedLocations =
+                QJsonDocument(json::array(payload.deletedLocations, [](const LocationDeletion& d) {
+                    return d.toJson();
+                })).toJson(QJsonDocument::Compact);
+    }
+};
 
 class Salvage {
 public:
@@ -133,33 +219,30 @@ QList<ProviderForecast> readProviderForecastList(const QJsonValue& value) {
     return out;
 }
 
-// The snapshot's JSON, noting how many consensus forecasts made it in.
-struct ForecastCounting {
-    const CachedWeatherPayload& payload;
-    qsizetype* written;
-
-    QJsonObject toJson() const {
-        QJsonObject o = payload.toJson();
-        if (written)
-            *written = o.value(u"forecasts").toArray().size() / 2;
-        return o;
-    }
-};
-
 } // namespace
 
-std::optional<QJsonValue> CachedWeatherPayload::forecastEntryJson(const QUuid& id,
-                                                                  const ConsensusForecast& forecast) {
-    return encodedEntry(QStringLiteral("forecasts[%1]").arg(uuidText(id)), [&] { return forecast.toJson(); });
+std::optional<QByteArray> CachedWeatherPayload::forecastEntryBytes(const QUuid& id,
+                                                                   const ConsensusForecast& forecast) {
+    JsonWriter out;
+    if (!writtenEntry(
+            out, 0, [&] { return entryWhat(u"forecasts", uuidText(id)); }, [&] { forecast.writeJson(out); }))
+        return std::nullopt;
+    return out.take();
 }
 
-QJsonArray CachedWeatherPayload::providerForecastsEntryJson(const QUuid& id,
-                                                            const QList<ProviderForecast>& list) {
-    return providerForecastArray(QStringLiteral("providerForecasts[%1]").arg(uuidText(id)), list);
+QByteArray CachedWeatherPayload::providerForecastsEntryBytes(const QUuid& id,
+                                                             const QList<ProviderForecast>& list) {
+    JsonWriter out;
+    writeProviderForecastList(out, providerListWhat(id), list);
+    return out.take();
 }
 
-std::optional<QJsonValue> CachedWeatherPayload::selectedForecastJson(const ConsensusForecast& forecast) {
-    return encodedEntry(QStringLiteral("selectedForecast"), [&] { return forecast.toJson(); });
+std::optional<QByteArray> CachedWeatherPayload::selectedForecastBytes(const ConsensusForecast& forecast) {
+    JsonWriter out;
+    if (!writtenEntry(
+            out, 0, [] { return QStringLiteral("selectedForecast"); }, [&] { forecast.writeJson(out); }))
+        return std::nullopt;
+    return out.take();
 }
 
 QJsonObject CachedWeatherPayload::toJson() const {
@@ -179,14 +262,54 @@ QJsonObject CachedWeatherPayload::toJson() const {
         o.insert(QStringLiteral("deletedLocations"),
                  json::array(deletedLocations, [](const LocationDeletion& d) { return d.toJson(); }));
     if (selectedForecast) {
-        if (const auto encoded = selectedForecastJson(*selectedForecast))
+        if (const auto encoded =
+                encodedEntry(QStringLiteral("selectedForecast"), [&] { return selectedForecast->toJson(); }))
             o.insert(QStringLiteral("selectedForecast"), *encoded);
     }
     return o;
 }
 
 Coded<QByteArray> CachedWeatherPayload::encoded(qsizetype* forecastsWritten) const {
-    return encodeDocument(ForecastCounting{*this, forecastsWritten});
+    try {
+        const RequiredParts required(*this);
+        JsonWriter out;
+        // The keys in the order QJsonObject sorts them.
+        out.beginObject();
+        out.key(QLatin1StringView("accuracyScores"));
+        writeFlatArray(
+            out, accuracyScores, u"accuracyScores", [](WeatherProviderKind k) { return rawValue(k); },
+            [](JsonWriter& w, const QString&, const ProviderAccuracyScore& s) { w.object(s.toJson()); });
+        if (required.deletedLocations) {
+            out.key(QLatin1StringView("deletedLocations"));
+            out.raw(*required.deletedLocations);
+        }
+        out.key(QLatin1StringView("forecasts"));
+        const qsizetype written =
+            writeFlatArray(out, forecasts, u"forecasts", uuidText,
+                           [](JsonWriter& w, const QString&, const ConsensusForecast& f) { f.writeJson(w); });
+        out.key(QLatin1StringView("locations"));
+        out.raw(required.locations);
+        out.key(QLatin1StringView("providerForecasts"));
+        writeFlatArray(out, providerForecasts, u"providerForecasts", uuidText,
+                       [](JsonWriter& w, const QString& key, const QList<ProviderForecast>& list) {
+                           writeProviderForecastList(w, entryWhat(u"providerForecasts", key), list);
+                       });
+        if (selectedForecast) {
+            const qsizetype mark = out.mark();
+            out.key(QLatin1StringView("selectedForecast"));
+            writtenEntry(
+                out, mark, [] { return QStringLiteral("selectedForecast"); },
+                [&] { selectedForecast->writeJson(out); });
+        }
+        out.key(QLatin1StringView("settings"));
+        out.raw(required.settings);
+        out.endObject();
+        if (forecastsWritten)
+            *forecastsWritten = written;
+        return {out.take(), {}};
+    } catch (const EncodingError& e) {
+        return {std::nullopt, e.message()};
+    }
 }
 
 CachedWeatherPayload CachedWeatherPayload::fromJson(const QJsonValue& value, QStringList* dropped) {

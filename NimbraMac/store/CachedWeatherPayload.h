@@ -42,12 +42,12 @@ struct CachedWeatherPayload {
     // file unreadable.
     QJsonObject toJson() const;
 
-    // The JSON of one entry of `forecasts` (nothing when it has no JSON form and is left out) and of one
-    // entry of `providerForecasts` and the selected forecast, exactly as toJson() writes them: an encoder may
-    // keep them for unchanged entries.
-    static std::optional<QJsonValue> forecastEntryJson(const QUuid& id, const ConsensusForecast& forecast);
-    static QJsonArray providerForecastsEntryJson(const QUuid& id, const QList<ProviderForecast>& list);
-    static std::optional<QJsonValue> selectedForecastJson(const ConsensusForecast& forecast);
+    // The compact JSON of one entry of `forecasts` (nothing when it has no JSON form and is left out) and of
+    // one entry of `providerForecasts` and the selected forecast, exactly as encoded() writes them: an
+    // encoder may keep them for unchanged entries.
+    static std::optional<QByteArray> forecastEntryBytes(const QUuid& id, const ConsensusForecast& forecast);
+    static QByteArray providerForecastsEntryBytes(const QUuid& id, const QList<ProviderForecast>& list);
+    static std::optional<QByteArray> selectedForecastBytes(const ConsensusForecast& forecast);
 
     // Reads the top level tolerantly (a missing key or null gives the default). The places and the settings
     // are the user's own data: when they are malformed the whole document fails (DecodingError). Forecasts

@@ -27,11 +27,32 @@ template <typename Value> QList<std::pair<QString, QUuid>> sortedKeys(const QHas
     return keys;
 }
 
-void appendPair(QByteArray& out, const QString& key, const QByteArray& value) {
-    if (out.size() > 1)
+// A dictionary's flat array as its pieces: each key's quoted text and the entry's JSON. The bytes are shared
+// with what the encoder keeps, so nothing is copied until the whole snapshot is joined once.
+using Pairs = QList<std::pair<QByteArray, QByteArray>>;
+
+qsizetype arraySize(const Pairs& pairs) {
+    qsizetype size = 2;
+    for (const auto& [key, value] : pairs)
+        size += key.size() + value.size() + 2;
+    return size;
+}
+
+void appendArray(QByteArray& out, const Pairs& pairs) {
+    out += '[';
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += pairs[i].first;
         out += ',';
+        out += pairs[i].second;
+    }
+    out += ']';
+}
+
+QByteArray quoted(const QString& key) {
     // Upper-case hexadecimal and dashes: nothing to escape.
-    out += '"' + key.toLatin1() + "\"," + value;
+    return '"' + key.toLatin1() + '"';
 }
 
 // Keeps only the entries of ids the snapshot still has, so the cache never outgrows the state.
@@ -45,8 +66,7 @@ const std::optional<QByteArray>& SnapshotEncoder::forecastBytes(const QUuid& id,
                                                                 const ConsensusForecast& forecast) {
     auto it = m_forecasts.find(id);
     if (it == m_forecasts.end() || !(it->value == forecast)) {
-        const auto json = CachedWeatherPayload::forecastEntryJson(id, forecast);
-        it = m_forecasts.insert(id, {forecast, json ? std::optional(compact(*json)) : std::nullopt});
+        it = m_forecasts.insert(id, {forecast, CachedWeatherPayload::forecastEntryBytes(id, forecast)});
     }
     return it->bytes;
 }
@@ -55,8 +75,8 @@ const QByteArray& SnapshotEncoder::providerForecastBytes(const QUuid& id,
                                                          const QList<ProviderForecast>& list) {
     auto it = m_providerForecasts.find(id);
     if (it == m_providerForecasts.end() || !(it->value == list))
-        it = m_providerForecasts.insert(
-            id, {list, compact(CachedWeatherPayload::providerForecastsEntryJson(id, list))});
+        it = m_providerForecasts.insert(id,
+                                        {list, CachedWeatherPayload::providerForecastsEntryBytes(id, list)});
     return *it->bytes;
 }
 
@@ -66,32 +86,27 @@ std::optional<QByteArray> SnapshotEncoder::selectedForecastBytes(const Consensus
         if (entry.value.location.id == forecast.location.id && entry.bytes && entry.value == forecast)
             return entry.bytes;
     }
-    if (!m_selected || !(m_selected->value == forecast)) {
-        const auto json = CachedWeatherPayload::selectedForecastJson(forecast);
-        m_selected = Entry<ConsensusForecast>{forecast, json ? std::optional(compact(*json)) : std::nullopt};
-    }
+    if (!m_selected || !(m_selected->value == forecast))
+        m_selected =
+            Entry<ConsensusForecast>{forecast, CachedWeatherPayload::selectedForecastBytes(forecast)};
     return m_selected->bytes;
 }
 
-QByteArray SnapshotEncoder::forecastsArray(const CachedWeatherPayload& payload, qsizetype* written) {
-    QByteArray out("[");
-    qsizetype count = 0;
+QList<std::pair<QByteArray, QByteArray>> SnapshotEncoder::forecastPairs(const CachedWeatherPayload& payload) {
+    Pairs pairs;
     for (const auto& [text, id] : sortedKeys(payload.forecasts)) {
-        if (const auto& bytes = forecastBytes(id, payload.forecasts.value(id))) {
-            appendPair(out, text, *bytes);
-            ++count;
-        }
+        if (const auto& bytes = forecastBytes(id, payload.forecasts.value(id)))
+            pairs.append({quoted(text), *bytes});
     }
-    if (written)
-        *written = count;
-    return out + ']';
+    return pairs;
 }
 
-QByteArray SnapshotEncoder::providerForecastsArray(const CachedWeatherPayload& payload) {
-    QByteArray out("[");
+QList<std::pair<QByteArray, QByteArray>>
+SnapshotEncoder::providerForecastPairs(const CachedWeatherPayload& payload) {
+    Pairs pairs;
     for (const auto& [text, id] : sortedKeys(payload.providerForecasts))
-        appendPair(out, text, providerForecastBytes(id, payload.providerForecasts.value(id)));
-    return out + ']';
+        pairs.append({quoted(text), providerForecastBytes(id, payload.providerForecasts.value(id))});
+    return pairs;
 }
 
 Coded<QByteArray> SnapshotEncoder::encode(const CachedWeatherPayload& payload, qsizetype* forecastsWritten) {
@@ -115,21 +130,42 @@ Coded<QByteArray> SnapshotEncoder::encode(const CachedWeatherPayload& payload, q
             top.insert(selectedKey, QJsonValue());
     }
 
-    QByteArray out("{");
+    // Joined into one buffer of the final size: a snapshot of hundreds of places is tens of megabytes, and
+    // growing it step by step would copy it several times over.
+    const Pairs forecasts = forecastPairs(payload);
+    const Pairs providerForecasts = providerForecastPairs(payload);
+    Pairs parts;
+    qsizetype size = 2;
     for (auto it = top.constBegin(); it != top.constEnd(); ++it) {
-        if (out.size() > 1)
-            out += ',';
-        out += '"' + it.key().toUtf8() + "\":";
+        const QByteArray key = '"' + it.key().toUtf8() + "\":";
+        QByteArray value;
         if (it.key() == u"forecasts")
-            out += forecastsArray(payload, forecastsWritten);
+            size += arraySize(forecasts);
         else if (it.key() == u"providerForecasts")
-            out += providerForecastsArray(payload);
-        else if (it.key() == selectedKey)
-            out += *selected;
+            size += arraySize(providerForecasts);
         else
-            out += compact(it.value());
+            value = it.key() == selectedKey ? *selected : compact(it.value());
+        size += key.size() + value.size() + 1;
+        parts.append({key, value});
+    }
+    QByteArray out;
+    out.reserve(size);
+    out += '{';
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        const auto& [key, value] = parts[i];
+        out += key;
+        if (key == "\"forecasts\":")
+            appendArray(out, forecasts);
+        else if (key == "\"providerForecasts\":")
+            appendArray(out, providerForecasts);
+        else
+            out += value;
     }
     out += '}';
+    if (forecastsWritten)
+        *forecastsWritten = forecasts.size();
     prune(m_forecasts, payload.forecasts);
     prune(m_providerForecasts, payload.providerForecasts);
     return {out, {}};

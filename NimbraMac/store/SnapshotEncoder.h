@@ -29,8 +29,9 @@ private:
     const std::optional<QByteArray>& forecastBytes(const QUuid& id, const ConsensusForecast& forecast);
     const QByteArray& providerForecastBytes(const QUuid& id, const QList<ProviderForecast>& list);
     std::optional<QByteArray> selectedForecastBytes(const ConsensusForecast& forecast);
-    QByteArray forecastsArray(const CachedWeatherPayload& payload, qsizetype* written);
-    QByteArray providerForecastsArray(const CachedWeatherPayload& payload);
+    // Each entry's quoted key and its bytes, in the order the plain encoder writes them.
+    QList<std::pair<QByteArray, QByteArray>> forecastPairs(const CachedWeatherPayload& payload);
+    QList<std::pair<QByteArray, QByteArray>> providerForecastPairs(const CachedWeatherPayload& payload);
 
     QHash<QUuid, Entry<ConsensusForecast>> m_forecasts;
     QHash<QUuid, Entry<QList<ProviderForecast>>> m_providerForecasts;
