@@ -197,7 +197,7 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
 void WeatherStore::finishLaunchLoad() {
     if (!m_launchLoad)
         return;
-    const std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
+    std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
     const LaunchRest rest = load->rest.get();
     const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));
     const QSet<QUuid> listed = idsOf(m_locations);
@@ -209,6 +209,9 @@ void WeatherStore::finishLaunchLoad() {
         takeInMirrorPlaces(*rest.mirrorPlaces);
     // Saves asked for meanwhile waited for the whole state.
     persist();
+    // With it go the file's bytes, which the worker held.
+    load.reset();
+    releaseFreedMemory();
 }
 
 void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
