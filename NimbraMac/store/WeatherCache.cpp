@@ -74,9 +74,13 @@ template <typename Decode> WeatherCacheReading WeatherCache::readWith(Decode dec
             reading.bytes = bytes;
             for (const QString& entry : std::as_const(reading.droppedEntries))
                 qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
-            qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
-                   static_cast<long long>(bytes.size()),
-                   static_cast<long long>(reading.payload.forecasts.size()));
+            if (reading.outline)
+                qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld, forecasts to follow",
+                       static_cast<long long>(bytes.size()));
+            else
+                qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
+                       static_cast<long long>(bytes.size()),
+                       static_cast<long long>(reading.payload.forecasts.size()));
             return reading;
         }
         reading.problem = problem;

@@ -199,6 +199,8 @@ void WeatherStore::finishLaunchLoad() {
         return;
     std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
     const LaunchRest rest = load->rest.get();
+    qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
+           static_cast<long long>(rest.tables.forecasts.size()));
     const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));
     const QSet<QUuid> listed = idsOf(m_locations);
     Q_EMIT objectWillChange();
