@@ -107,7 +107,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (m_environment.useDesktop)
                 startWidgetHost();
             // The launch's decode and merge are done with.
-            releaseFreedMemory();
+            releaseFreedMemorySoon();
         });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
