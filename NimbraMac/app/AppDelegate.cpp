@@ -352,6 +352,7 @@ void AppDelegate::showPopover() {
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     if (m_popover->mode() == PopoverWindow::Mode::popup)
         placePopover();
+    m_dashboard->prepareToShow();
     m_popover->show();
     m_popover->raise();
     m_popover->activateWindow();
