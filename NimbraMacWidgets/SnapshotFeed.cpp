@@ -21,7 +21,7 @@ void SnapshotFeed::readNow() {
     m_payload = m_load ? m_load() : CachedWeatherPayload{};
     ++m_reads;
     // The decode's temporaries are as large as the file.
-    releaseFreedMemory();
+    releaseFreedMemorySoon();
 }
 
 void SnapshotFeed::request(const QStringList& kinds) {
@@ -40,19 +40,26 @@ void SnapshotFeed::startRead() {
         // Decoded here, delivered whole: the GUI thread never sees a half-built snapshot.
         CachedWeatherPayload payload = load ? load() : CachedWeatherPayload{};
         QMetaObject::invokeMethod(
-            this, [this, payload = std::move(payload)] { finishRead(payload); }, Qt::QueuedConnection);
-        releaseFreedMemory();
+            this, [this, payload = std::move(payload)]() mutable { finishRead(std::move(payload)); },
+            Qt::QueuedConnection);
+        releaseFreedMemorySoon();
     });
 }
 
-void SnapshotFeed::finishRead(const CachedWeatherPayload& payload) {
-    m_payload = payload;
+void SnapshotFeed::finishRead(CachedWeatherPayload payload) {
+    CachedWeatherPayload replaced = std::exchange(m_payload, std::move(payload));
     ++m_reads;
     m_busy = false;
     const QStringList kinds = std::exchange(m_reading, {});
     // A request that came in during the read may have seen an older file: read once more for it.
     if (!m_waiting.isEmpty())
         startRead();
+    // Freeing a snapshot's thousands of blocks takes as long as a frame: the worker does it, after any read
+    // queued just now, which the widgets wait for.
+    m_worker.start([replaced = std::move(replaced)]() mutable {
+        replaced = {};
+        releaseFreedMemorySoon();
+    });
     Q_EMIT loaded(kinds);
 }
 

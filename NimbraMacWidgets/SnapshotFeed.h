@@ -10,7 +10,7 @@ namespace nimbra {
 
 // The snapshot as the widget host's runners see it. A reload reads and decodes the file once for all widget
 // kinds, on a worker thread, and hands the decoded snapshot to the GUI thread whole; the runners then cut
-// their timelines from it without touching the file.
+// their timelines from it without touching the file. The snapshot a read replaces is freed on the worker too.
 class SnapshotFeed : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +36,7 @@ Q_SIGNALS:
 
 private:
     void startRead();
-    void finishRead(const CachedWeatherPayload& payload);
+    void finishRead(CachedWeatherPayload payload);
 
     PayloadLoader m_load;
     CachedWeatherPayload m_payload;

@@ -107,7 +107,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (m_environment.useDesktop)
                 startWidgetHost();
             // The launch's decode and merge are done with.
-            releaseFreedMemory();
+            releaseFreedMemorySoon();
         });
     });
     // Never invisible: without a tray to open it from, the dashboard shows as a window.
@@ -352,6 +352,7 @@ void AppDelegate::showPopover() {
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
     if (m_popover->mode() == PopoverWindow::Mode::popup)
         placePopover();
+    m_dashboard->prepareToShow();
     m_popover->show();
     m_popover->raise();
     m_popover->activateWindow();

@@ -12,6 +12,7 @@
 #include "WeatherStore.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QPainter>
 #include <QScrollArea>
@@ -249,7 +250,7 @@ void MacDashboardView::reload() {
     m_warning->setFullText(m_model.warning.value_or(QString()));
     // Showing the row lays it out, which measures its text: while the dashboard is hidden that waits for
     // its showing, which reloads.
-    if (isVisible() || !m_model.warning)
+    if (isOnScreenOrAboutTo() || !m_model.warning)
         m_warningRow->setVisible(m_model.warning.has_value());
     rebuildSections(inputs, now);
     settleStartupNotice(inputs);
@@ -283,7 +284,7 @@ bool MacDashboardView::eventFilter(QObject* watched, QEvent* event) {
 void MacDashboardView::updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now) {
     // Only on screen: hidden, the relative time would go stale before anyone reads it, and working it out
     // loads the formatter's locale data into an application otherwise idle in the tray.
-    if (!isVisible())
+    if (!isOnScreenOrAboutTo())
         return;
     m_model.footerText = dashboardFooterText(forecast, now, m_calendar);
     m_footer->setText(m_model.footerText);
@@ -298,6 +299,7 @@ void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDat
     if (m_builtFrom == builtFrom)
         return;
     m_builtFrom = std::move(builtFrom);
+    m_sectionsShown = isVisible();
 
     QWidget* column = m_scroll->widget();
     column->setUpdatesEnabled(false);
@@ -364,18 +366,56 @@ void MacDashboardView::resizeEvent(QResizeEvent* event) {
     placeHandle();
 }
 
+bool MacDashboardView::isOnScreenOrAboutTo() const {
+    return isVisible() || m_preparedToShow;
+}
+
+bool MacDashboardView::heroIsCurrent(const QDateTime& now) const {
+    const auto* hero = qobject_cast<const WeatherHeroView*>(m_sections.value(0));
+    return hero && m_store &&
+           hero->model() == buildHeroViewModel(m_store->selectedForecast(), m_store->settings(),
+                                               WeatherHeroPresentation::macPopover, now, m_calendar);
+}
+
+void MacDashboardView::prepareToShow() {
+    if (isVisible())
+        return;
+    // The footer and the warning row too: set after the first layout, they would lay out and paint the
+    // window a second time.
+    m_preparedToShow = true;
+    if (m_sectionsShown || !heroIsCurrent(m_clock->now()))
+        m_builtFrom.reset();
+    reload();
+    // Only for the showing that follows in this turn.
+    QTimer::singleShot(0, this, [this] { m_preparedToShow = false; });
+}
+
 void MacDashboardView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Relative times ("Updated 5 min. ago") have moved on while it was hidden; this runs before the first
     // paint.
-    m_builtFrom.reset();
+    if (!std::exchange(m_preparedToShow, false))
+        m_builtFrom.reset();
     reload();
+    m_sectionsShown = true;
+    // The column lays itself out, and the scroll bar shows, in events of their own once the column's height
+    // is known: taken now, before the first paint, the window is painted once, as it stays.
+    QCoreApplication::sendPostedEvents(m_scroll->widget(), QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(m_scroll, QEvent::MetaCall);
     m_footerTimer->start();
 }
 
 void MacDashboardView::hideEvent(QHideEvent* event) {
     m_footerTimer->stop();
     QWidget::hideEvent(event);
+    // The next showing wants fresh sections: built now, while nobody waits, instead of when the user opens
+    // it. A window only minimised is still visible and keeps them.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible() && m_sectionsShown) {
+            m_builtFrom.reset();
+            reload();
+        }
+    });
 }
 
 } // namespace nimbra

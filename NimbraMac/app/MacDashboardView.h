@@ -69,6 +69,11 @@ public:
 
     // Reads the store again now (it also does so on its own shortly after every change).
     void reload();
+    // For a showing that follows at once: brings the sections up to date while still hidden, so the window's
+    // first layout and paint are of what it shows and the showing builds nothing again. Sections built since
+    // the last showing are kept when the hero reads the same now; otherwise they are built afresh, as a
+    // showing does.
+    void prepareToShow();
 
     const DashboardModel& model() const { return m_model; }
     // The column's widgets, in order, one per model section.
@@ -102,6 +107,8 @@ private:
     void scheduleReload();
     void updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now);
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
+    bool isOnScreenOrAboutTo() const;
+    bool heroIsCurrent(const QDateTime& now) const;
     void placeHandle();
     void requestSettings();
     void settleStartupNotice(const DashboardInputs& inputs);
@@ -114,6 +121,10 @@ private:
     // What the sections were last built from; none before the first build.
     std::optional<std::pair<std::optional<ConsensusForecast>, WeatherSettings>> m_builtFrom;
     bool m_reloadPending = false;
+    // prepareToShow() built the sections for the showing under way.
+    bool m_preparedToShow = false;
+    // The sections have been on screen since they were built: relative times and scroll positions moved on.
+    bool m_sectionsShown = false;
     // The start-up notice was on screen, and a refresh has started since.
     bool m_noticeSeen = false;
     bool m_refreshSinceNoticeSeen = false;

@@ -47,6 +47,10 @@ bool SettingsUserDefaults::contains(const QString& key) const {
 }
 
 void SettingsUserDefaults::setValue(const QString& key, const QVariant& value) {
+    // Set again unchanged, the file would still be written anew, on the thread that set it, and waited for
+    // on the disk.
+    if (m_settings->contains(key) && m_settings->value(key) == value)
+        return;
     m_settings->setValue(key, value);
 }
 

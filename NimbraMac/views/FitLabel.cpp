@@ -26,6 +26,7 @@ void FitLabel::setText(const QString& text) {
     if (text == m_text)
         return;
     m_text = text;
+    m_naturalWidth.reset();
     setAccessibleName(text);
     updateGeometry();
     update();
@@ -33,6 +34,7 @@ void FitLabel::setText(const QString& text) {
 
 void FitLabel::setStyle(const TextToken& style) {
     m_style = style;
+    m_naturalWidth.reset();
     updateGeometry();
     update();
 }
@@ -68,7 +70,10 @@ int FitLabel::baselineLift() const {
 }
 
 qreal FitLabel::naturalWidth() const {
-    return textdrawing::advance(theme::font(m_style.font), m_text, m_style.font.monospacedDigits);
+    if (!m_naturalWidth)
+        m_naturalWidth =
+            textdrawing::advance(theme::font(m_style.font), m_text, m_style.font.monospacedDigits);
+    return *m_naturalWidth;
 }
 
 double FitLabel::currentScale() const {

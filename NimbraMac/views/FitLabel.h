@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
+
 namespace nimbra {
 
 // One line of plain text that, when its space is too narrow, first shrinks down to a minimum scale factor and
@@ -53,6 +55,9 @@ private:
     double m_minimumScale = 1.0;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
     QPointer<FitLabel> m_baselinePartner;
+    // naturalWidth(), once per text and style: layouts and paints ask for it many times, and each measure
+    // shapes the whole text.
+    mutable std::optional<qreal> m_naturalWidth;
 };
 
 } // namespace nimbra

@@ -85,6 +85,8 @@ struct HeroViewModel {
     static constexpr double conditionMinimumScale = 0.78;
     static constexpr double statusMinimumScale = 0.82;
     static constexpr int statusMaximumLines = 2;
+
+    bool operator==(const HeroViewModel&) const = default;
 };
 
 HeroViewModel buildHeroViewModel(const std::optional<ConsensusForecast>& forecast,

@@ -35,6 +35,7 @@ void WrapLabel::setText(const QString& text) {
     if (text == m_text)
         return;
     m_text = text;
+    forgetFit();
     setAccessibleName(text);
     updateGeometry();
     update();
@@ -42,18 +43,21 @@ void WrapLabel::setText(const QString& text) {
 
 void WrapLabel::setStyle(const TextToken& style) {
     m_style = style;
+    forgetFit();
     updateGeometry();
     update();
 }
 
 void WrapLabel::setAlignment(Qt::Alignment alignment) {
     m_alignment = alignment;
+    forgetFit();
     update();
 }
 
 void WrapLabel::setMaximumLineCount(int lines, double minimumScaleFactor) {
     m_maximumLines = qMax(0, lines);
     m_minimumScale = qBound(0.01, minimumScaleFactor, 1.0);
+    forgetFit();
     updateGeometry();
     update();
 }
@@ -69,7 +73,17 @@ int WrapLabel::lines(QTextLayout& layout, qreal width) const {
     return count;
 }
 
+void WrapLabel::forgetFit() {
+    m_lastFit.reset();
+}
+
 WrapLabel::Fit WrapLabel::fit(int width) const {
+    if (!m_lastFit || m_lastFit->first != width)
+        m_lastFit = std::pair(width, layOut(width));
+    return m_lastFit->second;
+}
+
+WrapLabel::Fit WrapLabel::layOut(int width) const {
     const QFont font = theme::font(m_style.font);
     const QFontMetricsF metrics(font);
     Fit result;

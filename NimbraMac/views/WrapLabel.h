@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <optional>
+#include <utility>
+
 class QTextLayout;
 
 namespace nimbra {
@@ -45,8 +48,12 @@ private:
         qreal height = 0;
         bool truncated = false;
     };
+    // Laid out once per width until the text or its style changes: a layout pass asks for the same width
+    // several times, and each time lays out the whole text.
     Fit fit(int width) const;
+    Fit layOut(int width) const;
     int lines(QTextLayout& layout, qreal width) const;
+    void forgetFit();
 
     QString m_text;
     TextToken m_style;
@@ -54,6 +61,7 @@ private:
     int m_maximumLines = 0;
     double m_minimumScale = 1.0;
     double m_opacity = 1.0;
+    mutable std::optional<std::pair<int, Fit>> m_lastFit;
 };
 
 } // namespace nimbra

@@ -6,8 +6,11 @@
 
 #include "DailyListView.h"
 #include "FitLabel.h"
+#include "HorizontalScrollArea.h"
+#include "HourlyStripView.h"
 #include "MacDashboardView.h"
 #include "ViewAnimations.h"
+#include "WeatherHeroView.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +32,8 @@ struct Rig {
     WeatherLocation bergen =
         place(3, QStringLiteral("Bergen and the western fjords of Vestland"), 60.39, 5.32);
 
-    Rig() {
+    // withSunTimes: each day's sunrise at six and sunset at six, so the hero names the next of them.
+    explicit Rig(bool withSunTimes = false) {
         harness.location->answer = ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable);
         CachedWeatherPayload payload;
         payload.locations = {currentPlace(2), oslo, bergen};
@@ -38,6 +42,10 @@ struct Rig {
             ConsensusForecast f = preview::fixtureForecast(kNoon, harness.environment.calendar, alert);
             f.location = location;
             f.generatedAt = kNoon.addSecs(-300);
+            for (qsizetype day = 0; withSunTimes && day < f.daily.size(); ++day) {
+                f.daily[day].sunrise = kNoon.addDays(day).addSecs(-6 * 3600);
+                f.daily[day].sunset = kNoon.addDays(day).addSecs(6 * 3600);
+            }
             payload.forecasts.insert(location.id, f);
         }
         payload.selectedForecast = payload.forecasts.value(oslo.id);
@@ -116,6 +124,8 @@ Shown shown(MacDashboardView& view) {
                                 .arg(label->width())
                                 .arg(label->height())
                                 .arg(label->currentScale()));
+    // By place: which of two equal dashboards built its sections first does not show.
+    s.labels.sort();
     s.warning = view.warningLabel()->text();
     if (auto* daily = view.findChild<DailyListView*>())
         s.columns = daily->columnWidths();
@@ -202,6 +212,50 @@ private Q_SLOTS:
         onScreenRig.store->select(onScreenRig.oslo);
         preview::settle();
         compareShown(shown(*hidden), shown(*onScreen));
+    }
+
+    // Opened as the application opens it (brought up to date while hidden, then shown), scrolled, closed and
+    // opened again a minute later and then after the next sunrise or sunset: each opening equals a dashboard
+    // built on screen at that moment, the hourly row back at its start.
+    void reopenedEqualsBuiltOnScreenThen() {
+        Rig rig(true);
+        auto view = rig.dashboard();
+        preview::settle();
+        const auto open = [&view] {
+            view->prepareToShow();
+            view->show();
+            preview::settle();
+        };
+        const auto builtOnScreen = [](const QDateTime& now) {
+            Rig other(true);
+            other.harness.clock->set(now);
+            auto dashboard = other.dashboard();
+            dashboard->show();
+            preview::settle();
+            return shown(*dashboard);
+        };
+        // The hero on screen; the one it replaced may still wait for its deletion.
+        const auto sunEvent = [&view] {
+            for (const WeatherHeroView* hero : view->findChildren<WeatherHeroView*>())
+                if (hero->isVisible())
+                    return hero->model().metricItems.constLast().title;
+            return QString();
+        };
+        open();
+        compareShown(shown(*view), builtOnScreen(rig.harness.clock->now()));
+        const QString firstSunEvent = sunEvent();
+
+        for (const qint64 later : {qint64(60), qint64(12 * 3600)}) {
+            auto* row = view->findChild<HourlyStripView*>()->findChild<HorizontalScrollArea*>();
+            row->setScrollPosition(120);
+            QCOMPARE(row->scrollPosition(), 120);
+            view->hide();
+            preview::settle();
+            rig.harness.clock->advance(later);
+            open();
+            compareShown(shown(*view), builtOnScreen(rig.harness.clock->now()));
+        }
+        QVERIFY2(sunEvent() != firstSunEvent, "the hero's next sun event moved on while it was closed");
     }
 };
 

@@ -3,6 +3,7 @@
 #include "UserDefaults.h"
 #include "VantaTelemetry.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace nimbra;
 
@@ -387,6 +390,31 @@ private Q_SLOTS:
             QCOMPARE(reread.value(QStringLiteral("installID")).toString(), QStringLiteral("id"));
         }
         QCOMPARE(QSettings(older, QSettings::IniFormat).value(QStringLiteral("kept")).toInt(), 7);
+    }
+
+    // A value set again unchanged leaves the file alone (each start sets the build it was seen with); a
+    // changed one is written.
+    void anUnchangedValueIsNotWrittenAgain() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Nimbra.conf"));
+        const auto setIn = [&file](const QString& build) {
+            SettingsUserDefaults defaults(std::make_unique<QSettings>(file, QSettings::IniFormat));
+            defaults.setValue(QStringLiteral("lastBuild"), build);
+        };
+        // Written through a new file put in place: a write shows as another file.
+        const auto fileID = [&file] {
+            struct stat info {};
+            return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+        };
+        setIn(QStringLiteral("41"));
+        const ino_t written = fileID();
+        QVERIFY(written != 0);
+        setIn(QStringLiteral("41"));
+        QCOMPARE(fileID(), written);
+        setIn(QStringLiteral("42"));
+        QVERIFY(fileID() != written);
+        QCOMPARE(QSettings(file, QSettings::IniFormat).value(QStringLiteral("lastBuild")).toString(),
+                 QStringLiteral("42"));
     }
 
     // The request as a server receives it, through the real HTTP layer.

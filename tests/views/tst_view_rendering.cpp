@@ -467,6 +467,44 @@ private Q_SLOTS:
         delete d.scroll;
     }
 
+    // A label keeps its measure between changes; each change of text, style or line limit measures again, as
+    // a new label with them would.
+    void aLabelMeasuresWhatItShowsNow() {
+        const TextToken small{FontToken::style(TextStyle::caption), ColorToken::of(Tint::primary)};
+        const TextToken large{FontToken::style(TextStyle::title3, FontWeight::semibold).digits(),
+                              ColorToken::of(Tint::primary)};
+        const auto fresh = [](const QString& text, const TextToken& style) {
+            return FitLabel(text, style).naturalWidth();
+        };
+        FitLabel label(QStringLiteral("12°"), small);
+        QCOMPARE(label.naturalWidth(), fresh(QStringLiteral("12°"), small));
+        label.setText(QStringLiteral("Feels 12°, wind 30 km/h"));
+        QCOMPARE(label.naturalWidth(), fresh(QStringLiteral("Feels 12°, wind 30 km/h"), small));
+        QCOMPARE(label.sizeHint().width(), int(std::ceil(label.naturalWidth())));
+        label.setStyle(large);
+        QCOMPARE(label.naturalWidth(), fresh(QStringLiteral("Feels 12°, wind 30 km/h"), large));
+        QVERIFY(label.naturalWidth() > fresh(QStringLiteral("Feels 12°, wind 30 km/h"), small));
+        label.setText(QString());
+        QCOMPARE(label.naturalWidth(), 0.0);
+
+        // The same for wrapped text at one width, asked again after each change.
+        const QString longer = QStringLiteral("Rain starting in about 40 minutes, lasting into the evening.");
+        const auto freshHeight = [](const QString& text, const TextToken& style, int lines) {
+            WrapLabel fresh(text, style);
+            fresh.setMaximumLineCount(lines, 0.8);
+            return fresh.heightForWidth(120);
+        };
+        WrapLabel wrapped(QStringLiteral("Clear."), small);
+        QCOMPARE(wrapped.heightForWidth(120), freshHeight(QStringLiteral("Clear."), small, 0));
+        wrapped.setText(longer);
+        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, small, 0));
+        wrapped.setStyle(large);
+        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, large, 0));
+        wrapped.setMaximumLineCount(2, 0.8);
+        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, large, 2));
+        QVERIFY(wrapped.heightForWidth(120) < freshHeight(longer, large, 0));
+    }
+
     void providerTextIsShownAsPlainText() {
         WeatherAlert alert;
         alert.title = QStringLiteral("<b>Flood</b> <a href=\"x\">Watch</a>");

@@ -208,6 +208,45 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
     }
 
+    // The snapshot a read replaces is freed on the worker, behind a read queued meanwhile, which the widgets
+    // wait for; the runners' loader already gives the new snapshot when it is announced.
+    void theReplacedSnapshotIsFreedOnTheWorker() {
+        std::atomic<int> served = 0;
+        std::atomic<bool> gated = false;
+        QSemaphore gate;
+        // Shares the first snapshot's list until the feed has let go of its copy.
+        QList<WeatherLocation> firstLocations;
+        SnapshotFeed feed([&] {
+            if (gated)
+                gate.acquire();
+            CachedWeatherPayload payload = payloadShowing(20 + 10 * served);
+            if (served++ == 0)
+                firstLocations = payload.locations;
+            return payload;
+        });
+        const PayloadLoader runnersSee = feed.loader();
+        int announced = 0;
+        QObject::connect(&feed, &SnapshotFeed::loaded, [&] { ++announced; });
+
+        feed.request(NimbraWidgetBundle::kinds());
+        QTRY_COMPARE(announced, 1);
+        QVERIFY(!firstLocations.isDetached());
+
+        gated = true;
+        feed.request({QStringLiteral("NimbraHourlyWidget")});
+        feed.request({QStringLiteral("NimbraCurrentWidget")});
+        gate.release();
+        QTRY_COMPARE(announced, 2);
+        QCOMPARE(runnersSee().settings.refreshIntervalMinutes, 30);
+        // The third read holds the worker: the first snapshot is still there, not freed on this thread.
+        QVERIFY(!firstLocations.isDetached());
+
+        gate.release();
+        QTRY_COMPARE(announced, 3);
+        QCOMPARE(runnersSee().settings.refreshIntervalMinutes, 40);
+        QTRY_VERIFY(firstLocations.isDetached());
+    }
+
     void placementsSurviveARestart() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("config/Nimbra/widgets.conf"));
