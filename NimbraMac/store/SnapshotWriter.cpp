@@ -68,7 +68,7 @@ void SnapshotWriter::run() {
         const SnapshotWriteOutcome outcome = write(job);
         // Released before anything is dropped here: the last reference to a snapshot may be this one.
         job = {};
-        releaseFreedMemory();
+        releaseFreedMemorySoon();
         bool post = false;
         {
             const std::lock_guard lock(m_mutex);

@@ -188,7 +188,7 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
         if (mirror)
             rest.mirrorPlaces = mirror->loadPlaces();
         // The decode's temporaries are several times the file.
-        releaseFreedMemory();
+        releaseFreedMemorySoon();
         QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
         return rest;
     });
@@ -213,7 +213,7 @@ void WeatherStore::finishLaunchLoad() {
     persist();
     // With it go the file's bytes, which the worker held.
     load.reset();
-    releaseFreedMemory();
+    releaseFreedMemorySoon();
 }
 
 void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
