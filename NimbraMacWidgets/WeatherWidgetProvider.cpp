@@ -10,7 +10,7 @@
 namespace nimbra {
 
 PayloadLoader WeatherWidgetProvider::defaultPayloadLoader() {
-    return [] { return WeatherCache().load(); };
+    return [] { return WeatherCache().loadSelected(); };
 }
 
 WeatherWidgetProvider::WeatherWidgetProvider(PayloadLoader loader, std::shared_ptr<const Clock> clock)

@@ -48,7 +48,7 @@ QString WidgetHost::busName() {
 
 WidgetHost::WidgetHost(WidgetHostOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_store(m_options.placementsFile),
-      m_feed([file = m_options.snapshotFile] { return WeatherCache(file).load(); }),
+      m_feed([file = m_options.snapshotFile] { return WeatherCache(file).loadSelected(); }),
       m_provider(std::make_shared<WeatherWidgetProvider>(m_feed.loader(), m_options.clock)),
       m_listener(m_options.snapshotFile, NimbraWidgetBundle::kinds()) {
     for (const QString& kind : NimbraWidgetBundle::kinds()) {

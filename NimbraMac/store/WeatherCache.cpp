@@ -56,6 +56,16 @@ WeatherCacheReading WeatherCache::readLeading() const {
     });
 }
 
+CachedWeatherPayload WeatherCache::loadSelected() const {
+    WeatherCacheReading reading = readLeading();
+    if (reading.outline && !reading.payload.selectedForecast) {
+        const ForecastTables tables = reading.outline->tables();
+        reading.payload.forecasts = tables.forecasts;
+        reading.payload.providerForecasts = tables.providerForecasts;
+    }
+    return reading.payload;
+}
+
 template <typename Decode> WeatherCacheReading WeatherCache::readWith(Decode decode) const {
     WeatherCacheReading reading;
     QFile file(m_filePath);

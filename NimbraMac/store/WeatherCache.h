@@ -76,6 +76,9 @@ public:
     // Like read(), but from a well-formed file only what is not in the two forecast tables is decoded; they
     // are left in `outline`. A file that does not outline is read whole.
     WeatherCacheReading readLeading() const;
+    // The snapshot as far as its selected forecast needs: the two forecast tables are decoded only when the
+    // file has no selected forecast of its own. What the widgets show, at a fraction of a whole decode.
+    CachedWeatherPayload loadSelected() const;
 
     // Encodes and writes. On any failure the previous file stays as it was. `written` receives the bytes on
     // success, so the synced mirror can store them without encoding again. When the encoding equals

@@ -111,6 +111,21 @@ private Q_SLOTS:
         QCOMPARE(testing::readFile(file), bytes);
     }
 
+    // The widgets need the selected forecast alone; the tables are read only for a file without one.
+    void loadSelectedDecodesTheTablesOnlyWhenNeeded() {
+        const QString file = m_dir.filePath(QStringLiteral("selected.json"));
+        CachedWeatherPayload payload = payloadWith(3);
+        QVERIFY(!WeatherCache(file).save(payload));
+        CachedWeatherPayload expected = payload;
+        expected.forecasts.clear();
+        expected.providerForecasts.clear();
+        QCOMPARE(WeatherCache(file).loadSelected(), expected);
+
+        payload.selectedForecast.reset();
+        QVERIFY(!WeatherCache(file).save(payload));
+        QCOMPARE(WeatherCache(file).loadSelected(), payload);
+    }
+
     void saveCreatesFolderAndKeepsFilePrivate() {
         const QString file = m_dir.filePath(QStringLiteral("new/Nimbra/snapshot.json"));
         QVERIFY(!WeatherCache(file).save(payloadWith(2)));
