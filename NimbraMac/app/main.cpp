@@ -4,13 +4,13 @@
 #include "BuildInfo.h"
 #include "FirstTurnMark.h"
 #include "FreedMemory.h"
-#include "FreedMemory.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     nimbra::useOneAllocatorArena();
@@ -20,7 +20,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(nimbra::BuildInfo::version());
     // Taskbars and Wayland compositors match the windows to the installed desktop entry and its icon.
     QApplication::setDesktopFileName(nimbra::BuildInfo::applicationIdentifier());
-    QApplication::setWindowIcon(nimbra::applicationIcon());
+    // Looked up in the icon theme (some 10 ms), which the tray icon does not need: set as the loop first
+    // turns, before any window but a trayless start's dashboard is made.
+    QTimer::singleShot(0, [] { QApplication::setWindowIcon(nimbra::applicationIcon()); });
     // Closing the dashboard window or a dialog must not end a tray application.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -177,28 +177,44 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
 
     m_launchLoad = std::make_unique<LaunchLoad>();
     m_launchLoad->moves = moves;
+    m_launchLoad->outline = std::move(outline);
     // The mirror is not touched elsewhere until this is taken in: the first save waits for it.
-    std::shared_ptr<LocationSyncStore> mirror = sync ? m_syncStore : nullptr;
-    m_launchLoad->rest = std::async(std::launch::async, [this, outline = std::move(outline), mirror] {
-        LaunchRest rest;
-        QStringList dropped;
-        rest.tables = outline->tables(&dropped);
-        for (const QString& entry : std::as_const(dropped))
-            qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
-        if (mirror)
-            rest.mirrorPlaces = mirror->loadPlaces();
-        // The decode's temporaries are several times the file.
-        releaseFreedMemorySoon();
-        QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
-        return rest;
+    m_launchLoad->mirror = sync ? m_syncStore : nullptr;
+    // Started once the event loop turns: until then the worker's allocations would contend with the
+    // launch's for the one heap.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_launchLoad || m_launchLoad->rest.valid())
+            return;
+        m_launchLoad->rest = std::async(
+            std::launch::async, [this, outline = m_launchLoad->outline, mirror = m_launchLoad->mirror] {
+                LaunchRest rest = restOf(*outline, mirror.get());
+                QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
+                return rest;
+            });
     });
+}
+
+WeatherStore::LaunchRest WeatherStore::restOf(const SnapshotOutline& outline,
+                                              const LocationSyncStore* mirror) {
+    LaunchRest rest;
+    QStringList dropped;
+    rest.tables = outline.tables(&dropped);
+    for (const QString& entry : std::as_const(dropped))
+        qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
+    if (mirror)
+        rest.mirrorPlaces = mirror->loadPlaces();
+    // The decode's temporaries are several times the file.
+    releaseFreedMemorySoon();
+    return rest;
 }
 
 void WeatherStore::finishLaunchLoad() {
     if (!m_launchLoad)
         return;
     std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
-    const LaunchRest rest = load->rest.get();
+    // Asked for before the worker started (a save flushed at once): read here.
+    const LaunchRest rest =
+        load->rest.valid() ? load->rest.get() : restOf(*load->outline, load->mirror.get());
     qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
            static_cast<long long>(rest.tables.forecasts.size()));
     const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));

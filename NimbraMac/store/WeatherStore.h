@@ -219,6 +219,8 @@ public:
     CachedWeatherPayload tidiedStartupPayload(CachedWeatherPayload payload) const;
     // The launch's forecast tables have all been decoded and taken in.
     bool hasLoadedForecasts() const { return !m_launchLoad; }
+    // How often a refresh that ended before them looks whether they are in.
+    static constexpr std::chrono::milliseconds launchLoadPoll{10};
 
     // The location list.
     bool containsDuplicateLocation(const WeatherLocation& location) const;
@@ -250,6 +252,9 @@ private:
     // The rest on its way from the worker, and what changed here meanwhile.
     struct LaunchLoad {
         ForecastMoves moves;
+        std::shared_ptr<const SnapshotOutline> outline;
+        // Read too when sync is on.
+        std::shared_ptr<LocationSyncStore> mirror;
         std::future<LaunchRest> rest;
         QSet<QUuid> storedForecasts;
         QSet<QUuid> storedProviderLists;
@@ -266,6 +271,8 @@ private:
     // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
     // worker.
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
+    // The tables of `outline`, and the places of `mirror` when there is one.
+    static LaunchRest restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything.

@@ -9,6 +9,8 @@
 #include <QScopeGuard>
 #include <QThread>
 
+#include <QCoro/QCoroTimer>
+
 #include <cmath>
 
 namespace nimbra {
@@ -103,14 +105,17 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
             co_return;
     }
     const QList<WeatherProviderClientPtr> clients = providerClients(enabled, m_environment.useFixtures);
-    const auto stored = m_forecasts.constFind(location.id);
-    const std::optional<ConsensusForecast> previous =
-        stored == m_forecasts.constEnd() ? std::nullopt : std::optional(*stored);
     const WeatherRefreshPipeline pipeline(clients, m_environment.providerTimeout, m_environment.clock,
                                           m_environment.calendar);
     const WeatherRefreshResult result = co_await pipeline.refresh(location, m_accuracyScores);
+    // A failed result keeps what the place had: the file's forecasts, when they are still on their way.
+    while (self && !hasLoadedForecasts())
+        co_await QCoro::sleepFor(launchLoadPoll);
     if (!self || !isListed(location.id))
         co_return; // the place was deleted while its weather was fetched
+    const auto stored = m_forecasts.constFind(location.id);
+    const std::optional<ConsensusForecast> previous =
+        stored == m_forecasts.constEnd() ? std::nullopt : std::optional(*stored);
 
     if (result.consensus.state == ConsensusState::unavailable && previous && previous->current) {
         ConsensusForecast kept = *previous;
