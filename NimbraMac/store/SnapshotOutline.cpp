@@ -84,12 +84,13 @@ QByteArray SnapshotOutline::selectedPairs(const JsonMember& table, const QSet<QU
     return array + ']';
 }
 
-ForecastTables SnapshotOutline::tablesOf(const QSet<QUuid>& ids) const {
+template <typename Keep>
+ForecastTables SnapshotOutline::selectedTables(const QSet<QUuid>& ids, Keep keep) const {
     if (ids.isEmpty())
         return {};
     QByteArray document("{");
     for (const JsonMember& m : m_outline.members()) {
-        if (!isTable(m.key))
+        if (!isTable(m.key) || !keep(m.key))
             continue;
         if (document.size() > 1)
             document += ',';
@@ -97,6 +98,14 @@ ForecastTables SnapshotOutline::tablesOf(const QSet<QUuid>& ids) const {
     }
     document += '}';
     return tablesIn(CachedWeatherPayload::decode(document));
+}
+
+ForecastTables SnapshotOutline::tablesOf(const QSet<QUuid>& ids) const {
+    return selectedTables(ids, [](QByteArrayView) { return true; });
+}
+
+ForecastsByLocation SnapshotOutline::forecastsOf(const QSet<QUuid>& ids) const {
+    return selectedTables(ids, [](QByteArrayView key) { return key == "forecasts"; }).forecasts;
 }
 
 } // namespace nimbra

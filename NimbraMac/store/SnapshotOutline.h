@@ -31,6 +31,8 @@ public:
     Coded<CachedWeatherPayload> places() const;
     // The entries of both tables whose keys are among `ids`.
     ForecastTables tablesOf(const QSet<QUuid>& ids) const;
+    // The same of the consensus forecasts alone.
+    ForecastsByLocation forecastsOf(const QSet<QUuid>& ids) const;
     // Both tables whole.
     ForecastTables tables(QStringList* dropped = nullptr) const;
 
@@ -41,6 +43,8 @@ private:
     // A document of the members named by `keep`, decoded as a snapshot.
     template <typename Keep>
     Coded<CachedWeatherPayload> decodedMembers(Keep keep, QStringList* dropped) const;
+    // The entries of the tables named by `keep` whose keys are among `ids`.
+    template <typename Keep> ForecastTables selectedTables(const QSet<QUuid>& ids, Keep keep) const;
     // The pairs of a table whose key is among `ids`, as the table's JSON array.
     QByteArray selectedPairs(const JsonMember& table, const QSet<QUuid>& ids) const;
 

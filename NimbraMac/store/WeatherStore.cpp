@@ -165,14 +165,14 @@ void WeatherStore::adoptLaunchTables(const ForecastTables& tables) {
 
 void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves,
                                  bool sync) {
-    // Until the tables land the tray shows the selected place, so its entries are decoded now.
+    // Until the tables land the tray shows the selected place, so its forecast is decoded now. Its
+    // providers' forecasts (five times the bytes) wait for the rest: only the dashboard's sources and a
+    // refresh's outcome look at them, and a refresh waits for the tables.
     const QUuid selected = *m_settings.menuBarLocationID;
-    const ForecastTables part = moves.applied(outline->tablesOf(moves.sourcesOf(selected)));
+    const ForecastTables part = moves.applied({outline->forecastsOf(moves.sourcesOf(selected)), {}});
     ForecastTables provisional;
     if (part.forecasts.contains(selected))
         provisional.forecasts.insert(selected, part.forecasts.value(selected));
-    if (part.providerForecasts.contains(selected))
-        provisional.providerForecasts.insert(selected, part.providerForecasts.value(selected));
     adoptLaunchTables(launchTables(provisional));
 
     m_launchLoad = std::make_unique<LaunchLoad>();

@@ -125,8 +125,6 @@ private Q_SLOTS:
         QVERIFY(!outlined->hasLoadedForecasts());
         QCOMPARE(outlined->locations(), expected.locations);
         QCOMPARE(outlined->selectedForecast(), expected.selectedForecast);
-        QCOMPARE(outlined->providerForecasts().value(expected.settings.menuBarLocationID.value()),
-                 expected.providerForecasts.value(expected.settings.menuBarLocationID.value()));
         QTRY_VERIFY(outlined->hasLoadedForecasts());
         QCOMPARE(stateOf(*outlined), expected);
         outlined->flushSaves();
