@@ -180,9 +180,10 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
     m_launchLoad->outline = std::move(outline);
     // The mirror is not touched elsewhere until this is taken in: the first save waits for it.
     m_launchLoad->mirror = sync ? m_syncStore : nullptr;
-    // Started once the event loop turns: until then the worker's allocations would contend with the
-    // launch's for the one heap.
-    QTimer::singleShot(0, this, [this] {
+    // Started once the launch's own work is done: before the first turn the worker's allocations would
+    // contend with it for the one heap, and while the dashboard is built they would interleave with its
+    // long-lived ones, leaving a heap that cannot shrink (some 2.7 MB more at 3 places).
+    QTimer::singleShot(launchRestDelay, this, [this] {
         if (!m_launchLoad || m_launchLoad->rest.valid())
             return;
         m_launchLoad->rest = std::async(

@@ -219,6 +219,8 @@ public:
     CachedWeatherPayload tidiedStartupPayload(CachedWeatherPayload payload) const;
     // The launch's forecast tables have all been decoded and taken in.
     bool hasLoadedForecasts() const { return !m_launchLoad; }
+    // How long after the launch the worker starts on them.
+    static constexpr std::chrono::milliseconds launchRestDelay{100};
     // How often a refresh that ended before them looks whether they are in.
     static constexpr std::chrono::milliseconds launchLoadPoll{10};
 
