@@ -401,15 +401,21 @@ void WeatherStore::mirrorWriteFinished(bool saved) {
 void WeatherStore::ensureForecastEntry(const WeatherLocation& location) {
     if (m_forecasts.contains(location.id) || !isListed(location.id))
         return;
-    storeForecast(location.id, placeholderForecast(location));
-    storeProviderForecasts(location.id, {});
-    if (m_launchLoad) {
+    storeStandIns(location, true, true);
+    persist();
+}
+
+void WeatherStore::storeStandIns(const WeatherLocation& location, bool forecast, bool providerList) {
+    if (forecast)
+        storeForecast(location.id, placeholderForecast(location));
+    if (providerList)
+        storeProviderForecasts(location.id, {});
+    if (m_launchLoad && (forecast || providerList)) {
         // Only until the file's own entry for the place has loaded, if it has one.
         m_launchLoad->storedForecasts.remove(location.id);
         m_launchLoad->storedProviderLists.remove(location.id);
         m_launchLoad->standIns.insert(location.id);
     }
-    persist();
 }
 
 ConsensusForecast WeatherStore::placeholderForecast(const WeatherLocation& location) const {

@@ -314,6 +314,9 @@ private:
     // dropped.
     void storeForecast(const QUuid& id, const ConsensusForecast& forecast);
     void storeProviderForecasts(const QUuid& id, const QList<ProviderForecast>& forecasts);
+    // Gives a listed place the placeholder forecast and an empty provider list, as asked. While the launch's
+    // tables are loading they stand in only until the file's own entries come in.
+    void storeStandIns(const WeatherLocation& location, bool forecast, bool providerList);
     // Publishes a new list and keeps the rest of the state consistent with it: entries of ids no longer
     // listed go, and a selection of a dropped place moves to the entry that replaced it, else to the first
     // entry.

@@ -222,10 +222,7 @@ void WeatherStore::updateCurrentLocation(const WeatherLocation& location) {
         list.prepend(updated);
     adoptNormalizedLocations(list);
 
-    if (!m_forecasts.contains(updated.id))
-        storeForecast(updated.id, placeholderForecast(updated));
-    if (!m_providerForecasts.contains(updated.id))
-        storeProviderForecasts(updated.id, {});
+    storeStandIns(updated, !m_forecasts.contains(updated.id), !m_providerForecasts.contains(updated.id));
     persist();
 }
 
