@@ -10,7 +10,6 @@
 #include "WeatherStore.h"
 
 #include <QApplication>
-#include <QTimer>
 
 int main(int argc, char** argv) {
     nimbra::useOneAllocatorArena();
@@ -20,9 +19,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(nimbra::BuildInfo::version());
     // Taskbars and Wayland compositors match the windows to the installed desktop entry and its icon.
     QApplication::setDesktopFileName(nimbra::BuildInfo::applicationIdentifier());
-    // Looked up in the icon theme (some 10 ms), which the tray icon does not need: set as the loop first
-    // turns, before any window but a trayless start's dashboard is made.
-    QTimer::singleShot(0, [] { QApplication::setWindowIcon(nimbra::applicationIcon()); });
+    // The tray icon does not need it: looked up (some 10 ms and the SVG renderer) when a window first shows.
+    nimbra::setApplicationIconOnFirstWindow();
     // Closing the dashboard window or a dialog must not end a tray application.
     QApplication::setQuitOnLastWindowClosed(false);
 
