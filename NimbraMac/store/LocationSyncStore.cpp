@@ -1,8 +1,8 @@
 #include "LocationSyncStore.h"
 
+#include "PlaceNameOrder.h"
 #include "SnapshotOutline.h"
 
-#include <QCollator>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,20 +10,6 @@
 #include <algorithm>
 
 namespace nimbra {
-namespace {
-
-// The order of names in a file browser: case ignored, digit runs compared by value. Qt bypasses ICU for the C
-// locale and then ignores numeric mode, so that locale borrows English rules.
-QCollator nameCollator(const QLocale& locale) {
-    const bool plain = locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage;
-    QCollator collator(plain ? QLocale(QLocale::English, QLocale::UnitedStates) : locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    return collator;
-}
-
-} // namespace
-
 LocationSyncStore::LocationSyncStore(std::shared_ptr<UbiquitousKeyValueStore> store)
     : m_store(std::move(store)) {}
 
@@ -102,11 +88,11 @@ CachedWeatherPayload LocationSyncStore::merge(const CachedWeatherPayload& local,
             ours = theirs;
     }
 
-    const QCollator collator = nameCollator(locale);
+    const PlaceNameOrder order(locale);
     std::stable_sort(places.begin(), places.end(), [&](const WeatherLocation& a, const WeatherLocation& b) {
         if (a.isCurrentLocation != b.isCurrentLocation)
             return a.isCurrentLocation;
-        return collator.compare(a.name, b.name) < 0;
+        return order.compare(a.name, b.name) < 0;
     });
 
     if (!merged.settings.menuBarLocationID)
