@@ -4,6 +4,7 @@
 #include "UUIDText.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace nimbra::json {
@@ -23,20 +24,28 @@ namespace {
 
 // The readers below look at a value where it lies in its object: copying it out as a QJsonValue first
 // would copy a string's text once more, and a snapshot holds tens of thousands of them.
-QJsonValueConstRef requiredRef(const QJsonObject& object, QStringView key) {
-    const auto it = object.constFind(key);
-    if (it == object.constEnd())
+QJsonValueConstRef requiredRef(QJsonObject::const_iterator it, QJsonObject::const_iterator end,
+                               QStringView key) {
+    if (it == end)
         missing(key);
     if (it->isNull())
         null(key);
     return *it;
 }
 
-std::optional<QJsonValueConstRef> optionalRef(const QJsonObject& object, QStringView key) {
-    const auto it = object.constFind(key);
-    if (it == object.constEnd() || it->isNull())
+QJsonValueConstRef requiredRef(const QJsonObject& object, QStringView key) {
+    return requiredRef(object.constFind(key), object.constEnd(), key);
+}
+
+std::optional<QJsonValueConstRef> optionalRef(QJsonObject::const_iterator it,
+                                              QJsonObject::const_iterator end) {
+    if (it == end || it->isNull())
         return std::nullopt;
     return *it;
+}
+
+std::optional<QJsonValueConstRef> optionalRef(const QJsonObject& object, QStringView key) {
+    return optionalRef(object.constFind(key), object.constEnd());
 }
 
 QString stringOf(QJsonValueConstRef value, QStringView what) {
@@ -174,6 +183,53 @@ std::optional<QString> readOptionalString(const QJsonObject& o, QStringView key)
 std::optional<QDateTime> readOptionalDate(const QJsonObject& o, QStringView key) {
     const auto v = optionalRef(o, key);
     return v ? std::optional(dateOf(stringOf(*v, key), key)) : std::nullopt;
+}
+
+MemberIndex::MemberIndex(const QJsonObject& o, std::initializer_list<QStringView> keys)
+    : m_end(o.constEnd()) {
+    for (const QStringView key : keys)
+        m_found.append({key, m_end});
+    // An object's members come in key order: with the keys given in that order, the search for each member
+    // starts where the last one was found and mostly ends there.
+    qsizetype next = 0;
+    for (auto it = o.constBegin(); it != m_end; ++it) {
+        const QString key = it.key();
+        for (qsizetype n = 0; n < m_found.size(); ++n) {
+            Found& f = m_found[(next + n) % m_found.size()];
+            if (f.key.size() == key.size() &&
+                std::memcmp(f.key.data(), key.constData(), size_t(key.size()) * sizeof(QChar)) == 0) {
+                f.at = it;
+                next = (next + n + 1) % m_found.size();
+                break;
+            }
+        }
+    }
+}
+
+QJsonObject::const_iterator MemberIndex::find(QStringView key) const {
+    for (const Found& f : m_found) {
+        if (f.key == key)
+            return f.at;
+    }
+    Q_ASSERT_X(false, "MemberIndex", "a key not given to the index");
+    return m_end;
+}
+
+QString MemberIndex::readString(QStringView key) const {
+    return stringOf(requiredRef(find(key), m_end, key), key);
+}
+
+double MemberIndex::readDouble(QStringView key) const {
+    return doubleOf(requiredRef(find(key), m_end, key), key);
+}
+
+QDateTime MemberIndex::readDate(QStringView key) const {
+    return dateOf(readString(key), key);
+}
+
+std::optional<double> MemberIndex::readOptionalDouble(QStringView key) const {
+    const auto v = optionalRef(find(key), m_end);
+    return v ? std::optional(doubleOf(*v, key)) : std::nullopt;
 }
 
 namespace {

@@ -8,7 +8,9 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+#include <QVarLengthArray>
 
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <variant>
@@ -67,6 +69,30 @@ QDateTime readDate(const QJsonObject& o, QStringView key);
 std::optional<double> readOptionalDouble(const QJsonObject& o, QStringView key);
 std::optional<QString> readOptionalString(const QJsonObject& o, QStringView key);
 std::optional<QDateTime> readOptionalDate(const QJsonObject& o, QStringView key);
+
+// The members of one object that a record reads, found in one pass over it. Each lookup by key searches the
+// object anew; a record that reads most of its members, tens of thousands of times in a snapshot (the hourly
+// samples), reads them faster this way. The readers behave as those above, with the same errors.
+class MemberIndex {
+public:
+    // `keys` in sorted order is fastest.
+    MemberIndex(const QJsonObject& o, std::initializer_list<QStringView> keys);
+
+    QString readString(QStringView key) const;
+    double readDouble(QStringView key) const;
+    QDateTime readDate(QStringView key) const;
+    std::optional<double> readOptionalDouble(QStringView key) const;
+
+private:
+    struct Found {
+        QStringView key;
+        QJsonObject::const_iterator at;
+    };
+    QJsonObject::const_iterator m_end;
+    QVarLengthArray<Found, 12> m_found;
+
+    QJsonObject::const_iterator find(QStringView key) const;
+};
 
 template <typename T, typename Decode>
 QList<T> readArray(const QJsonObject& o, QStringView key, Decode decode) {

@@ -32,15 +32,19 @@ void WeatherSample::writeJson(JsonWriter& out) const {
 
 WeatherSample WeatherSample::fromJson(const QJsonValue& value) {
     const QJsonObject o = json::asObject(value, u"WeatherSample");
+    const json::MemberIndex m(o, {u"apparentTemperatureC", u"condition", u"date", u"humidity",
+                                  u"precipitationIntensityMmPerHour", u"precipitationProbability",
+                                  u"temperatureC", u"windKph"});
+    // Read in this order, so that of two faults the same one is reported as by the lookups by key.
     return {
-        json::readDate(o, u"date"),
-        json::readDouble(o, u"temperatureC"),
-        json::readOptionalDouble(o, u"apparentTemperatureC"),
-        json::readOptionalDouble(o, u"humidity"),
-        json::readOptionalDouble(o, u"windKph"),
-        readEnum<WeatherCondition>(o, u"condition"),
-        json::readOptionalDouble(o, u"precipitationProbability"),
-        json::readOptionalDouble(o, u"precipitationIntensityMmPerHour"),
+        m.readDate(u"date"),
+        m.readDouble(u"temperatureC"),
+        m.readOptionalDouble(u"apparentTemperatureC"),
+        m.readOptionalDouble(u"humidity"),
+        m.readOptionalDouble(u"windKph"),
+        enumFromText<WeatherCondition>(m.readString(u"condition"), u"condition"),
+        m.readOptionalDouble(u"precipitationProbability"),
+        m.readOptionalDouble(u"precipitationIntensityMmPerHour"),
     };
 }
 

@@ -47,6 +47,24 @@ ProviderForecast forecast() {
             std::nullopt};
 }
 
+// A sample read by one lookup per key, in the record's field order: what the one-pass reader must match,
+// faults and their messages included.
+Coded<WeatherSample> sampleByLookups(const QByteArray& bytes) {
+    try {
+        const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+        return {WeatherSample{json::readDate(o, u"date"), json::readDouble(o, u"temperatureC"),
+                              json::readOptionalDouble(o, u"apparentTemperatureC"),
+                              json::readOptionalDouble(o, u"humidity"),
+                              json::readOptionalDouble(o, u"windKph"),
+                              readEnum<WeatherCondition>(o, u"condition"),
+                              json::readOptionalDouble(o, u"precipitationProbability"),
+                              json::readOptionalDouble(o, u"precipitationIntensityMmPerHour")},
+                {}};
+    } catch (const DecodingError& e) {
+        return {std::nullopt, e.message()};
+    }
+}
+
 } // namespace
 
 class ModelRecordsTest : public QObject {
@@ -105,12 +123,40 @@ private Q_SLOTS:
         QTest::newRow("offset date") << QByteArray(
             R"({"date":"2025-01-20T12:00:00+00:00","temperatureC":3,"condition":"rain"})");
         QTest::newRow("optional of wrong kind") << ok + R"(,"humidity":"high"})";
+        QTest::newRow("two faults: the first field's is reported")
+            << QByteArray(R"({"windKph":"x","temperatureC":"3","condition":"rain","date":"2025"})");
+        QTest::newRow("two faults in later fields") << QByteArray(
+            R"({"date":"2025-01-20T12:00:00Z","temperatureC":3,"humidity":"x","condition":"hail"})");
     }
     void strictDecodingFailures() {
         QFETCH(QByteArray, json);
         const auto decoded = decodeDocument<WeatherSample>(json);
         QVERIFY(!decoded);
         QVERIFY(!decoded.error.isEmpty());
+        QCOMPARE(decoded.error, sampleByLookups(json).error);
+    }
+
+    // Members in any order, unknown ones, nulls for optionals: read as the lookups by key read them.
+    void samplesReadAsByLookups_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("every field, reversed") << QByteArray(
+            R"({"windKph":12.5,"temperatureC":-3.25,"precipitationProbability":0.4,)"
+            R"("precipitationIntensityMmPerHour":1.5,"humidity":0.81,"date":"2025-01-20T12:00:00Z",)"
+            R"("condition":"snow","apparentTemperatureC":-7})");
+        QTest::newRow("unknown members between")
+            << QByteArray(R"({"a":1,"condition":"rain","d":[],"date":"2025-01-20T12:00:00Z","dates":"x",)"
+                          R"("temperatureC":3,"zz":null})");
+        QTest::newRow("null optionals")
+            << QByteArray(R"({"date":"2025-01-20T12:00:00Z","temperatureC":3,"condition":"rain",)"
+                          R"("humidity":null,"windKph":null})");
+        QTest::newRow("a key repeated") << QByteArray(
+            R"({"date":"2025-01-20T12:00:00Z","temperatureC":3,"temperatureC":4,"condition":"rain"})");
+    }
+    void samplesReadAsByLookups() {
+        QFETCH(QByteArray, json);
+        const auto expected = sampleByLookups(json);
+        QVERIFY2(expected, qPrintable(expected.error));
+        QCOMPARE(decodeDocument<WeatherSample>(json).value, expected.value);
     }
 
     void nestedFailuresFailTheWholeRecord_data() {
