@@ -3,6 +3,7 @@
 #include "BuildInfo.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -24,7 +25,9 @@ bool isListedWindow(QObject* object) {
     return (type == Qt::Window || type == Qt::Dialog) && !flags.testFlag(Qt::BypassWindowManagerHint);
 }
 
-// Removes itself once it has set the icon; the show goes on with the icon in place, before the window maps.
+// Sets the icon in the turn after the first listed window shows, and removes itself: the lookup and the SVG
+// renderer's loading (some 8 ms the first time) do not hold up that window's first layout and paint.
+// Taskbars and window managers take an icon that changes after the window maps.
 class IconOnFirstShow final : public QObject {
 public:
     using QObject::QObject;
@@ -32,9 +35,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && isListedWindow(watched)) {
-            QApplication::setWindowIcon(applicationIcon());
-            deleteLater();
             qApp->removeEventFilter(this);
+            deleteLater();
+            QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(applicationIcon()); });
         }
         return false;
     }

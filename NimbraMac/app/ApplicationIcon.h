@@ -9,7 +9,7 @@ namespace nimbra {
 QIcon applicationIcon();
 
 // Sets `applicationIcon()` as every window's icon once the first window a taskbar lists (not a popup or a
-// menu) is about to show. A tray-only session never looks the icon up: the lookup loads the SVG renderer
+// menu) has shown. A tray-only session never looks the icon up: the lookup loads the SVG renderer
 // and its plugin (some 0.5 MB that would stay resident for nothing).
 void setApplicationIconOnFirstWindow();
 
