@@ -111,7 +111,7 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
                                    QWidget* parent)
     : QWidget(parent), m_store(&store), m_closePopover(std::move(closePopover)), m_clock(std::move(clock)),
       m_calendar(std::move(calendar)) {
-    setAutoFillBackground(true);
+    // Transparent, as everything inside it: the window behind fills the background once for all.
     setBackgroundRole(QPalette::Window);
 
     auto* stack = new QVBoxLayout(this);
@@ -131,9 +131,10 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(column);
-    // The column is repainted over a cleared background, so a section replaced in place leaves no trace.
+    // Transparent too: a section replaced in place is repainted over the window's background, which Qt
+    // paints under every widget that does not fill its own.
     m_scroll->viewport()->setBackgroundRole(QPalette::Window);
-    m_scroll->viewport()->setAutoFillBackground(true);
+    m_scroll->viewport()->setAutoFillBackground(false);
     stack->addWidget(m_scroll, 1);
 
     stack->addWidget(divider());

@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QShortcut>
 
 namespace nimbra {
@@ -32,11 +33,14 @@ void PopoverWindow::setMode(Mode mode) {
         hide();
         destroy();
     }
-    // A frameless popup draws its own thin edge, so it stands apart from a window of the same colour below.
+    // A frameless popup draws its own thin edge (paintEvent), so it stands apart from a window of the same
+    // colour below.
     const int edge = mode == Mode::popup ? 1 : 0;
     layout()->setContentsMargins(edge, edge, edge, edge);
+    // The one background of the whole dashboard: the widgets inside are transparent, so the first paint
+    // fills the window once, a plain rectangle, instead of filling around opaque children row by row.
     setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Mid);
+    setBackgroundRole(QPalette::Window);
     if (mode == Mode::popup)
         setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     else
@@ -71,6 +75,14 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event) {
         }
     }
     QWidget::mousePressEvent(event);
+}
+
+void PopoverWindow::paintEvent(QPaintEvent*) {
+    if (m_mode != Mode::popup)
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void PopoverWindow::showEvent(QShowEvent* event) {

@@ -1,6 +1,8 @@
-// The status item's model, the popover's size and place, the resize handle's deltas and what tray clicks do.
+// The status item's model, the popover's size, place and edge, the resize handle's deltas and what tray
+// clicks do.
 #include "DashboardResizeHandle.h"
 #include "PopoverSizing.h"
+#include "PopoverWindow.h"
 #include "StatusItemModel.h"
 #include "StatusTestData.h"
 #include "TrayClickFilter.h"
@@ -223,6 +225,27 @@ private Q_SLOTS:
         QCOMPARE(size->width(), 396);
         resize.end();
         QVERIFY(!resize.isActive());
+    }
+
+    // The content is transparent and the window fills the one background; a popup draws a 1 px edge in the
+    // palette's Mid over it, a window none.
+    void popupEdgeAndBackground() {
+        for (const auto mode : {PopoverWindow::Mode::popup, PopoverWindow::Mode::window}) {
+            PopoverWindow window(mode);
+            QPalette palette = window.palette();
+            palette.setColor(QPalette::Window, Qt::white);
+            palette.setColor(QPalette::Mid, Qt::red);
+            window.setPalette(palette);
+            window.setContent(new QWidget);
+            window.resize(120, 80);
+            const QImage image = window.grab().toImage();
+            const QColor edge = mode == PopoverWindow::Mode::popup ? QColor(Qt::red) : QColor(Qt::white);
+            for (const QPoint p :
+                 {QPoint(0, 0), QPoint(60, 0), QPoint(119, 40), QPoint(60, 79), QPoint(0, 79)})
+                QCOMPARE(image.pixelColor(p), edge);
+            for (const QPoint p : {QPoint(1, 1), QPoint(60, 40), QPoint(118, 78)})
+                QCOMPARE(image.pixelColor(p), QColor(Qt::white));
+        }
     }
 
     void trayClicks_data() {
