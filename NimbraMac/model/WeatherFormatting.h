@@ -22,6 +22,10 @@ std::optional<qint64> roundedWholeNumber(double value);
 // The rounded value in plain digits (no grouping, no "-0"), or "--".
 QString wholeNumberText(double value);
 
+enum class RelativeUnit { second, minute, hour, day, week, month, year };
+// How long ago, `amount` whole units before now, in the locale's short form ("5 min. ago"); none when the
+// locale's formatter cannot be made.
+std::optional<QString> pastText(qint64 amount, RelativeUnit unit, const QLocale& locale);
 // "Updated " and how long before `now` the date was, in the calendar's locale. A date after `now` reads as
 // `now` itself.
 QString freshness(const QDateTime& date, const QDateTime& now,

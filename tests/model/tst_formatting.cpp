@@ -2,6 +2,9 @@
 
 #include <QTest>
 
+#include <unicode/locid.h>
+#include <unicode/reldatefmt.h>
+
 #include <limits>
 
 using namespace nimbra;
@@ -137,6 +140,41 @@ private Q_SLOTS:
         QVERIFY2(current.startsWith("Updated ") && current.contains(u'0'), qPrintable(current));
         QCOMPARE(F::freshness(kNoon.addSecs(10), kNoon, kolkata), current);
         QCOMPARE(F::freshness(kNoon.addYears(3), kNoon, kolkata), current);
+    }
+
+    // The short forms written out for US English and the POSIX locale are ICU's own, for every unit and
+    // amount; other locales and amounts get ICU's.
+    void pastTextIsICUs() {
+        const std::pair<QLocale, const char*> locales[] = {
+            {QLocale::c(), "en_US_POSIX"},
+            {QLocale(QLocale::English, QLocale::UnitedStates), "en_US"},
+            {QLocale(QLocale::English, QLocale::UnitedKingdom), "en_GB"},
+            {QLocale(QLocale::English, QLocale::Australia), "en_AU"},
+            {QLocale(QLocale::German, QLocale::Germany), "de_DE"}};
+        const std::pair<F::RelativeUnit, URelativeDateTimeUnit> units[] = {
+            {F::RelativeUnit::second, UDAT_REL_UNIT_SECOND}, {F::RelativeUnit::minute, UDAT_REL_UNIT_MINUTE},
+            {F::RelativeUnit::hour, UDAT_REL_UNIT_HOUR},     {F::RelativeUnit::day, UDAT_REL_UNIT_DAY},
+            {F::RelativeUnit::week, UDAT_REL_UNIT_WEEK},     {F::RelativeUnit::month, UDAT_REL_UNIT_MONTH},
+            {F::RelativeUnit::year, UDAT_REL_UNIT_YEAR}};
+        QList<qint64> amounts{998, 999, 1000, 1001, 1234, 123456};
+        for (qint64 amount = 0; amount <= 120; ++amount)
+            amounts.append(amount);
+        for (const auto& [locale, icuName] : locales) {
+            UErrorCode status = U_ZERO_ERROR;
+            const icu::RelativeDateTimeFormatter icu(icu::Locale(icuName), nullptr, UDAT_STYLE_SHORT,
+                                                     UDISPCTX_CAPITALIZATION_NONE, status);
+            QVERIFY(U_SUCCESS(status));
+            for (const auto& [unit, icuUnit] : units) {
+                for (const qint64 amount : amounts) {
+                    icu::UnicodeString expected;
+                    icu.formatNumeric(-double(amount), icuUnit, expected, status);
+                    QVERIFY(U_SUCCESS(status));
+                    const QString text(reinterpret_cast<const QChar*>(expected.getBuffer()),
+                                       expected.length());
+                    QCOMPARE(F::pastText(amount, unit, locale).value_or(QString()), text);
+                }
+            }
+        }
     }
 };
 
