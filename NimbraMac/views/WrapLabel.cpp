@@ -74,13 +74,20 @@ int WrapLabel::lines(QTextLayout& layout, qreal width) const {
 }
 
 void WrapLabel::forgetFit() {
-    m_lastFit.reset();
+    m_fits = {};
+    m_naturalWidth.reset();
 }
 
 WrapLabel::Fit WrapLabel::fit(int width) const {
-    if (!m_lastFit || m_lastFit->first != width)
-        m_lastFit = std::pair(width, layOut(width));
-    return m_lastFit->second;
+    for (const auto& kept : m_fits) {
+        if (kept && kept->first == width)
+            return kept->second;
+    }
+    // The oldest goes.
+    auto& slot = m_fits[m_nextFit];
+    m_nextFit = (m_nextFit + 1) % m_fits.size();
+    slot = std::pair(width, layOut(width));
+    return slot->second;
 }
 
 WrapLabel::Fit WrapLabel::layOut(int width) const {
@@ -124,9 +131,9 @@ int WrapLabel::heightForWidth(int width) const {
 }
 
 QSize WrapLabel::sizeHint() const {
-    const QFontMetricsF metrics(theme::font(m_style.font));
-    const int natural = int(std::ceil(metrics.horizontalAdvance(m_text)));
-    const int w = qMin(natural, 260);
+    if (!m_naturalWidth)
+        m_naturalWidth = int(std::ceil(QFontMetricsF(theme::font(m_style.font)).horizontalAdvance(m_text)));
+    const int w = qMin(*m_naturalWidth, 260);
     return {w, heightForWidth(qMax(w, 1))};
 }
 

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -48,8 +49,9 @@ private:
         qreal height = 0;
         bool truncated = false;
     };
-    // Laid out once per width until the text or its style changes: a layout pass asks for the same width
-    // several times, and each time lays out the whole text.
+    // Laid out once per width until the text or its style changes: a layout pass asks for the same few
+    // widths over and over (the natural one, the column's, the scroll area's), and each time lays out the
+    // whole text.
     Fit fit(int width) const;
     Fit layOut(int width) const;
     int lines(QTextLayout& layout, qreal width) const;
@@ -61,7 +63,10 @@ private:
     int m_maximumLines = 0;
     double m_minimumScale = 1.0;
     double m_opacity = 1.0;
-    mutable std::optional<std::pair<int, Fit>> m_lastFit;
+    mutable std::array<std::optional<std::pair<int, Fit>>, 4> m_fits;
+    mutable std::size_t m_nextFit = 0;
+    // The text's width on one line, for the size hint.
+    mutable std::optional<int> m_naturalWidth;
 };
 
 } // namespace nimbra

@@ -487,22 +487,31 @@ private Q_SLOTS:
         label.setText(QString());
         QCOMPARE(label.naturalWidth(), 0.0);
 
-        // The same for wrapped text at one width, asked again after each change.
+        // The same for wrapped text, asked at more widths than it keeps, again after each change.
         const QString longer = QStringLiteral("Rain starting in about 40 minutes, lasting into the evening.");
-        const auto freshHeight = [](const QString& text, const TextToken& style, int lines) {
+        const auto freshHeight = [](const QString& text, const TextToken& style, int lines, int width) {
             WrapLabel fresh(text, style);
             fresh.setMaximumLineCount(lines, 0.8);
-            return fresh.heightForWidth(120);
+            return fresh.heightForWidth(width);
         };
         WrapLabel wrapped(QStringLiteral("Clear."), small);
-        QCOMPARE(wrapped.heightForWidth(120), freshHeight(QStringLiteral("Clear."), small, 0));
+        const auto matchesFresh = [&](const QString& text, const TextToken& style, int lines) {
+            for (const int width : {120, 300, 60, 200, 90, 120, 60, 300}) {
+                if (wrapped.heightForWidth(width) != freshHeight(text, style, lines, width))
+                    return false;
+            }
+            WrapLabel fresh(text, style);
+            return wrapped.sizeHint() == fresh.sizeHint();
+        };
+        QVERIFY(matchesFresh(QStringLiteral("Clear."), small, 0));
         wrapped.setText(longer);
-        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, small, 0));
+        QVERIFY(matchesFresh(longer, small, 0));
         wrapped.setStyle(large);
-        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, large, 0));
+        QVERIFY(matchesFresh(longer, large, 0));
         wrapped.setMaximumLineCount(2, 0.8);
-        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, large, 2));
-        QVERIFY(wrapped.heightForWidth(120) < freshHeight(longer, large, 0));
+        QCOMPARE(wrapped.heightForWidth(120), freshHeight(longer, large, 2, 120));
+        QCOMPARE(wrapped.heightForWidth(60), freshHeight(longer, large, 2, 60));
+        QVERIFY(wrapped.heightForWidth(120) < freshHeight(longer, large, 0, 120));
     }
 
     void providerTextIsShownAsPlainText() {
