@@ -35,6 +35,7 @@ void FitLabel::setText(const QString& text) {
 void FitLabel::setStyle(const TextToken& style) {
     m_style = style;
     m_naturalWidth.reset();
+    m_fontExtent.reset();
     updateGeometry();
     update();
 }
@@ -56,13 +57,20 @@ void FitLabel::setBaselinePartner(FitLabel* partner) {
     update();
 }
 
+const FitLabel::FontExtent& FitLabel::fontExtent() const {
+    if (!m_fontExtent) {
+        const QFontMetricsF metrics(theme::font(m_style.font));
+        m_fontExtent = FontExtent{metrics.ascent(), metrics.descent()};
+    }
+    return *m_fontExtent;
+}
+
 int FitLabel::lineHeight() const {
-    const QFontMetricsF metrics(theme::font(m_style.font));
-    return int(std::ceil(metrics.ascent() + metrics.descent()));
+    return int(std::ceil(fontExtent().ascent + fontExtent().descent));
 }
 
 int FitLabel::descent() const {
-    return qRound(lineHeight() - QFontMetricsF(theme::font(m_style.font)).ascent());
+    return qRound(lineHeight() - fontExtent().ascent);
 }
 
 int FitLabel::baselineLift() const {

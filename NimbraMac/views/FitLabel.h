@@ -46,6 +46,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    struct FontExtent {
+        qreal ascent = 0;
+        qreal descent = 0;
+    };
+    const FontExtent& fontExtent() const;
     int lineHeight() const;
     int descent() const;
     int baselineLift() const;
@@ -58,6 +63,8 @@ private:
     // naturalWidth(), once per text and style: layouts and paints ask for it many times, and each measure
     // shapes the whole text.
     mutable std::optional<qreal> m_naturalWidth;
+    // The font's ascent and descent, once per style: every size hint asks for them, the partner's too.
+    mutable std::optional<FontExtent> m_fontExtent;
 };
 
 } // namespace nimbra

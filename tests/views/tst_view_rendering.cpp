@@ -481,9 +481,12 @@ private Q_SLOTS:
         label.setText(QStringLiteral("Feels 12°, wind 30 km/h"));
         QCOMPARE(label.naturalWidth(), fresh(QStringLiteral("Feels 12°, wind 30 km/h"), small));
         QCOMPARE(label.sizeHint().width(), int(std::ceil(label.naturalWidth())));
+        const int smallHeight = label.sizeHint().height();
         label.setStyle(large);
         QCOMPARE(label.naturalWidth(), fresh(QStringLiteral("Feels 12°, wind 30 km/h"), large));
         QVERIFY(label.naturalWidth() > fresh(QStringLiteral("Feels 12°, wind 30 km/h"), small));
+        QCOMPARE(label.sizeHint(), FitLabel(QStringLiteral("Feels 12°, wind 30 km/h"), large).sizeHint());
+        QVERIFY(label.sizeHint().height() > smallHeight);
         label.setText(QString());
         QCOMPARE(label.naturalWidth(), 0.0);
 
