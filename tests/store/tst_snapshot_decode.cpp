@@ -162,15 +162,18 @@ private Q_SLOTS:
         const QDir folder(testing::testDataPath(QStringLiteral("snapshot")));
         const QStringList names = folder.entryList({QStringLiteral("*.json")}, QDir::Files);
         QVERIFY(names.size() >= 3);
+        qsizetype readAhead = 0;
         for (const QString& name : names) {
             const QByteArray bytes = testing::readFile(folder.filePath(name));
             QVERIFY(!bytes.isEmpty());
             VERIFY_AGREES(bytes);
+            readAhead += listsReadAhead(bytes);
             // Also after the writer has saved them once.
             const auto decoded = CachedWeatherPayload::decode(bytes);
             if (decoded)
                 VERIFY_AGREES(*decoded->encoded());
         }
+        QVERIFY(readAhead > 0);
     }
 
     void agreesOnUnusualText_data() {
