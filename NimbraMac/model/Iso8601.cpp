@@ -5,29 +5,38 @@
 namespace nimbra::iso8601 {
 namespace {
 
-bool digits(QStringView text, qsizetype from, qsizetype count, int& out) {
+char16_t unitAt(QStringView text, qsizetype i) {
+    return text[i].unicode();
+}
+
+char16_t unitAt(QLatin1StringView text, qsizetype i) {
+    return static_cast<unsigned char>(text.data()[i]);
+}
+
+template <typename Text> bool digits(Text text, qsizetype from, qsizetype count, int& out) {
     if (from + count > text.size())
         return false;
     int value = 0;
     for (qsizetype i = from; i < from + count; ++i) {
-        const QChar c = text[i];
+        const char16_t c = unitAt(text, i);
         if (c < u'0' || c > u'9')
             return false;
-        value = value * 10 + (c.unicode() - u'0');
+        value = value * 10 + (c - u'0');
     }
     out = value;
     return true;
 }
 
 // Reads "YYYY-MM-DDTHH:MM" and, when present, ":SS"; returns the index after what it read.
-std::optional<qsizetype> readDateTime(QStringView t, QDate& date, QTime& time, bool secondsRequired) {
+template <typename Text>
+std::optional<qsizetype> readDateTime(Text t, QDate& date, QTime& time, bool secondsRequired) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    if (!digits(t, 0, 4, y) || t.size() < 16 || t[4] != u'-' || !digits(t, 5, 2, mo) || t[7] != u'-' ||
-        !digits(t, 8, 2, d) || t[10] != u'T' || !digits(t, 11, 2, h) || t[13] != u':' ||
-        !digits(t, 14, 2, mi))
+    if (!digits(t, 0, 4, y) || t.size() < 16 || unitAt(t, 4) != u'-' || !digits(t, 5, 2, mo) ||
+        unitAt(t, 7) != u'-' || !digits(t, 8, 2, d) || unitAt(t, 10) != u'T' || !digits(t, 11, 2, h) ||
+        unitAt(t, 13) != u':' || !digits(t, 14, 2, mi))
         return std::nullopt;
     qsizetype at = 16;
-    if (at < t.size() && t[at] == u':') {
+    if (at < t.size() && unitAt(t, at) == u':') {
         if (!digits(t, at + 1, 2, s))
             return std::nullopt;
         at += 3;
@@ -59,15 +68,23 @@ void putDigits(char*& out, int value, int count) {
     out += count;
 }
 
-} // namespace
-
-std::optional<QDateTime> parse(QStringView text) {
+template <typename Text> std::optional<QDateTime> parseStrict(Text text) {
     QDate date;
     QTime time;
     const auto end = readDateTime(text, date, time, true);
-    if (!end || *end != 19 || text.size() != 20 || text[19] != u'Z')
+    if (!end || *end != 19 || text.size() != 20 || unitAt(text, 19) != u'Z')
         return std::nullopt;
     return utcInstant(date, time);
+}
+
+} // namespace
+
+std::optional<QDateTime> parse(QStringView text) {
+    return parseStrict(text);
+}
+
+std::optional<QDateTime> parse(QLatin1StringView text) {
+    return parseStrict(text);
 }
 
 bool formatAscii(const QDateTime& date, char* out) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -10,6 +11,8 @@ namespace nimbra::iso8601 {
 
 // Strict form used by the snapshot: "YYYY-MM-DDTHH:MM:SSZ" (UTC, whole seconds).
 std::optional<QDateTime> parse(QStringView text);
+// The same for text that is Latin-1 bytes, as read straight from a file.
+std::optional<QDateTime> parse(QLatin1StringView text);
 // Writes a UTC instant to whole seconds with a "Z" suffix; empty for an invalid date or a year outside
 // 1-9999.
 QString format(const QDateTime& date);

@@ -2,6 +2,7 @@
 
 #include "JsonCodec.h"
 #include "Log.h"
+#include "SnapshotHourly.h"
 #include "UUIDText.h"
 
 #include <algorithm>
@@ -146,8 +147,9 @@ public:
             m_dropped->append(QStringLiteral("%1: %2").arg(what, why));
     }
 
-    // Reads a flat key/value array entry by entry. A malformed pair is dropped; a value that is not an array
-    // of pairs at all drops the whole dictionary. When a key occurs twice, the later pair wins.
+    // Reads a flat key/value array entry by entry; `readValue` is given the value and its pair's index. A
+    // malformed pair is dropped; a value that is not an array of pairs at all drops the whole dictionary.
+    // When a key occurs twice, the later pair wins.
     template <typename Key, typename Value, typename ReadKey, typename ReadValue>
     QHash<Key, Value> dictionary(const QJsonObject& root, QStringView name, ReadKey readKey,
                                  ReadValue readValue) {
@@ -162,7 +164,7 @@ public:
             const QJsonValue keyValue = array.at(i);
             try {
                 const Key key = readKey(keyValue, name);
-                out.insert(key, readValue(array.at(i + 1)));
+                out.insert(key, readValue(array.at(i + 1), i / 2));
             } catch (const DecodingError& e) {
                 drop(QStringLiteral("%1[%2]").arg(name).arg(keyValue.isString() ? keyValue.toString()
                                                                                 : QString::number(i / 2)),
@@ -210,13 +212,75 @@ WeatherProviderKind readProviderKey(const QJsonValue& value, QStringView what) {
     return enumFromJson<WeatherProviderKind>(value, what);
 }
 
-QList<ProviderForecast> readProviderForecastList(const QJsonValue& value) {
+// Where an hourly list read ahead was, the tree holds an empty array, which decodes without fault: the
+// record's other members decode, or fail, as they would have, and the list read ahead then takes its place.
+template <typename Forecast> Forecast withHourly(Forecast forecast, HourlyReadAhead::Samples* hourly) {
+    if (hourly && *hourly)
+        forecast.hourly = std::move(**hourly);
+    return forecast;
+}
+
+template <typename T> HourlyReadAhead::Samples* readAheadAt(std::vector<T>* lists, qsizetype index) {
+    return lists && std::size_t(index) < lists->size() ? &(*lists)[std::size_t(index)] : nullptr;
+}
+
+QList<ProviderForecast> readProviderForecastList(const QJsonValue& value,
+                                                 std::vector<HourlyReadAhead::Samples>* hourly) {
     const QJsonArray array = json::asArray(value, u"providerForecasts");
     QList<ProviderForecast> out;
     out.reserve(array.size());
-    for (const QJsonValue& element : array)
-        out.append(ProviderForecast::fromJson(element));
+    for (qsizetype i = 0; i < array.size(); ++i)
+        out.append(withHourly(ProviderForecast::fromJson(array.at(i)), readAheadAt(hourly, i)));
     return out;
+}
+
+CachedWeatherPayload fromTree(const QJsonValue& value, QStringList* dropped, HourlyReadAhead* hourly) {
+    const QJsonObject o = json::asObject(value, u"CachedWeatherPayload");
+    Salvage salvage(dropped);
+    CachedWeatherPayload payload;
+
+    if (const auto list = json::optional(o, u"locations")) {
+        for (const QJsonValue& element : json::asArray(*list, u"locations"))
+            payload.locations.append(WeatherLocation::fromJson(element));
+    }
+    if (const auto settings = json::optional(o, u"settings"))
+        payload.settings = WeatherSettings::fromJson(*settings);
+
+    if (const auto selected = json::optional(o, u"selectedForecast")) {
+        try {
+            payload.selectedForecast = withHourly(ConsensusForecast::fromJson(*selected),
+                                                  hourly ? &hourly->selectedForecast : nullptr);
+        } catch (const DecodingError& e) {
+            salvage.drop(QStringLiteral("selectedForecast"), e.message());
+        }
+    }
+    payload.forecasts = salvage.dictionary<QUuid, ConsensusForecast>(
+        o, u"forecasts", readUUIDKey, [hourly](const QJsonValue& v, qsizetype pair) {
+            return withHourly(ConsensusForecast::fromJson(v),
+                              readAheadAt(hourly ? &hourly->forecasts : nullptr, pair));
+        });
+    payload.providerForecasts = salvage.dictionary<QUuid, QList<ProviderForecast>>(
+        o, u"providerForecasts", readUUIDKey, [hourly](const QJsonValue& v, qsizetype pair) {
+            return readProviderForecastList(v, hourly && std::size_t(pair) < hourly->providerForecasts.size()
+                                                   ? &hourly->providerForecasts[std::size_t(pair)]
+                                                   : nullptr);
+        });
+    payload.accuracyScores = salvage.dictionary<WeatherProviderKind, ProviderAccuracyScore>(
+        o, u"accuracyScores", readProviderKey,
+        [](const QJsonValue& v, qsizetype) { return ProviderAccuracyScore::fromJson(v); });
+    payload.deletedLocations = salvage.list(o, u"deletedLocations", LocationDeletion::fromJson);
+    return payload;
+}
+
+template <typename Decode>
+Coded<CachedWeatherPayload> decodedTree(const QJsonDocument& document, Decode decode) {
+    if (!document.isObject())
+        return {std::nullopt, QStringLiteral("The document is not a JSON object")};
+    try {
+        return {decode(document.object()), {}};
+    } catch (const DecodingError& e) {
+        return {std::nullopt, e.message()};
+    }
 }
 
 } // namespace
@@ -313,48 +377,33 @@ Coded<QByteArray> CachedWeatherPayload::encoded(qsizetype* forecastsWritten) con
 }
 
 CachedWeatherPayload CachedWeatherPayload::fromJson(const QJsonValue& value, QStringList* dropped) {
-    const QJsonObject o = json::asObject(value, u"CachedWeatherPayload");
-    Salvage salvage(dropped);
-    CachedWeatherPayload payload;
-
-    if (const auto list = json::optional(o, u"locations")) {
-        for (const QJsonValue& element : json::asArray(*list, u"locations"))
-            payload.locations.append(WeatherLocation::fromJson(element));
-    }
-    if (const auto settings = json::optional(o, u"settings"))
-        payload.settings = WeatherSettings::fromJson(*settings);
-
-    if (const auto selected = json::optional(o, u"selectedForecast")) {
-        try {
-            payload.selectedForecast = ConsensusForecast::fromJson(*selected);
-        } catch (const DecodingError& e) {
-            salvage.drop(QStringLiteral("selectedForecast"), e.message());
-        }
-    }
-    payload.forecasts = salvage.dictionary<QUuid, ConsensusForecast>(o, u"forecasts", readUUIDKey,
-                                                                     ConsensusForecast::fromJson);
-    payload.providerForecasts = salvage.dictionary<QUuid, QList<ProviderForecast>>(
-        o, u"providerForecasts", readUUIDKey, readProviderForecastList);
-    payload.accuracyScores = salvage.dictionary<WeatherProviderKind, ProviderAccuracyScore>(
-        o, u"accuracyScores", readProviderKey, ProviderAccuracyScore::fromJson);
-    payload.deletedLocations = salvage.list(o, u"deletedLocations", LocationDeletion::fromJson);
-    return payload;
+    return fromTree(value, dropped, nullptr);
 }
 
 Coded<CachedWeatherPayload> CachedWeatherPayload::decode(const QByteArray& bytes, QStringList* dropped) {
+    if (auto readAhead = readHourlyAhead(bytes)) {
+        QJsonParseError parseError{};
+        const QJsonDocument document = QJsonDocument::fromJson(readAhead->rest, &parseError);
+        // The strict reader took the bytes, so Qt takes the rest; were it ever not so, the whole decode
+        // below says what is wrong with the bytes themselves.
+        if (parseError.error == QJsonParseError::NoError) {
+            readAhead->rest = QByteArray();
+            return decodedTree(
+                document, [&](const QJsonObject& o) { return fromTree(o, dropped, &readAhead->hourly); });
+        }
+    }
+    return decodeThroughTree(bytes, dropped);
+}
+
+Coded<CachedWeatherPayload> CachedWeatherPayload::decodeThroughTree(const QByteArray& bytes,
+                                                                    QStringList* dropped) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return {std::nullopt, QStringLiteral("Invalid JSON at offset %1: %2")
                                   .arg(parseError.offset)
                                   .arg(parseError.errorString())};
-    if (!document.isObject())
-        return {std::nullopt, QStringLiteral("The document is not a JSON object")};
-    try {
-        return {fromJson(document.object(), dropped), {}};
-    } catch (const DecodingError& e) {
-        return {std::nullopt, e.message()};
-    }
+    return decodedTree(document, [&](const QJsonObject& o) { return fromTree(o, dropped, nullptr); });
 }
 
 } // namespace nimbra

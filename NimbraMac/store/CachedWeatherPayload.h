@@ -55,8 +55,13 @@ struct CachedWeatherPayload {
     // `dropped`.
     static CachedWeatherPayload fromJson(const QJsonValue& value, QStringList* dropped = nullptr);
 
-    // The snapshot in the bytes of a file or a mirror entry, or why there is none.
+    // The snapshot in the bytes of a file or a mirror entry, or why there is none. Hourly samples in the
+    // writer's form are read straight from the bytes (readHourlyAhead), the rest through Qt's JSON tree;
+    // bytes in any other form are decoded as decodeThroughTree() does, to the same result.
     static Coded<CachedWeatherPayload> decode(const QByteArray& bytes, QStringList* dropped = nullptr);
+    // The same decode, with the whole text through Qt's JSON tree.
+    static Coded<CachedWeatherPayload> decodeThroughTree(const QByteArray& bytes,
+                                                         QStringList* dropped = nullptr);
     // Compact JSON bytes, or why the snapshot cannot be written. `forecastsWritten` receives how many
     // consensus forecasts the bytes hold, which is fewer than `forecasts` when one was left out.
     Coded<QByteArray> encoded(qsizetype* forecastsWritten = nullptr) const;
