@@ -153,31 +153,32 @@ char* putHex(char* out, quint64 value, int digits) {
 } // namespace
 
 void JsonWriter::separate() {
-    if (m_out.isEmpty())
+    if (m_size == 0)
         return;
-    const char last = m_out.back();
+    const char last = m_out.constData()[m_size - 1];
     if (last != '{' && last != '[' && last != ':')
-        m_out.append(',');
+        put(',');
 }
 
-char* JsonWriter::reserveAtEnd(qsizetype count) {
-    const qsizetype at = m_out.size();
-    m_out.resize(at + count);
-    return m_out.data() + at;
+void JsonWriter::grow(qsizetype count) {
+    // At least double: the bytes beyond m_size are only room, so a copy on growth stays rare.
+    m_out.resize(std::max({m_size + count, 2 * m_out.size(), m_out.capacity()}));
 }
 
-void JsonWriter::finish(const char* end) {
-    m_out.truncate(end - m_out.constData());
+void JsonWriter::put(QByteArrayView bytes) {
+    char* at = reserveAtEnd(bytes.size());
+    std::memcpy(at, bytes.data(), std::size_t(bytes.size()));
+    finish(at + bytes.size());
 }
 
 void JsonWriter::open(char bracket) {
     separate();
-    m_out.append(bracket);
+    put(bracket);
 }
 
 void JsonWriter::key(QLatin1StringView name) {
     latin1(name);
-    m_out.append(':');
+    put(':');
 }
 
 void JsonWriter::string(QStringView text) {
@@ -225,7 +226,7 @@ void JsonWriter::integer(qint64 value) {
 
 void JsonWriter::boolean(bool value) {
     separate();
-    m_out.append(value ? "true" : "false");
+    put(value ? QByteArrayView("true") : QByteArrayView("false"));
 }
 
 void JsonWriter::date(const QDateTime& value) {
@@ -233,7 +234,11 @@ void JsonWriter::date(const QDateTime& value) {
     if (!iso8601::formatAscii(value, text))
         json::dateText(value); // throws the writers' own error
     separate();
-    m_out.append('"').append(text, iso8601::kFormattedLength).append('"');
+    char* out = reserveAtEnd(iso8601::kFormattedLength + 2);
+    *out++ = '"';
+    out = std::copy_n(text, iso8601::kFormattedLength, out);
+    *out++ = '"';
+    finish(out);
 }
 
 void JsonWriter::uuid(const QUuid& id) {
@@ -258,7 +263,7 @@ void JsonWriter::uuid(const QUuid& id) {
 
 void JsonWriter::raw(QByteArrayView json) {
     separate();
-    m_out.append(json);
+    put(json);
 }
 
 void JsonWriter::object(const QJsonObject& value) {

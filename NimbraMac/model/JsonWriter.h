@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <utility>
 
 namespace nimbra {
 
@@ -25,9 +26,9 @@ public:
     explicit JsonWriter(qsizetype expectedBytes) { m_out.reserve(expectedBytes); }
 
     void beginObject() { open('{'); }
-    void endObject() { m_out.append('}'); }
+    void endObject() { put('}'); }
     void beginArray() { open('['); }
-    void endArray() { m_out.append(']'); }
+    void endArray() { put(']'); }
     void key(QLatin1StringView name);
 
     void string(QStringView text);
@@ -81,12 +82,16 @@ public:
     }
 
     // Where the bytes end now; cutting back to it drops everything written since, separators included.
-    qsizetype mark() const { return m_out.size(); }
-    void cutBack(qsizetype mark) { m_out.truncate(mark); }
+    qsizetype mark() const { return m_size; }
+    void cutBack(qsizetype mark) { m_size = mark; }
 
-    const QByteArray& bytes() const { return m_out; }
+    const QByteArray& bytes() const {
+        m_out.resize(m_size);
+        return m_out;
+    }
     // The bytes without the room kept for growth: encoders keep them.
     QByteArray take() {
+        m_out.resize(std::exchange(m_size, 0));
         m_out.squeeze();
         return std::move(m_out);
     }
@@ -95,11 +100,25 @@ private:
     void open(char bracket);
     // A comma unless the value or key is the first of its object or array, or follows its key.
     void separate();
-    // Room for `count` more bytes; returns where they go. finish() sets the size to where writing ended.
-    char* reserveAtEnd(qsizetype count);
-    void finish(const char* end);
+    // Room for `count` more bytes; returns where they go. finish() sets the end to where writing ended.
+    // The buffer's own size runs ahead of the bytes written (m_size), so that a value costs no call into
+    // the buffer unless it has to grow.
+    char* reserveAtEnd(qsizetype count) {
+        if (m_out.size() - m_size < count)
+            grow(count);
+        return m_out.data() + m_size;
+    }
+    void finish(const char* end) { m_size = end - m_out.constData(); }
+    void grow(qsizetype count);
+    void put(char c) {
+        char* at = reserveAtEnd(1);
+        *at = c;
+        finish(at + 1);
+    }
+    void put(QByteArrayView bytes);
 
-    QByteArray m_out;
+    mutable QByteArray m_out;
+    qsizetype m_size = 0;
 };
 
 } // namespace nimbra

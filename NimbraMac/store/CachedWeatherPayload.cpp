@@ -120,7 +120,8 @@ QString providerListWhat(const QUuid& id) {
 struct RequiredParts {
     QByteArray locations;
     QByteArray settings;
-    std::optional<QByteArray> deletedLocations;
+    // Empty when there are none (the key is then left out): written, the array is never empty.
+    QByteArray deletedLocations;
 
     explicit RequiredParts(const CachedWeatherPayload& payload) {
         JsonWriter places;
@@ -333,19 +334,43 @@ QJsonObject CachedWeatherPayload::toJson() const {
     return o;
 }
 
+namespace {
+
+// About what a snapshot's JSON takes, nearly all of it hourly and daily samples: the writer's buffer is then
+// made once, where growing it step by step copied megabytes several times over.
+qsizetype expectedBytes(const CachedWeatherPayload& payload) {
+    qsizetype samples = 0;
+    const auto count = [&samples](const auto& forecast) {
+        samples += forecast.hourly.size() + forecast.daily.size();
+    };
+    for (const ConsensusForecast& forecast : payload.forecasts)
+        count(forecast);
+    for (const QList<ProviderForecast>& list : payload.providerForecasts) {
+        for (const ProviderForecast& forecast : list)
+            count(forecast);
+    }
+    if (payload.selectedForecast)
+        count(*payload.selectedForecast);
+    constexpr qsizetype sampleBytes = 240;
+    constexpr qsizetype restBytes = 64 * 1024;
+    return restBytes + samples * sampleBytes;
+}
+
+} // namespace
+
 Coded<QByteArray> CachedWeatherPayload::encoded(qsizetype* forecastsWritten) const {
     try {
         const RequiredParts required(*this);
-        JsonWriter out;
+        JsonWriter out(expectedBytes(*this));
         // The keys in the order QJsonObject sorts them.
         out.beginObject();
         out.key(QLatin1StringView("accuracyScores"));
         writeFlatArray(
             out, accuracyScores, u"accuracyScores", [](WeatherProviderKind k) { return rawValue(k); },
             [](JsonWriter& w, const QString&, const ProviderAccuracyScore& s) { w.object(s.toJson()); });
-        if (required.deletedLocations) {
+        if (!required.deletedLocations.isEmpty()) {
             out.key(QLatin1StringView("deletedLocations"));
-            out.raw(*required.deletedLocations);
+            out.raw(required.deletedLocations);
         }
         out.key(QLatin1StringView("forecasts"));
         const qsizetype written =
