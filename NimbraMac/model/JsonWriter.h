@@ -29,6 +29,7 @@ public:
     void endObject() { put('}'); }
     void beginArray() { open('['); }
     void endArray() { put(']'); }
+    // One of the program's own names, plain printable ASCII: written without escaping.
     void key(QLatin1StringView name);
 
     void string(QStringView text);
