@@ -286,6 +286,8 @@ private:
         return true;
     }
 
+protected:
+    // The cursor, for readers of one shape that build on this one.
     const char* m_begin;
     const char* m_at;
     const char* m_end;
