@@ -2,6 +2,8 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
+
 namespace nimbra::iso8601 {
 namespace {
 
@@ -87,22 +89,32 @@ std::optional<QDateTime> parse(QLatin1StringView text) {
     return parseStrict(text);
 }
 
-bool formatAscii(const QDateTime& date, char* out) {
+bool formatAscii(const QDateTime& date, char* out, FormattedDay* lastDay) {
     // Written by hand: QDateTime::toString converts through the local time machinery for every date.
     if (!date.isValid())
         return false;
     const qint64 msecs = date.toMSecsSinceEpoch();
     const qint64 days = msecs / kMSecsPerDay - (msecs % kMSecsPerDay < 0 ? 1 : 0);
     const int secondOfDay = int((msecs - days * kMSecsPerDay) / 1000);
-    const QDate day = QDate::fromJulianDay(days + kEpochJulianDay);
-    // Qt's ISO form has no text for years outside 1-9999 either.
-    if (!day.isValid() || day.year() < 1 || day.year() > 9999)
+    FormattedDay thisDay;
+    FormattedDay& day = lastDay ? *lastDay : thisDay;
+    if (day.julianDay != days + kEpochJulianDay) {
+        day.julianDay = days + kEpochJulianDay;
+        const QDate calendarDay = QDate::fromJulianDay(day.julianDay);
+        // Qt's ISO form has no text for years outside 1-9999 either.
+        day.writable = calendarDay.isValid() && calendarDay.year() >= 1 && calendarDay.year() <= 9999;
+        if (day.writable) {
+            char* text = day.text;
+            putDigits(text, calendarDay.year(), 4);
+            *text++ = '-';
+            putDigits(text, calendarDay.month(), 2);
+            *text++ = '-';
+            putDigits(text, calendarDay.day(), 2);
+        }
+    }
+    if (!day.writable)
         return false;
-    putDigits(out, day.year(), 4);
-    *out++ = '-';
-    putDigits(out, day.month(), 2);
-    *out++ = '-';
-    putDigits(out, day.day(), 2);
+    out = std::copy_n(day.text, sizeof day.text, out);
     *out++ = 'T';
     putDigits(out, secondOfDay / 3600, 2);
     *out++ = ':';

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <limits>
 #include <optional>
 
 namespace nimbra::iso8601 {
@@ -17,8 +18,15 @@ std::optional<QDateTime> parse(QLatin1StringView text);
 // 1-9999.
 QString format(const QDateTime& date);
 constexpr qsizetype kFormattedLength = 20;
+// The date part of the last instant formatAscii wrote with it: hourly samples share a day 24 at a time,
+// and working the calendar date out of the day number was a tenth of writing a snapshot.
+struct FormattedDay {
+    qint64 julianDay = std::numeric_limits<qint64>::min();
+    bool writable = false; // a year within 1-9999
+    char text[10] = {};
+};
 // format()'s text as kFormattedLength ASCII characters at `out`, or false when there is none.
-bool formatAscii(const QDateTime& date, char* out);
+bool formatAscii(const QDateTime& date, char* out, FormattedDay* lastDay = nullptr);
 // The instant in UTC without its fraction of a second: what format() keeps of it.
 QDateTime wholeSeconds(const QDateTime& date);
 

@@ -141,6 +141,31 @@ char* putShortest(char* out, double value) {
     return out + exponentDigits;
 }
 
+// Readings mostly come with at most three decimals (12.3, 0.05). Such a value is the double nearest to its
+// thousandths, and those digits, without trailing zeros, are then the shortest text that reads back to it:
+// below a million, doubles lie far closer together than a thousandth, so no shorter decimal can. This
+// writes them without the general shortest-digits search, which was half of writing a snapshot. Returns
+// nullptr for any other value.
+char* putFewDecimals(char* out, double value) {
+    if (!(std::abs(value) < 1e6))
+        return nullptr;
+    const qint64 thousandths = qint64(value * 1000 + (value < 0 ? -0.5 : 0.5));
+    if (double(thousandths) / 1000 != value)
+        return nullptr;
+    if (value < 0)
+        *out++ = '-';
+    const qint64 magnitude = thousandths < 0 ? -thousandths : thousandths;
+    out = std::to_chars(out, out + kNumberRoom, magnitude / 1000).ptr;
+    int fraction = int(magnitude % 1000);
+    int digits = 3;
+    for (; fraction % 10 == 0; --digits) // never all three: the value is not whole
+        fraction /= 10;
+    *out++ = '.';
+    for (int i = digits - 1; i >= 0; --i, fraction /= 10)
+        out[i] = char('0' + fraction % 10);
+    return out + digits;
+}
+
 char* putHex(char* out, quint64 value, int digits) {
     static constexpr char upper[] = "0123456789ABCDEF";
     for (int i = digits - 1; i >= 0; --i) {
@@ -214,14 +239,27 @@ void JsonWriter::latin1(QLatin1StringView text) {
     finish(out);
 }
 
-void JsonWriter::number(double value, QLatin1StringView what) {
+void JsonWriter::checkFinite(double value, QLatin1StringView what) {
     if (!std::isfinite(value))
-        json::number(value, QString(what)); // throws the writers' own error
+        json::number(value, QString(what)); // throws
+}
+
+void JsonWriter::number(double value, QLatin1StringView what) {
+    checkFinite(value, what);
     separate();
+    putNumber(value);
+}
+
+void JsonWriter::putNumber(double value) {
     char* out = reserveAtEnd(kNumberRoom);
-    if (std::trunc(value) == value && std::abs(value) <= kExactIntegers)
+    if (std::trunc(value) != value) {
+        if (char* end = putFewDecimals(out, value))
+            out = end;
+        else // the shortest text, in plain notation unless the exponent form is shorter
+            out = std::to_chars(out, out + kNumberRoom, value).ptr;
+    } else if (std::abs(value) <= kExactIntegers)
         out = std::to_chars(out, out + kNumberRoom, static_cast<qint64>(value)).ptr;
-    else
+    else // to_chars would write every digit of a large whole number; Qt writes the shortest and zeros
         out = putShortest(out, value);
     finish(out);
 }
@@ -237,11 +275,19 @@ void JsonWriter::boolean(bool value) {
     put(value ? QByteArrayView("true") : QByteArrayView("false"));
 }
 
+void JsonWriter::dateText(const QDateTime& value, char* text) {
+    if (!iso8601::formatAscii(value, text, &m_lastDay))
+        json::dateText(value); // throws
+}
+
 void JsonWriter::date(const QDateTime& value) {
     char text[iso8601::kFormattedLength];
-    if (!iso8601::formatAscii(value, text))
-        json::dateText(value); // throws the writers' own error
+    dateText(value, text);
     separate();
+    putDate(text);
+}
+
+void JsonWriter::putDate(const char* text) {
     char* out = reserveAtEnd(iso8601::kFormattedLength + 2);
     *out++ = '"';
     out = std::copy_n(text, iso8601::kFormattedLength, out);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Iso8601.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -54,16 +56,19 @@ public:
         latin1(text);
     }
     void field(QLatin1StringView name, double value) {
+        checkFinite(value, name);
         key(name);
-        number(value, name);
+        putNumber(value);
     }
     void field(QLatin1StringView name, bool value) {
         key(name);
         boolean(value);
     }
     void field(QLatin1StringView name, const QDateTime& value) {
+        char text[iso8601::kFormattedLength];
+        dateText(value, text);
         key(name);
-        date(value);
+        putDate(text);
     }
     void field(QLatin1StringView name, const QUuid& id) {
         key(name);
@@ -117,9 +122,16 @@ private:
         finish(at + 1);
     }
     void put(QByteArrayView bytes);
+    // Throw the tree writers' own errors for a value with no JSON form.
+    static void checkFinite(double value, QLatin1StringView what);
+    void dateText(const QDateTime& value, char* text);
+    // A value after its separator (or key).
+    void putNumber(double value);
+    void putDate(const char* text);
 
     mutable QByteArray m_out;
     qsizetype m_size = 0;
+    iso8601::FormattedDay m_lastDay;
 };
 
 } // namespace nimbra

@@ -68,6 +68,15 @@ const QList<double> kAwkwardNumbers = {
     1e-100,
     1234567.8,
     99.99999999999999,
+    999999.999,
+    -999999.999,
+    999999.9995,
+    1000000.5,
+    0.0005,
+    -0.001,
+    0.999,
+    12.3 + 1e-12,
+    0.6140000000000001,
     2.5e-8,
 };
 
@@ -341,6 +350,11 @@ private Q_SLOTS:
         QList<double> numbers = kAwkwardNumbers;
         for (int i = 0; i < 20000; ++i)
             numbers.append(make.number());
+        // Every thousandth around zero and below a million: the readings' usual form.
+        for (int thousandths = -3000; thousandths <= 3000; ++thousandths) {
+            numbers.append(thousandths / 1000.0);
+            numbers.append((999'000'000 + thousandths * 331) / 1000.0);
+        }
         for (const double n : numbers) {
             const QByteArray mine = written([&](JsonWriter& w) { w.number(n, QLatin1StringView("n")); });
             QVERIFY2(mine == compact(n), qPrintable(QStringLiteral("%1: wrote %2, Qt writes %3")
@@ -368,6 +382,27 @@ private Q_SLOTS:
             const QDateTime date = make.date();
             QCOMPARE(written([&](JsonWriter& w) { w.date(date); }), compact(iso8601::format(date)));
         }
+        // One writer over hours that cross days and years, going back in time, and a date it cannot write
+        // between them: each day's text is its own.
+        QList<QDateTime> hours;
+        for (int hour = -30; hour < 30; hour += 7)
+            hours.append(QDateTime(QDate(2026, 1, 1), QTime(0, 30), QTimeZone::utc()).addSecs(hour * 3600));
+        hours.append(hours.first());
+        const QDateTime beyond(QDate(10000, 1, 1), QTime(), QTimeZone::utc());
+        QJsonArray hourTexts;
+        for (const QDateTime& hour : hours)
+            hourTexts.append(iso8601::format(hour));
+        QCOMPARE(written([&](JsonWriter& w) {
+                     w.beginArray();
+                     for (const QDateTime& hour : hours) {
+                         w.date(hour);
+                         const qsizetype mark = w.mark();
+                         QVERIFY_THROWS_EXCEPTION(EncodingError, w.date(beyond));
+                         w.cutBack(mark);
+                     }
+                     w.endArray();
+                 }),
+                 compact(hourTexts));
 
         // Separators around empty and nested containers, keys after keys' values.
         const QJsonObject nested{
