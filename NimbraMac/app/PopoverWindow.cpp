@@ -80,9 +80,14 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event) {
 void PopoverWindow::paintEvent(QPaintEvent*) {
     if (m_mode != Mode::popup)
         return;
+    // Four filled strips rather than an outlined rectangle: see DividerLine.
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QColor edge = palette().color(QPalette::Mid);
+    const QRect r = rect();
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), edge);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), edge);
+    painter.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), edge);
+    painter.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), edge);
 }
 
 void PopoverWindow::showEvent(QShowEvent* event) {

@@ -50,14 +50,14 @@ void DotView::paintEvent(QPaintEvent*) {
     painter.fillPath(path, theme::color(m_color, palette()));
 }
 
-DividerLine::DividerLine(QWidget* parent) : QWidget(parent) {
+DividerLine::DividerLine(const ColorToken& tint, QWidget* parent) : QWidget(parent), m_tint(tint) {
     setFixedHeight(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
 void DividerLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), theme::color(color(), palette()));
+    painter.fillRect(rect(), theme::color(m_tint, palette()));
 }
 
 } // namespace nimbra

@@ -46,15 +46,21 @@ private:
     double m_glowRadius = 0;
 };
 
-// The thin line between rows, as wide as its parent lets it be.
+// The thin line between rows, as wide as its parent lets it be. A filled rectangle, not a drawn line:
+// Qt's raster engine blends a line pixel by pixel and, past about a hundred pixels, hands the pieces to
+// its thread pool, which cost more than the line itself.
 class DividerLine : public QWidget {
     Q_OBJECT
 public:
-    explicit DividerLine(QWidget* parent = nullptr);
+    explicit DividerLine(QWidget* parent = nullptr) : DividerLine(color(), parent) {}
+    explicit DividerLine(const ColorToken& tint, QWidget* parent = nullptr);
     static ColorToken color() { return ColorToken::of(Tint::primary, 0.12); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    ColorToken m_tint;
 };
 
 } // namespace nimbra

@@ -18,6 +18,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -123,6 +127,41 @@ private Q_SLOTS:
         // The same ten-day list, its opened day still open.
         QCOMPARE(view.sectionWidgets().at(2), daily);
         QCOMPARE(daily->expandedDays().size(), 1);
+    }
+
+    // The column scrolls with a slim bar: no arrows, the handle from the top of the track down, and
+    // dragging the handle scrolls the column.
+    void slimScrollBar() {
+        DashboardRig rig;
+        MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
+        view.resize(390, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* scroll = view.findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QScrollBar* bar = scroll->verticalScrollBar();
+        QTRY_VERIFY(bar->isVisible());
+        QVERIFY2(bar->width() <= 10, qPrintable(QString::number(bar->width())));
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = Qt::Vertical;
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.pageStep = bar->pageStep();
+        option.sliderPosition = option.sliderValue = bar->value();
+        const auto part = [&](QStyle::SubControl control) {
+            return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, control, bar);
+        };
+        QVERIFY(part(QStyle::SC_ScrollBarSubLine).height() <= 0);
+        QVERIFY(part(QStyle::SC_ScrollBarAddLine).height() <= 0);
+        const QRect handle = part(QStyle::SC_ScrollBarSlider);
+        QVERIFY2(handle.top() <= 2 && handle.height() >= 24,
+                 qPrintable(QStringLiteral("%1 %2").arg(handle.top()).arg(handle.height())));
+        QTest::mousePress(bar, Qt::LeftButton, {}, handle.center());
+        QTest::mouseMove(bar, handle.center() + QPoint(0, 60));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, handle.center() + QPoint(0, 60));
+        QVERIFY(bar->value() > 0);
+        QCOMPARE(scroll->widget()->y(), -bar->value());
     }
 
     // The footer's relative time is worked out only on screen: hidden, it is left as it was and no timer
