@@ -6,6 +6,7 @@
 #include "DailyListView.h"
 #include "DashboardResizeHandle.h"
 #include "HourlyStripView.h"
+#include "SlimScrollStyle.h"
 #include "Translations.h"
 #include "TwelveHourTrendGraphView.h"
 #include "ViewTheme.h"
@@ -27,17 +28,11 @@ QWidget* divider() {
     return new DividerLine(ColorToken::of(Tint::tertiary));
 }
 
-// A thin handle without arrows or groove, as popovers have, in the palette's own opaque greys. Besides the
-// look: the style's full scroll bar, gradients and translucent lines over the whole height, was about a
-// third of painting the opened dashboard, each of its fills split over Qt's paint threads and waited for.
+// The column's scroll bar: a thin handle, as popovers have (see SlimScrollStyle).
 void makeSlim(QScrollBar* bar) {
-    bar->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
-        "QScrollBar::handle:vertical { background: palette(mid); border-radius: 3px; min-height: 24px; }"
-        "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed {"
-        " background: palette(dark); }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
+    auto* style = new SlimScrollStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
 }
 
 QFont headlineFont() {
