@@ -24,6 +24,17 @@ std::pair<int, int> handleSpan(const QStyleOptionSlider& bar, int track) {
     return {start, length};
 }
 
+// Part of the way from the window's colour to its text's, as an opaque colour: it reads in light and dark
+// palettes alike, where the palette's own greys may lie close to a dark window's colour.
+QColor towardText(const QPalette& palette, double share) {
+    const QColor from = palette.color(QPalette::Window);
+    const QColor to = palette.color(QPalette::WindowText);
+    const auto channel = [share](double a, double b) { return a + (b - a) * share; };
+    return QColor::fromRgbF(float(channel(from.redF(), to.redF())),
+                            float(channel(from.greenF(), to.greenF())),
+                            float(channel(from.blueF(), to.blueF())));
+}
+
 } // namespace
 
 // A base style of the application's kind of its own: the proxy owns its base, and the application's
@@ -82,7 +93,7 @@ void SlimScrollStyle::drawComplexControl(ComplexControl control, const QStyleOpt
         return;
     const bool active =
         (bar->activeSubControls & SC_ScrollBarSlider) && (bar->state & (State_MouseOver | State_Sunken));
-    const QColor fill = bar->palette.color(active ? QPalette::Dark : QPalette::Mid);
+    const QColor fill = towardText(bar->palette, active ? 0.55 : 0.3);
     const qreal radius = std::min(handle.width(), handle.height()) / 2.0;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

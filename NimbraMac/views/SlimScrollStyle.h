@@ -4,9 +4,9 @@
 
 namespace nimbra {
 
-// The scroll bar of a popover: a thin rounded handle in the palette's opaque greys, without arrows or
-// groove, over the application's own style for everything else. Its parts' geometry is its own, so clicks
-// and drags land where the handle is drawn.
+// The scroll bar of a popover: a thin rounded handle in an opaque grey between the window's and its text's
+// colour, without arrows or groove, over the application's own style for everything else. Its parts' geometry
+// is its own, so clicks and drags land where the handle is drawn.
 //
 // Besides the look: a style's full scroll bar (gradients and translucent lines the whole height of the
 // bar) was about a third of painting the opened dashboard, because Qt splits each such fill over its paint

@@ -157,6 +157,19 @@ private Q_SLOTS:
         const QRect handle = part(QStyle::SC_ScrollBarSlider);
         QVERIFY2(handle.top() <= 2 && handle.height() >= 24,
                  qPrintable(QStringLiteral("%1 %2").arg(handle.top()).arg(handle.height())));
+        // Drawn where it is hit, and seen in light and dark palettes: between the window's colour and its
+        // text's.
+        for (const auto& [window, text] : {std::pair(QColor(236, 236, 236), QColor(Qt::black)),
+                                           std::pair(QColor(30, 30, 30), QColor(Qt::white))}) {
+            QPalette palette = bar->palette();
+            palette.setColor(QPalette::Window, window);
+            palette.setColor(QPalette::WindowText, text);
+            bar->setPalette(palette);
+            const QColor drawn = bar->grab().toImage().pixelColor(handle.center());
+            QVERIFY2(std::abs(drawn.lightness() - window.lightness()) >= 40 &&
+                         std::abs(drawn.lightness() - text.lightness()) >= 40,
+                     qPrintable(drawn.name()));
+        }
         QTest::mousePress(bar, Qt::LeftButton, {}, handle.center());
         QTest::mouseMove(bar, handle.center() + QPoint(0, 60));
         QTest::mouseRelease(bar, Qt::LeftButton, {}, handle.center() + QPoint(0, 60));
