@@ -168,9 +168,8 @@ QWidget* MacDashboardView::buildHeader() {
     row->setContentsMargins(14, 10, 14, 10);
     row->setSpacing(10);
     row->addWidget(new AppIconView);
-    auto* title = new QLabel(titleText);
-    title->setFont(headlineFont());
-    row->addWidget(title);
+    m_title = new QLabel(titleText);
+    row->addWidget(m_title);
     row->addStretch(1);
     m_refresh = new GlyphButton(AppGlyph::refresh, translatedText("nimbra::MacDashboardView", refreshHelp));
     connect(m_refresh, &QAbstractButton::clicked, this, [this] {
@@ -189,7 +188,6 @@ QWidget* MacDashboardView::buildWarningRow() {
     row->setSpacing(6);
     row->addWidget(new WarningIconView);
     m_warning = new ElidedLabel;
-    m_warning->setFont(captionFont());
     QPalette p = m_warning->palette();
     p.setColor(QPalette::WindowText, theme::color(Tint::orange, p));
     m_warning->setPalette(p);
@@ -206,7 +204,6 @@ QWidget* MacDashboardView::buildFooter() {
     row->setSpacing(12);
     m_footer = new QLabel;
     m_footer->setTextFormat(Qt::PlainText);
-    m_footer->setFont(captionFont());
     QPalette p = m_footer->palette();
     p.setColor(QPalette::WindowText, theme::color(Tint::secondary, p));
     m_footer->setPalette(p);
@@ -382,9 +379,20 @@ bool MacDashboardView::heroIsCurrent(const QDateTime& now) const {
                                                WeatherHeroPresentation::macPopover, now, m_calendar);
 }
 
+void MacDashboardView::setFonts() {
+    // At the first showing: working out a font's family reads the system's whole font list, which a
+    // dashboard hidden in the tray has no use for.
+    if (std::exchange(m_fontsSet, true))
+        return;
+    m_title->setFont(headlineFont());
+    m_warning->setFont(captionFont());
+    m_footer->setFont(captionFont());
+}
+
 void MacDashboardView::prepareToShow() {
     if (isVisible())
         return;
+    setFonts();
     // The footer and the warning row too: set after the first layout, they would lay out and paint the
     // window a second time.
     m_preparedToShow = true;
@@ -396,6 +404,7 @@ void MacDashboardView::prepareToShow() {
 }
 
 void MacDashboardView::showEvent(QShowEvent* event) {
+    setFonts();
     QWidget::showEvent(event);
     // Relative times ("Updated 5 min. ago") have moved on while it was hidden; this runs before the first
     // paint.

@@ -108,6 +108,7 @@ private:
     void updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now);
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
     bool isOnScreenOrAboutTo() const;
+    void setFonts();
     bool heroIsCurrent(const QDateTime& now) const;
     void placeHandle();
     void requestSettings();
@@ -123,6 +124,7 @@ private:
     bool m_reloadPending = false;
     // prepareToShow() built the sections for the showing under way.
     bool m_preparedToShow = false;
+    bool m_fontsSet = false;
     // The sections have been on screen since they were built: relative times and scroll positions moved on.
     bool m_sectionsShown = false;
     // The start-up notice was on screen, and a refresh has started since.
@@ -132,6 +134,7 @@ private:
     GlyphButton* m_refresh = nullptr;
     GlyphButton* m_settings = nullptr;
     GlyphButton* m_quit = nullptr;
+    QLabel* m_title = nullptr;
     QLabel* m_footer = nullptr;
     QWidget* m_warningRow = nullptr;
     ElidedLabel* m_warning = nullptr;

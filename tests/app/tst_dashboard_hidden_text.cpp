@@ -74,7 +74,8 @@ struct Rig {
     }
 };
 
-// The font files mapped into this process: FreeType maps each face it opens.
+// The font files mapped into this process: FreeType maps each face it opens, and fontconfig its caches of
+// the system's font list when Qt first reads that list (about 1 MB that an idle application keeps).
 QStringList mappedFontFiles() {
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))
@@ -83,7 +84,7 @@ QStringList mappedFontFiles() {
     for (const QByteArray& line : maps.readAll().split('\n')) {
         const QString path = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
         if (line.contains('/') &&
-            QRegularExpression(QStringLiteral("\\.(otf|ttf|ttc|pfb|pfa|woff2?)$"),
+            QRegularExpression(QStringLiteral("(\\.(otf|ttf|ttc|pfb|pfa|woff2?)|\\.cache-\\d+)$"),
                                QRegularExpression::CaseInsensitiveOption)
                 .match(path)
                 .hasMatch() &&
