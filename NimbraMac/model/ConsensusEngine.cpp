@@ -52,10 +52,10 @@ struct HourlyIndex {
         msecs.reserve(total);
         for (const ProviderForecast& f : forecasts) {
             for (const WeatherSample& s : f.hourly) {
-                if (!s.date.isValid())
-                    continue;
+                // The window first: it turns most samples away, and an invalid date's instant, whatever it
+                // reads, is checked before use.
                 const qint64 at = s.date.toMSecsSinceEpoch();
-                if (at <= from || at >= to)
+                if (at <= from || at >= to || !s.date.isValid())
                     continue;
                 samples.append(&s);
                 msecs.append(at);
