@@ -8,6 +8,9 @@
 
 #include <cmath>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 namespace nimbra {
 
@@ -481,15 +484,30 @@ const QList<std::pair<QString, GlyphFactory>>& glyphTable() {
     return table;
 }
 
-const Glyph* glyph(const QString& name) {
-    static const QHash<QString, Glyph> glyphs = [] {
-        QHash<QString, Glyph> out;
-        for (const auto& [n, make] : glyphTable())
-            out.insert(n, make());
+// Each name's position in the table.
+const QHash<QString, qsizetype>& glyphIndex() {
+    static const QHash<QString, qsizetype> index = [] {
+        QHash<QString, qsizetype> out;
+        for (qsizetype i = 0; i < glyphTable().size(); ++i)
+            out.insert(glyphTable()[i].first, i);
         return out;
     }();
-    const auto it = glyphs.constFind(name);
-    return it == glyphs.constEnd() ? nullptr : &*it;
+    return index;
+}
+
+// A glyph is built the first time it is drawn: some cost milliseconds of path booleans, and a window shows
+// only a few of them. The lock keeps the table as safe to reach from two threads as a build-all-at-once was.
+const Glyph* glyph(const QString& name) {
+    static std::mutex building;
+    static std::vector<std::optional<Glyph>> glyphs(std::size_t(glyphTable().size()));
+    const auto it = glyphIndex().constFind(name);
+    if (it == glyphIndex().constEnd())
+        return nullptr;
+    const std::lock_guard lock(building);
+    std::optional<Glyph>& entry = glyphs[std::size_t(*it)];
+    if (!entry)
+        entry = glyphTable()[*it].second();
+    return &*entry;
 }
 
 } // namespace
@@ -505,7 +523,11 @@ const QStringList& SymbolImage::names() {
 }
 
 bool SymbolImage::isKnown(const QString& name) {
-    return glyph(name) != nullptr;
+    return glyphIndex().contains(name);
+}
+
+void SymbolImage::prepare(const QString& name) {
+    (void)glyph(name);
 }
 
 bool SymbolImage::draw(QPainter& painter, const QString& name, const QRectF& box, const QColor& tint,

@@ -19,6 +19,8 @@ public:
     // Every name that has a glyph.
     static const QStringList& names();
     static bool isKnown(const QString& name);
+    // Makes the glyph now rather than at its first drawing (some take milliseconds).
+    static void prepare(const QString& name);
 
     // Draws the glyph centred in box (the largest square inside it). An unknown name draws nothing and
     // returns false.
