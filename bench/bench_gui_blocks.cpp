@@ -11,8 +11,9 @@
 //   after_turn      from the first turn until the launch refresh has finished and the dashboard is built
 //   slider_drag     a drag of the Font Size slider over four steps, each a frame after the last returned
 //   refresh         a refresh from the menu until it has finished
-//   dashboard       opening the dashboard until it has been painted (each run has a new window; the
-//                   process's first opening, which also loads fonts and glyphs, is printed on its own)
+//   dashboard       opening the dashboard after a refresh until it has been painted (each run has a new
+//                   window; the process's first opening, a tray click right after launch that also loads
+//                   fonts and glyphs, is printed on its own)
 //   widget_reload   the widget host (three widgets) rereading the snapshot once the application replaced it
 #include "AppDelegate.h"
 #include "BenchSupport.h"
@@ -22,6 +23,7 @@
 #include "LargeSnapshot.h"
 #include "LoopbackHTTPServer.h"
 #include "NimbraWidgetBundle.h"
+#include "PopoverWindow.h"
 #include "UbiquitousKeyValueStore.h"
 #include "UserDefaults.h"
 #include "VantaSettingsRoot.h"
@@ -59,6 +61,8 @@ struct Figures {
     double afterTurn = 0;
     double sliderDrag = 0;
     double refresh = 0;
+    double openAfterLaunch = 0;
+    double untilPainted = 0;
     double dashboard = 0;
     double widgetReload = 0;
 };
@@ -76,6 +80,29 @@ template <typename Done> bool turnUntil(Done done, std::chrono::milliseconds lim
     }
     return true;
 }
+
+// The time from its making until a window's first paint.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* window) : m_window(window) {
+        m_clock.start();
+        window->installEventFilter(this);
+    }
+    ~FirstPaint() override { m_window->removeEventFilter(this); }
+    double ms() const { return m_paintedNs ? double(m_paintedNs) / 1e6 : 0; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !m_paintedNs)
+            m_paintedNs = m_clock.nsecsElapsed();
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QElapsedTimer m_clock;
+    qint64 m_paintedNs = 0;
+};
 
 void turnFor(int ms) {
     QEventLoop loop;
@@ -255,6 +282,17 @@ std::optional<Figures> measureApplication(const Session& session) {
     turnFor(kSettleMs);
     f.afterTurn = watch.stopMs();
 
+    // A user's first click on the tray icon, right after launch: the longest block, and the time until the
+    // popover's first paint.
+    FirstPaint painted(delegate.popover());
+    watch.start();
+    QTimer::singleShot(0, &delegate, &AppDelegate::openFromStatusItem);
+    turnFor(kSettleMs);
+    f.openAfterLaunch = watch.stopMs();
+    f.untilPainted = painted.ms();
+    delegate.closePopover();
+    turnFor(kSettleMs);
+
     delegate.openSettings();
     turnFor(kSettleMs);
     QSlider* slider = delegate.settingsWindow()->content()->displayTab()->fontSizeSlider();
@@ -341,11 +379,12 @@ Figures medians(const QList<Figures>& runs) {
             of(&Figures::refresh),   of(&Figures::dashboard), of(&Figures::widgetReload)};
 }
 
-// The dashboard's first opening in this process: the only one that loads the fonts and renders the glyphs,
-// as a user's first click after login does.
-std::optional<double>& firstOpening() {
-    static std::optional<double> block;
-    return block;
+// The dashboard's first opening in this process, from the tray right after launch: the only one that loads
+// the fonts and renders the glyphs, as a user's first click after login does. Its longest block, and the time
+// from the click until the popover's first paint.
+std::optional<std::pair<double, double>>& firstOpening() {
+    static std::optional<std::pair<double, double>> figures;
+    return figures;
 }
 
 // The medians of each size, for the table of goals printed after the benchmarks.
@@ -376,7 +415,7 @@ void BM_GuiBlocks(benchmark::State& state) {
             }
             figures->widgetReload = *reload;
             if (!firstOpening())
-                firstOpening() = figures->dashboard;
+                firstOpening() = std::pair(figures->openAfterLaunch, figures->untilPainted);
             measured.append(*figures);
         }
         state.SetIterationTime(double(total.nsecsElapsed()) / 1e9);
@@ -414,8 +453,10 @@ void printGoals() {
                     qPrintable(cell(m.widgetReload)));
     }
     if (firstOpening())
-        std::printf("The dashboard's first opening in this process (fonts and glyphs loaded): %.1f ms\n",
-                    *firstOpening());
+        std::printf(
+            "The dashboard's first opening from the tray after launch (fonts and glyphs loaded): longest "
+            "block %.1f ms, first paint after %.1f ms\n",
+            firstOpening()->first, firstOpening()->second);
 }
 
 // Drops the lines every run prints: the offscreen platform's notes on what it cannot do, and the provider

@@ -295,7 +295,7 @@ void AppDelegate::statusItemClicked(TrayClickFilter::Click click) {
     switch (TrayClickFilter::action(click, isPopoverShown(), m_popover->msSinceShown(),
                                     m_popover->msSinceHidden(), QApplication::doubleClickInterval())) {
     case TrayClickFilter::Action::open:
-        showPopover();
+        openFromStatusItem();
         break;
     case TrayClickFilter::Action::close:
         closePopover();
@@ -314,6 +314,25 @@ void AppDelegate::togglePopover() {
         closePopover();
     else
         showPopover();
+}
+
+void AppDelegate::openFromStatusItem() {
+    // A second click while the first opening is prepared changes nothing: the popover is on its way.
+    if (m_firstShowing.isRunning() || isPopoverShown() || !m_popover)
+        return;
+    loadDashboard();
+    const QList<TurnSteps::Step> steps =
+        m_dashboard ? m_dashboard->firstShowingSteps() : QList<TurnSteps::Step>{};
+    if (steps.isEmpty()) {
+        showPopover();
+        return;
+    }
+    // As it will show, so that the steps lay it out as it will be seen; its window is made in a step of its
+    // own.
+    setPopoverMode();
+    m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
+    m_firstShowing.start(QList<TurnSteps::Step>{[this] { (void)m_popover->winId(); }} + steps,
+                         [this] { showPopover(); });
 }
 
 void AppDelegate::showDashboard() {
@@ -338,13 +357,11 @@ void AppDelegate::anotherStartRequested(const QString& activationToken) {
 }
 
 void AppDelegate::showPopover() {
+    m_firstShowing.cancel();
     if (!m_popover)
         return;
     loadDashboard();
-    // A popup needs a tray icon to hang from and a window system that lets us place it.
-    const auto wanted = hasTray() && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
-    if (m_environment.useDesktop && m_popover->mode() != wanted)
-        m_popover->setMode(wanted);
+    setPopoverMode();
     m_telemetry->sendIfEnabled(TelemetryEvent::popoverOpened);
     const std::optional<QRect> tray = m_statusItem ? m_statusItem->geometry() : std::nullopt;
     m_anchor = tray.value_or(QRect(QCursor::pos(), QSize(1, 1)));
@@ -359,8 +376,18 @@ void AppDelegate::showPopover() {
     m_scheduler->trigger(RefreshTrigger::popoverOpened);
 }
 
+void AppDelegate::setPopoverMode() {
+    // A popup needs a tray icon to hang from and a window system that lets us place it.
+    const auto wanted = hasTray() && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
+    if (m_environment.useDesktop && m_popover->mode() != wanted)
+        m_popover->setMode(wanted);
+}
+
 void AppDelegate::closePopover() {
-    if (m_popover && !dashboardIsTheWayBack())
+    if (dashboardIsTheWayBack())
+        return;
+    m_firstShowing.cancel();
+    if (m_popover)
         m_popover->hide();
 }
 

@@ -6,6 +6,7 @@
 #include "RefreshScheduler.h"
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
+#include "TurnSteps.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -113,6 +114,10 @@ public Q_SLOTS:
     // given) and the widget host starts again unless one runs.
     void anotherStartRequested(const QString& activationToken);
     void togglePopover();
+    // A click on the tray icon that opens the popover. The first opening is prepared over a few event-loop
+    // turns (fonts, layout, drawing) and shows after them: done at once it would hold the application for
+    // several frames. Later ones show at once.
+    void openFromStatusItem();
     // Hides the dashboard, unless it is the only way back to the application (no tray host).
     void closePopover();
     void updateStatusItem();
@@ -135,6 +140,7 @@ private:
     void observeStoreChanges();
     void statusItemClicked(TrayClickFilter::Click click);
     void showPopover();
+    void setPopoverMode();
     void placePopover();
     std::optional<QRect> availableGeometry() const;
     void resizePopover(QSizeF delta);
@@ -160,6 +166,7 @@ private:
     WakeRefreshDelay* m_wakeDelay = nullptr;
     QTimer m_repaintDebounce;
     PopoverResize m_resize;
+    TurnSteps m_firstShowing;
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;
     bool m_launched = false;

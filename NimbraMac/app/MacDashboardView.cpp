@@ -7,6 +7,8 @@
 #include "DashboardResizeHandle.h"
 #include "HourlyStripView.h"
 #include "SlimScrollStyle.h"
+#include "SymbolImage.h"
+#include "SymbolView.h"
 #include "Translations.h"
 #include "TwelveHourTrendGraphView.h"
 #include "ViewTheme.h"
@@ -16,6 +18,7 @@
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QImage>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,6 +26,9 @@
 
 namespace nimbra {
 namespace {
+
+// Room between the column's sections and the window's edges.
+constexpr int kColumnMargin = 12;
 
 QWidget* divider() {
     return new DividerLine(ColorToken::of(Tint::tertiary));
@@ -65,6 +71,21 @@ protected:
         drawAppGlyph(p, AppGlyph::warning, QRectF(rect()), theme::color(Tint::orange, palette()));
     }
 };
+
+// Lays a section out at the column's width and draws it into an image that is thrown away: what stays are
+// the fonts, glyphs and symbols its drawing made.
+void drawOffscreen(QWidget* section, int width) {
+    const int height =
+        section->hasHeightForWidth() ? section->heightForWidth(width) : section->sizeHint().height();
+    if (width <= 0 || height <= 0)
+        return;
+    section->resize(width, height);
+    const qreal ratio = section->devicePixelRatioF();
+    QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    section->render(&image);
+}
 
 DashboardInputs inputsOf(const WeatherStore& store) {
     return {store.selectedForecast(),           store.settings(),  store.isRefreshing(),
@@ -125,7 +146,7 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
 
     auto* column = new QWidget;
     m_column = new QVBoxLayout(column);
-    m_column->setContentsMargins(12, 12, 12, 12);
+    m_column->setContentsMargins(kColumnMargin, kColumnMargin, kColumnMargin, kColumnMargin);
     m_column->setSpacing(12);
     m_column->addStretch(1);
     m_scroll = new QScrollArea;
@@ -401,6 +422,38 @@ void MacDashboardView::prepareToShow() {
     reload();
     // Only for the showing that follows in this turn.
     QTimer::singleShot(0, this, [this] { m_preparedToShow = false; });
+}
+
+QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
+    if (m_fontsSet)
+        return {};
+    QList<std::function<void()>> steps;
+    steps.append([] {
+        (void)theme::textFamily();
+        (void)theme::roundedFamily();
+    });
+    steps.append([this] {
+        setFonts();
+        for (QWidget* widget : {window(), static_cast<QWidget*>(this)}) {
+            widget->ensurePolished();
+            if (widget->layout())
+                widget->layout()->activate();
+        }
+    });
+    steps.append([this] {
+        for (const SymbolView* symbol : findChildren<SymbolView*>())
+            SymbolImage::prepare(symbol->name());
+        for (const TrendMetric metric : trendMetrics::allCases())
+            SymbolImage::prepare(trendMetrics::symbolName(metric));
+    });
+    // By position: a reload may replace the sections between two steps.
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        steps.append([this, i] {
+            if (i < m_sections.size())
+                drawOffscreen(m_sections[i], m_scroll->width() - 2 * kColumnMargin);
+        });
+    }
+    return steps;
 }
 
 void MacDashboardView::showEvent(QShowEvent* event) {

@@ -74,6 +74,10 @@ public:
     // the last showing are kept when the hero reads the same now; otherwise they are built afresh, as a
     // showing does.
     void prepareToShow();
+    // Before the first showing, what it would do in one long block, cut in pieces short enough for one
+    // event-loop turn each: reading the font list, loading the fonts and measuring the texts, drawing each
+    // section once offscreen (its glyphs and symbols are then made). Nothing shown changes; none once shown.
+    QList<std::function<void()>> firstShowingSteps();
 
     const DashboardModel& model() const { return m_model; }
     // The column's widgets, in order, one per model section.

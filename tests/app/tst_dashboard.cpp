@@ -15,7 +15,9 @@
 #include "ViewAnimations.h"
 
 #include "KeychainWorker.h"
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollArea>
@@ -127,6 +129,44 @@ private Q_SLOTS:
         // The same ten-day list, its opened day still open.
         QCOMPARE(view.sectionWidgets().at(2), daily);
         QCOMPARE(daily->expandedDays().size(), 1);
+    }
+
+    // The first opening from the tray is prepared over several turns and then shows as a direct showing
+    // would: the same sections, laid out across the column. A second click meanwhile changes nothing, a
+    // close cancels it; later openings show at once.
+    void firstOpeningFromTheTray() {
+        DashboardRig rig;
+        AppDelegate delegate(std::move(rig.store), testEnvironment(rig.harness));
+        delegate.applicationDidFinishLaunching();
+        QTRY_VERIFY(delegate.dashboard());
+        MacDashboardView* dashboard = delegate.dashboard();
+        const QList<QWidget*> sections = dashboard->sectionWidgets();
+
+        delegate.openFromStatusItem();
+        QVERIFY(!delegate.isPopoverShown());
+        delegate.closePopover();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 1500 && !delegate.isPopoverShown())
+            QTest::qWait(20);
+        QVERIFY(!delegate.isPopoverShown());
+
+        delegate.openFromStatusItem();
+        delegate.openFromStatusItem();
+        QTRY_VERIFY(delegate.isPopoverShown());
+        QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
+        QCOMPARE(dashboard->sectionWidgets(), sections);
+        const QRect column = dashboard->scrollArea()->widget()->layout()->contentsRect();
+        for (QWidget* section : sections) {
+            QVERIFY(section->isVisible());
+            QCOMPARE(section->geometry().left(), column.left());
+            QCOMPARE(section->width(), column.width());
+        }
+
+        delegate.closePopover();
+        QTRY_VERIFY(!delegate.isPopoverShown());
+        delegate.openFromStatusItem();
+        QVERIFY(delegate.isPopoverShown());
     }
 
     // The column scrolls with a slim bar: no arrows, the handle from the top of the track down, and

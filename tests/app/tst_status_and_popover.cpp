@@ -7,6 +7,7 @@
 #include "StatusTestData.h"
 #include "TrayClickFilter.h"
 #include "TrayIconPainter.h"
+#include "TurnSteps.h"
 #include "UserDefaults.h"
 
 #include <QTest>
@@ -280,6 +281,35 @@ private Q_SLOTS:
         QFETCH(std::optional<qint64>, sinceShown);
         QFETCH(std::optional<qint64>, sinceHidden);
         QTEST(TrayClickFilter::action(click, shown, sinceShown, sinceHidden, 400), "action");
+    }
+
+    // One step per event-loop turn, in order, then the last action once; cancelled, nothing more runs; a
+    // step may start the run again.
+    void turnSteps() {
+        TurnSteps steps;
+        QStringList ran;
+        const auto step = [&ran](const QString& name) { return [&ran, name] { ran.append(name); }; };
+        steps.start({step("a"), step("b")}, step("done"));
+        QVERIFY(steps.isRunning());
+        QVERIFY(ran.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, QStringList{"a"});
+        QTRY_VERIFY(!steps.isRunning());
+        QCOMPARE(ran, (QStringList{"a", "b", "done"}));
+        QTest::qWait(20);
+        QCOMPARE(ran.size(), 3);
+
+        ran.clear();
+        steps.start({step("a"), step("b")}, step("done"));
+        QCoreApplication::processEvents();
+        steps.cancel();
+        QTest::qWait(20);
+        QCOMPARE(ran, QStringList{"a"});
+
+        ran.clear();
+        steps.start({[&] { steps.start({step("again")}, step("done")); }, step("dropped")}, step("not run"));
+        QTRY_VERIFY(!steps.isRunning());
+        QCOMPARE(ran, (QStringList{"again", "done"}));
     }
 };
 
