@@ -432,6 +432,14 @@ QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
         (void)theme::textFamily();
         (void)theme::roundedFamily();
     });
+    // Each section measured on its own first, so that loading the fonts is shared out among the steps.
+    // By position: a reload may replace the sections between two steps.
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        steps.append([this, i] {
+            if (i < m_sections.size())
+                (void)m_sections[i]->sizeHint();
+        });
+    }
     steps.append([this] {
         setFonts();
         for (QWidget* widget : {window(), static_cast<QWidget*>(this)}) {
@@ -446,7 +454,6 @@ QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
         for (const TrendMetric metric : trendMetrics::allCases())
             SymbolImage::prepare(trendMetrics::symbolName(metric));
     });
-    // By position: a reload may replace the sections between two steps.
     for (qsizetype i = 0; i < m_sections.size(); ++i) {
         steps.append([this, i] {
             if (i < m_sections.size())

@@ -3,17 +3,20 @@
 #include <QList>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 
 namespace nimbra {
 
-// Work too long for one event-loop turn, run as steps one per turn and then a last action: between two steps
-// the application takes input and repaints.
+// Work too long for one event-loop turn, run as steps and then a last action. Each turn runs steps back to
+// back until it has used `budget` (at least one step a turn): between turns the application takes input and
+// repaints, and short steps cost no extra turns.
 class TurnSteps {
 public:
     using Step = std::function<void()>;
 
-    TurnSteps();
+    // Half a frame by default: a step begun just under it still ends within the frame.
+    explicit TurnSteps(std::chrono::milliseconds budget = std::chrono::milliseconds(8));
 
     // Runs `steps` from the next turn on, then `done`; whatever was under way is dropped.
     void start(QList<Step> steps, Step done);
@@ -22,12 +25,17 @@ public:
     bool isRunning() const { return m_timer.isActive(); }
 
 private:
-    void runNext();
+    void runTurn();
+    // False once the last action has run (or the run was dropped or started again).
+    bool runNext();
 
+    std::chrono::milliseconds m_budget;
     QTimer m_timer;
     QList<Step> m_steps;
     qsizetype m_next = 0;
     Step m_done;
+    // Tells a turn that a step started or cancelled the run it belongs to.
+    quint64 m_run = 0;
 };
 
 } // namespace nimbra

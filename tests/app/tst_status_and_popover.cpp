@@ -11,6 +11,7 @@
 #include "UserDefaults.h"
 
 #include <QTest>
+#include <QThread>
 
 using namespace nimbra;
 
@@ -283,10 +284,11 @@ private Q_SLOTS:
         QTEST(TrayClickFilter::action(click, shown, sinceShown, sinceHidden, 400), "action");
     }
 
-    // One step per event-loop turn, in order, then the last action once; cancelled, nothing more runs; a
-    // step may start the run again.
+    // Steps in order, then the last action once; with no budget one step a turn, with one as many as fit;
+    // cancelled, nothing more runs; a step may start the run again.
     void turnSteps() {
-        TurnSteps steps;
+        using std::chrono::milliseconds;
+        TurnSteps steps(milliseconds(0));
         QStringList ran;
         const auto step = [&ran](const QString& name) { return [&ran, name] { ran.append(name); }; };
         steps.start({step("a"), step("b")}, step("done"));
@@ -310,6 +312,20 @@ private Q_SLOTS:
         steps.start({[&] { steps.start({step("again")}, step("done")); }, step("dropped")}, step("not run"));
         QTRY_VERIFY(!steps.isRunning());
         QCOMPARE(ran, (QStringList{"again", "done"}));
+
+        TurnSteps budgeted(milliseconds(30));
+        ran.clear();
+        const auto slow = [&ran](const QString& name) {
+            return [&ran, name] {
+                QThread::msleep(20);
+                ran.append(name);
+            };
+        };
+        budgeted.start({step("a"), step("b"), slow("c"), slow("d"), step("e")}, step("done"));
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, (QStringList{"a", "b", "c", "d"}));
+        QTRY_VERIFY(!budgeted.isRunning());
+        QCOMPARE(ran, (QStringList{"a", "b", "c", "d", "e", "done"}));
     }
 };
 
