@@ -18,7 +18,6 @@
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QImage>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -26,9 +25,6 @@
 
 namespace nimbra {
 namespace {
-
-// Room between the column's sections and the window's edges.
-constexpr int kColumnMargin = 12;
 
 QWidget* divider() {
     return new DividerLine(ColorToken::of(Tint::tertiary));
@@ -71,21 +67,6 @@ protected:
         drawAppGlyph(p, AppGlyph::warning, QRectF(rect()), theme::color(Tint::orange, palette()));
     }
 };
-
-// Lays a section out at the column's width and draws it into an image that is thrown away: what stays are
-// the fonts, glyphs and symbols its drawing made.
-void drawOffscreen(QWidget* section, int width) {
-    const int height =
-        section->hasHeightForWidth() ? section->heightForWidth(width) : section->sizeHint().height();
-    if (width <= 0 || height <= 0)
-        return;
-    section->resize(width, height);
-    const qreal ratio = section->devicePixelRatioF();
-    QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    section->render(&image);
-}
 
 DashboardInputs inputsOf(const WeatherStore& store) {
     return {store.selectedForecast(),           store.settings(),  store.isRefreshing(),
@@ -146,7 +127,7 @@ MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> cl
 
     auto* column = new QWidget;
     m_column = new QVBoxLayout(column);
-    m_column->setContentsMargins(kColumnMargin, kColumnMargin, kColumnMargin, kColumnMargin);
+    m_column->setContentsMargins(12, 12, 12, 12);
     m_column->setSpacing(12);
     m_column->addStretch(1);
     m_scroll = new QScrollArea;
@@ -454,12 +435,6 @@ QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
         for (const TrendMetric metric : trendMetrics::allCases())
             SymbolImage::prepare(trendMetrics::symbolName(metric));
     });
-    for (qsizetype i = 0; i < m_sections.size(); ++i) {
-        steps.append([this, i] {
-            if (i < m_sections.size())
-                drawOffscreen(m_sections[i], m_scroll->width() - 2 * kColumnMargin);
-        });
-    }
     return steps;
 }
 

@@ -75,8 +75,8 @@ public:
     // showing does.
     void prepareToShow();
     // Before the first showing, what it would do in one long block, cut in pieces short enough for one
-    // event-loop turn each: reading the font list, loading the fonts and measuring the texts, drawing each
-    // section once offscreen (its glyphs and symbols are then made). Nothing shown changes; none once shown.
+    // event-loop turn each: reading the font list, loading the fonts and measuring each section, laying the
+    // window out, making the symbols. Nothing shown changes; none once shown.
     QList<std::function<void()>> firstShowingSteps();
 
     const DashboardModel& model() const { return m_model; }
