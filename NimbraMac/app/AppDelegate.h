@@ -115,7 +115,7 @@ public Q_SLOTS:
     void anotherStartRequested(const QString& activationToken);
     void togglePopover();
     // A click on the tray icon that opens the popover. The first opening is prepared over a few event-loop
-    // turns (fonts, layout, drawing) and shows after them: done at once it would hold the application for
+    // turns (fonts, layout, symbols) and shows after them: done at once it would hold the application for
     // several frames. Later ones show at once.
     void openFromStatusItem();
     // Hides the dashboard, unless it is the only way back to the application (no tray host).
