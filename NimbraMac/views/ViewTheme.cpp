@@ -6,8 +6,10 @@ namespace nimbra::theme {
 
 namespace {
 
-QString installedOr(const QString& family, const QString& fallback) {
-    return QFontDatabase::hasFamily(family) ? family : fallback;
+// The fallback is asked for only when needed: the system's default family costs a sort of every installed
+// font.
+template <typename Fallback> QString installedOr(const QString& family, Fallback fallback) {
+    return QFontDatabase::hasFamily(family) ? family : fallback();
 }
 
 QFont::Weight qtWeight(FontWeight weight) {
@@ -41,14 +43,15 @@ double hierarchyAlpha(Tint tint) {
 } // namespace
 
 QString textFamily() {
-    static const QString family = installedOr(QStringLiteral("Inter"), QFont().defaultFamily());
+    static const QString family =
+        installedOr(QStringLiteral("Inter"), [] { return QFont().defaultFamily(); });
     return family;
 }
 
 QString roundedFamily() {
     // No rounded face is packaged for Debian; the display cut of the same family keeps large numerals
     // compact.
-    static const QString family = installedOr(QStringLiteral("Inter Display"), textFamily());
+    static const QString family = installedOr(QStringLiteral("Inter Display"), textFamily);
     return family;
 }
 
