@@ -8,6 +8,7 @@ namespace nimbra {
 
 TurnSteps::TurnSteps(std::chrono::milliseconds budget) : m_budget(budget) {
     m_timer.setInterval(0);
+    m_timer.setSingleShot(true);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { runTurn(); });
 }
 
@@ -16,6 +17,7 @@ void TurnSteps::start(QList<Step> steps, Step done) {
     m_steps = std::move(steps);
     m_next = 0;
     m_done = std::move(done);
+    m_running = true;
     m_timer.start();
 }
 
@@ -24,14 +26,27 @@ void TurnSteps::cancel() {
     m_timer.stop();
     m_steps.clear();
     m_done = nullptr;
+    m_running = false;
 }
 
 void TurnSteps::runTurn() {
     QElapsedTimer turn;
     turn.start();
     const qint64 budgetNs = std::chrono::nanoseconds(m_budget).count();
-    while (runNext() && turn.nsecsElapsed() < budgetNs) {
+    // A turn's break is passed over at its start, and ends the turn anywhere else.
+    while (isBreakNext())
+        ++m_next;
+    // The last action follows the last step in its turn, whatever the time: the steps ready things for it.
+    while (runNext() && (turn.nsecsElapsed() < budgetNs || m_next >= m_steps.size()) && !isBreakNext()) {
     }
+    // Set again from now rather than repeating: a repeating timer's next turn falls due when this one
+    // began, ahead of every other timer that fell due while it ran (animations, a caller's own).
+    if (m_running && !m_timer.isActive())
+        m_timer.start();
+}
+
+bool TurnSteps::isBreakNext() const {
+    return m_next < m_steps.size() && !m_steps[m_next];
 }
 
 bool TurnSteps::runNext() {
