@@ -327,12 +327,10 @@ void AppDelegate::openFromStatusItem() {
         showPopover();
         return;
     }
-    // As it will show, so that the steps lay it out as it will be seen; its window is made in a step of its
-    // own.
+    // As it will show, so that the steps lay it out as it will be seen; the window's own steps come first.
     setPopoverMode();
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
-    m_firstShowing.start(QList<TurnSteps::Step>{[this] { (void)m_popover->winId(); }} + steps,
-                         [this] { showPopover(); });
+    m_firstShowing.start(m_popover->firstShowingSteps() + steps, [this] { showPopover(); });
 }
 
 void AppDelegate::showDashboard() {

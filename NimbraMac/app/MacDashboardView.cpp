@@ -10,6 +10,7 @@
 #include "SymbolImage.h"
 #include "SymbolView.h"
 #include "Translations.h"
+#include "TurnSteps.h"
 #include "TwelveHourTrendGraphView.h"
 #include "ViewTheme.h"
 #include "WeatherHeroView.h"
@@ -17,6 +18,7 @@
 
 #include <QBoxLayout>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QPainter>
 #include <QScrollArea>
@@ -25,6 +27,14 @@
 
 namespace nimbra {
 namespace {
+
+// The faces the dashboard's text is set in: the text family's regular, medium and semibold, and the
+// rounded semibold of the large temperature.
+QList<FontToken> dashboardFaces() {
+    return {FontToken::system(13, FontWeight::regular), FontToken::system(13, FontWeight::medium),
+            FontToken::system(13, FontWeight::semibold),
+            FontToken::system(13, FontWeight::semibold, FontDesign::rounded)};
+}
 
 QWidget* divider() {
     return new DividerLine(ColorToken::of(Tint::tertiary));
@@ -409,10 +419,16 @@ QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
     if (m_fontsSet)
         return {};
     QList<std::function<void()>> steps;
+    // Reading the font list is the longest step: it has a turn to itself.
+    steps.append(TurnSteps::nextTurn());
     steps.append([] {
         (void)theme::textFamily();
         (void)theme::roundedFamily();
     });
+    steps.append(TurnSteps::nextTurn());
+    // Opening a face costs a few milliseconds; the sections' first measuring would open them all at once.
+    for (const FontToken& face : dashboardFaces())
+        steps.append([face] { (void)QFontMetricsF(theme::font(face)).height(); });
     // Each section measured on its own first, so that loading the fonts is shared out among the steps.
     // By position: a reload may replace the sections between two steps.
     for (qsizetype i = 0; i < m_sections.size(); ++i) {
@@ -422,18 +438,21 @@ QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
         });
     }
     steps.append([this] {
+        for (const SymbolView* symbol : findChildren<SymbolView*>())
+            SymbolImage::prepare(symbol->name());
+        for (const TrendMetric metric : trendMetrics::allCases())
+            SymbolImage::prepare(trendMetrics::symbolName(metric));
+    });
+    // The window laid out last, in the showing's own turn: the layouts this posts are then taken up before
+    // the window system's first expose, which is painted once rather than again as they arrive.
+    steps.append(TurnSteps::nextTurn());
+    steps.append([this] {
         setFonts();
         for (QWidget* widget : {window(), static_cast<QWidget*>(this)}) {
             widget->ensurePolished();
             if (widget->layout())
                 widget->layout()->activate();
         }
-    });
-    steps.append([this] {
-        for (const SymbolView* symbol : findChildren<SymbolView*>())
-            SymbolImage::prepare(symbol->name());
-        for (const TrendMetric metric : trendMetrics::allCases())
-            SymbolImage::prepare(trendMetrics::symbolName(metric));
     });
     return steps;
 }

@@ -2,15 +2,38 @@
 
 #include "AppLog.h"
 #include "MacDashboardView.h"
+#include "TurnSteps.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QShortcut>
+#include <QWindow>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace nimbra {
+
+namespace {
+
+// Qt fills large areas on a pool of threads, started by the first such fill: here rather than in the
+// window's first paint. Tall enough for the pool to use every thread it has.
+void startPaintingThreads() {
+    QImage image(8, 1024, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(image.rect()), 3, 3);
+    painter.fillPath(path, QColor(128, 128, 128, 128));
+}
+
+} // namespace
 
 PopoverWindow::PopoverWindow(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
     new QVBoxLayout(this);
@@ -75,6 +98,40 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event) {
         }
     }
     QWidget::mousePressEvent(event);
+}
+
+QList<std::function<void()>> PopoverWindow::firstShowingSteps() {
+    return {[this] { (void)winId(); }, [this] { prepareBackingStore(); },
+            [this] {
+                // Showing sets the window's cursor, loading the cursor theme the first time.
+                if (QWindow* window = windowHandle())
+                    window->setCursor(cursor());
+            },
+            TurnSteps::nextTurn(), startPaintingThreads};
+}
+
+void PopoverWindow::prepareBackingStore() {
+    // X11's backing store has its memory once sized; elsewhere it appears only with the first paint.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    QBackingStore* store = backingStore();
+    if (!store)
+        return;
+    if (store->size() != size())
+        store->resize(size());
+    const QPaintDevice* device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return;
+    const auto* image = static_cast<const QImage*>(device);
+#ifdef MADV_POPULATE_WRITE
+    // Fresh shared memory costs a page fault per page at its first touch; take them now, contents unchanged.
+    const auto page = quintptr(sysconf(_SC_PAGESIZE));
+    const auto start = quintptr(image->constBits()) & ~(page - 1);
+    const auto end = quintptr(image->constBits()) + quintptr(image->sizeInBytes());
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+#else
+    (void)image;
+#endif
 }
 
 void PopoverWindow::paintEvent(QPaintEvent*) {

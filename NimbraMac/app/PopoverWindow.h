@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 namespace nimbra {
@@ -27,6 +28,10 @@ public:
     // the icon's own toggle.
     void setAnchor(const std::optional<QRect>& anchor) { m_anchor = anchor; }
 
+    // What the first showing would do at once, as steps to run beforehand at the size it will show at: the
+    // native window, its pixel memory, its cursor and the painting threads.
+    QList<std::function<void()>> firstShowingSteps();
+
     // Milliseconds since the window was last shown or hidden; none before the first time.
     std::optional<qint64> msSinceShown() const;
     std::optional<qint64> msSinceHidden() const;
@@ -45,6 +50,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void prepareBackingStore();
+
     Mode m_mode;
     QWidget* m_content = nullptr;
     std::optional<QRect> m_anchor;
