@@ -308,12 +308,15 @@ private Q_SLOTS:
         QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
         PopoverWindow* popover = delegate.popover();
 
-        // The menu: five entries, also after a second build.
+        // The menu: five entries, also after a second build, and the way to the dashboard that only a D-Bus
+        // tray shows.
         const auto actions = delegate.contextMenu()->actions();
-        QCOMPARE(actions.size(), 5);
-        QCOMPARE(actions.at(1)->text(), QStringLiteral("Settings..."));
-        QVERIFY(actions.at(3)->isSeparator());
-        actions.at(1)->trigger();
+        QCOMPARE(actions.size(), 7);
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("Open Nimbra"));
+        QVERIFY(!actions.at(0)->isVisible() && !actions.at(1)->isVisible());
+        QCOMPARE(actions.at(3)->text(), QStringLiteral("Settings..."));
+        QVERIFY(actions.at(5)->isSeparator());
+        actions.at(3)->trigger();
         QCOMPARE(settings.count(), 1);
         // One settings window, closed by the user here, shown again on every later opening.
         VantaSettingsRoot* window = delegate.settingsWindow();
@@ -389,9 +392,9 @@ private Q_SLOTS:
         AppDelegate delegate(std::move(rig.store), environment);
         delegate.applicationDidFinishLaunching();
         const auto actions = delegate.contextMenu()->actions();
-        QCOMPARE(actions.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
-        QCOMPARE(actions.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-        QCOMPARE(actions.at(4)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(actions.at(2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(actions.at(3)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+        QCOMPARE(actions.at(6)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QTRY_VERIFY(!delegate.scheduler().isRunning());
         QSignalSpy refreshed(&delegate.scheduler(), &RefreshScheduler::refreshFinished);
         QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
