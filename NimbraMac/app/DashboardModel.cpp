@@ -21,8 +21,11 @@ QList<DashboardSection> dashboardSections(bool hasForecast, const WeatherSetting
 
 QString dashboardFooterText(const std::optional<ConsensusForecast>& forecast, const QDateTime& now,
                             const LocalCalendar& calendar) {
-    return forecast ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
-                    : translatedText("nimbra::DashboardModel", DashboardModel::notRefreshedText);
+    // A forecast that holds no weather yet was made when the place was added or a refresh failed: "Updated
+    // 5 sec. ago" would claim a fetch that never happened.
+    return forecast && forecast->hasFetchedWeather()
+               ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
+               : translatedText("nimbra::DashboardModel", DashboardModel::notRefreshedText);
 }
 
 DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {
