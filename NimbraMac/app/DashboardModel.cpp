@@ -32,8 +32,9 @@ DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {
     DashboardModel m;
     m.sections = dashboardSections(inputs.forecast.has_value(), inputs.settings);
     m.busy = inputs.isRefreshing || inputs.isResolvingCurrentLocation;
-    // One line: a multi-line message is joined, so the row never grows. The notice comes first: it is told
-    // once and would otherwise hide behind the failures of the refreshes that follow.
+    // One paragraph: the lines of a multi-line message are joined, and the row wraps the whole of it. The
+    // notice comes first: it is told once and would otherwise hide behind the failures of the refreshes that
+    // follow.
     const auto line = [](const std::optional<QString>& text) {
         const QString joined = text.value_or(QString()).simplified();
         return joined.isEmpty() ? std::nullopt : std::optional<QString>(joined);

@@ -24,7 +24,7 @@ struct DashboardModel {
     // The refresh button shows a spinner instead of its arrow.
     bool busy = false;
     QString footerText;
-    // The start-up notice, else the last failure, one line; none when there is nothing to warn about.
+    // The start-up notice, else the last failure, one paragraph; none when there is nothing to warn about.
     std::optional<QString> warning;
     // The warning is the start-up notice, which a click dismisses.
     bool warningIsNotice = false;
