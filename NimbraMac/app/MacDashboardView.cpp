@@ -15,6 +15,7 @@
 #include "ViewTheme.h"
 #include "WeatherHeroView.h"
 #include "WeatherStore.h"
+#include "WrapLabel.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -84,41 +85,6 @@ DashboardInputs inputsOf(const WeatherStore& store) {
 }
 
 } // namespace
-
-ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
-    setTextFormat(Qt::PlainText);
-    setWordWrap(false);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-}
-
-void ElidedLabel::setFullText(const QString& text) {
-    m_fullText = text;
-    setToolTip(text);
-    if (isVisible())
-        elide();
-    else
-        QLabel::setText(text);
-}
-
-QSize ElidedLabel::minimumSizeHint() const {
-    return {0, QLabel::minimumSizeHint().height()};
-}
-
-void ElidedLabel::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
-    if (isVisible())
-        elide();
-}
-
-void ElidedLabel::showEvent(QShowEvent* event) {
-    QLabel::showEvent(event);
-    elide();
-}
-
-void ElidedLabel::elide() {
-    QLabel::setText(
-        fontMetrics().elidedText(m_fullText, Qt::ElideRight, std::max(0, contentsRect().width())));
-}
 
 MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> closePopover,
                                    std::function<void(QSizeF)> onResizeDrag,
@@ -198,11 +164,11 @@ QWidget* MacDashboardView::buildWarningRow() {
     auto* row = new QHBoxLayout(m_warningRow);
     row->setContentsMargins(14, 6, 14, 0);
     row->setSpacing(6);
-    row->addWidget(new WarningIconView);
-    m_warning = new ElidedLabel;
-    QPalette p = m_warning->palette();
-    p.setColor(QPalette::WindowText, theme::color(Tint::orange, p));
-    m_warning->setPalette(p);
+    row->addWidget(new WarningIconView, 0, Qt::AlignTop);
+    // Whole, on as many lines as it needs: a notice names the file it kept, which the user must be able to
+    // read in full.
+    m_warning =
+        new WrapLabel(QString(), {FontToken::style(TextStyle::caption), ColorToken::of(Tint::orange)});
     row->addWidget(m_warning, 1);
     m_warningRow->hide();
     m_warningRow->installEventFilter(this);
@@ -261,7 +227,7 @@ void MacDashboardView::reload() {
     m_model.footerText = footer;
     updateFooter(inputs.forecast, now);
     m_refresh->setBusy(m_model.busy);
-    m_warning->setFullText(m_model.warning.value_or(QString()));
+    m_warning->setText(m_model.warning.value_or(QString()));
     // Showing the row lays it out, which measures its text: while the dashboard is hidden that waits for
     // its showing, which reloads.
     if (isOnScreenOrAboutTo() || !m_model.warning)
@@ -397,7 +363,6 @@ void MacDashboardView::setFonts() {
     if (std::exchange(m_fontsSet, true))
         return;
     m_title->setFont(headlineFont());
-    m_warning->setFont(captionFont());
     m_footer->setFont(captionFont());
 }
 

@@ -24,25 +24,7 @@ class DashboardResizeHandle;
 class GlyphButton;
 class TwelveHourTrendGraphView;
 class WeatherStore;
-
-// One line of plain text cut with an ellipsis to the width it gets; the whole text is its tooltip. Hidden,
-// it holds the whole text and measures nothing: it is cut once shown, when its width is known.
-class ElidedLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit ElidedLabel(QWidget* parent = nullptr);
-    void setFullText(const QString& text);
-    const QString& fullText() const { return m_fullText; }
-    QSize minimumSizeHint() const override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void elide();
-    QString m_fullText;
-};
+class WrapLabel;
 
 // The popover's content: a header with the application's name and a refresh button, the scrolling column of
 // the selected forecast, a warning row for the last failure, and a footer with the time of the last update,
@@ -87,7 +69,7 @@ public:
     GlyphButton* quitButton() const { return m_quit; }
     QLabel* footerLabel() const { return m_footer; }
     QWidget* warningRow() const { return m_warningRow; }
-    ElidedLabel* warningLabel() const { return m_warning; }
+    WrapLabel* warningLabel() const { return m_warning; }
     DashboardResizeHandle* resizeHandle() const { return m_handle; }
     QScrollArea* scrollArea() const { return m_scroll; }
     // Moves the footer's relative time on while the dashboard is shown.
@@ -141,7 +123,7 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_footer = nullptr;
     QWidget* m_warningRow = nullptr;
-    ElidedLabel* m_warning = nullptr;
+    WrapLabel* m_warning = nullptr;
     DashboardResizeHandle* m_handle = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_column = nullptr;

@@ -40,7 +40,7 @@ bool WeatherStore::selectedForecastNeedsRefresh() const {
     if (!forecast)
         return true;
     // Nothing to show yet: waiting a whole interval would leave the place empty.
-    if (!forecast->current && forecast->providerCount == 0)
+    if (!forecast->hasFetchedWeather())
         return true;
     return forecast->generatedAt.secsTo(now()) >=
            effectiveRefreshIntervalSeconds(m_settings.refreshIntervalMinutes);
