@@ -32,11 +32,11 @@ SnapshotWriter::~SnapshotWriter() {
     m_thread.join();
 }
 
-void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror) {
+void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror, FileEntries asRead) {
     {
         const std::lock_guard lock(m_mutex);
         const int saves = m_pending ? m_pending->saves + 1 : 1;
-        m_pending = Job{std::move(payload), toMirror, saves};
+        m_pending = Job{std::move(payload), toMirror, saves, std::move(asRead)};
     }
     m_wake.notify_one();
 }
@@ -86,7 +86,7 @@ SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
     SnapshotWriteOutcome outcome;
     outcome.saves = job.saves;
     qsizetype forecastsWritten = 0;
-    const auto bytes = m_encoder.encode(job.payload, &forecastsWritten);
+    const auto bytes = m_encoder.encode(job.payload, &forecastsWritten, job.asRead);
     if (!bytes) {
         outcome.error = WeatherCache::encodingError(bytes.error);
         return outcome;
