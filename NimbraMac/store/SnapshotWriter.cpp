@@ -52,8 +52,6 @@ void SnapshotWriter::flush() {
 }
 
 void SnapshotWriter::run() {
-    // Digested here: a large file's digest would hold up the launch.
-    m_fileDigest = digestOf(std::exchange(m_onDisk, {}));
     for (;;) {
         Job job;
         {
@@ -92,11 +90,12 @@ SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
         return outcome;
     }
     const QByteArray digest = digestOf(*bytes);
-    if (digest != m_fileDigest) {
-        if ((outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
-            return outcome;
-        m_fileDigest = digest;
-    }
+    // The file as read is compared once, at the first write: a quit that writes nothing never digests it.
+    const bool unchanged = m_onDisk.isNull() ? digest == m_fileDigest : *bytes == m_onDisk;
+    m_onDisk = {};
+    if (!unchanged && (outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
+        return outcome;
+    m_fileDigest = digest;
     if (job.toMirror) {
         // What the mirror holds is known from the last write to it; it is not read back to compare.
         outcome.mirrorSaved = digest == m_mirrorDigest || m_mirror->saveEncoded(*bytes);

@@ -81,7 +81,7 @@ private:
 
     // The writer thread's own.
     SnapshotEncoder m_encoder;
-    // The file as read at launch, until its digest is taken.
+    // The file as read at launch, until the first write compares with it.
     QByteArray m_onDisk;
     // SHA-256 of what the file and the mirror were last known to hold.
     QByteArray m_fileDigest;

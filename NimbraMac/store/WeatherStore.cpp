@@ -282,24 +282,14 @@ void WeatherStore::finishLaunchLoad() {
     releaseFreedMemorySoon();
 }
 
-std::optional<WeatherStore::MirrorMerge> WeatherStore::mirrorMerge(const CachedWeatherPayload& mirror) const {
-    MirrorMerge merge;
-    CachedWeatherPayload& tidied = merge.tidied;
-    tidied = tidiedStartupPlaces(LocationSyncStore::merge(snapshot(), mirror), merge.moves);
+void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
+    ForecastMoves moves;
+    CachedWeatherPayload tidied = tidiedStartupPlaces(LocationSyncStore::merge(snapshot(), mirror), moves);
     tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
-    mergeDuplicates(tidied, merge.moves);
+    mergeDuplicates(tidied, moves);
     // Mostly the mirror holds what this computer wrote last, and nothing changes.
     if (tidied.locations == m_locations && tidied.settings.menuBarLocationID == m_settings.menuBarLocationID)
-        return std::nullopt;
-    return merge;
-}
-
-void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
-    auto merge = mirrorMerge(mirror);
-    if (!merge)
         return;
-    const CachedWeatherPayload& tidied = merge->tidied;
-    ForecastMoves& moves = merge->moves;
     const QSet<QUuid> listed = idsOf(tidied.locations);
     moves.keepOnly(listed);
     const ForecastTables tables = moves.applied({m_forecasts, m_providerForecasts});
@@ -324,12 +314,6 @@ std::optional<WeatherStore::StateAsRead> WeatherStore::launchStateAsRead() const
     if (kept.forecasts.isEmpty() || !keepMoved(asRead.forecasts, kept.forecasts) ||
         !keepMoved(asRead.providerForecasts, kept.providerForecasts))
         return std::nullopt;
-    // The mirror's places would come in with the tables; its forecast moves would need them.
-    if (load.mirror) {
-        const auto places = load.mirror->loadPlaces();
-        if (places && mirrorMerge(*places))
-            return std::nullopt;
-    }
     const QSet<QUuid> listed = idsOf(m_locations);
     CachedWeatherPayload& payload = state.payload;
     payload.forecasts =
@@ -351,8 +335,11 @@ void WeatherStore::stopSaving() {
     if (m_closed)
         return;
     if (m_launchLoad && m_launchLoad->saveAsked) {
+        // The mirror, not read yet, is left as it is: writing it would drop places another computer added
+        // there. The next launch merges the two and writes it.
         if (auto state = launchStateAsRead())
-            m_writer->submit(std::move(state->payload), m_settings.useICloudSync, std::move(state->asRead));
+            m_writer->submit(std::move(state->payload), m_settings.useICloudSync && !m_launchLoad->mirror,
+                             std::move(state->asRead));
         else
             finishLaunchLoad();
     }

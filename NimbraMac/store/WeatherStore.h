@@ -280,11 +280,6 @@ private:
         CachedWeatherPayload payload;
         FileEntries asRead;
     };
-    // The places and selection with a mirror's merged in, and what that does to the forecasts.
-    struct MirrorMerge {
-        CachedWeatherPayload tidied;
-        ForecastMoves moves;
-    };
 
     QDateTime now() const { return m_environment.clock->now(); }
     // The places of tidiedStartupPayload(); what becomes of the forecasts is recorded in `moves`.
@@ -303,10 +298,8 @@ private:
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything.
     void takeInMirrorPlaces(const CachedWeatherPayload& mirror);
-    std::optional<MirrorMerge> mirrorMerge(const CachedWeatherPayload& mirror) const;
     // The state finishLaunchLoad() would save, without decoding the tables; nothing when that cannot be
-    // told without them (places merged at launch or by the mirror, a file without forecasts, keys with
-    // escapes).
+    // told without them (places merged at launch, a file without forecasts, keys with escapes).
     std::optional<StateAsRead> launchStateAsRead() const;
     // Writes what close() writes, and stops saving.
     void stopSaving();

@@ -238,8 +238,8 @@ private Q_SLOTS:
     }
 
     // A quit before the forecasts have come in waits for no decode: with nothing to save neither the file
-    // nor the mirror is written, and a change is written with the file's own bytes of every entry it did not
-    // touch (here with spaces the encoder would not write).
+    // nor the mirror is written, and a change is written to the file with its own bytes of every entry it
+    // did not touch (here with spaces the encoder would not write).
     void quitBeforeTheTablesLandWritesOnlyTheChange() {
         QFETCH(QuitChange, change);
         QFETCH(bool, sync);
@@ -290,8 +290,8 @@ private Q_SLOTS:
         } else {
             QCOMPARE(state.selectedForecast, saved.forecasts.value(idFor(2)));
         }
-        if (sync)
-            QCOMPARE(LocationSyncStore(m_mirror).load(), std::optional(state));
+        // The mirror, not read yet, waits for the next launch, which merges it with the file and writes it.
+        QCOMPARE(m_mirror->writeCount(), mirrorWrites);
     }
 
     // The mirror is read on the worker: its places from another computer come in with the forecasts, but a
