@@ -166,7 +166,7 @@ void AppDelegate::applicationWillTerminate() {
     m_scheduler->shutDown();
     m_repaintDebounce.stop();
     // Saves are written on a thread of their own: the last state reaches the disk before the process ends.
-    m_store->flushSaves();
+    m_store->close();
 }
 
 void AppDelegate::configurePopover() {

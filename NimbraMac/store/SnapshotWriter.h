@@ -44,7 +44,8 @@ public:
     // Finishes every write handed over (their outcomes are not delivered any more) and stops the thread.
     ~SnapshotWriter() override;
 
-    void submit(CachedWeatherPayload payload, bool toMirror);
+    // The entries of `asRead` that the payload's tables lack are written as the file held them.
+    void submit(CachedWeatherPayload payload, bool toMirror, FileEntries asRead = {});
     // Blocks until everything handed over is on disk.
     void waitUntilWritten();
     // Waits, then delivers the outcomes not delivered yet, so they are known when this returns.
@@ -58,6 +59,7 @@ private:
         CachedWeatherPayload payload;
         bool toMirror = false;
         int saves = 1;
+        FileEntries asRead;
     };
 
     void run();
@@ -79,7 +81,7 @@ private:
 
     // The writer thread's own.
     SnapshotEncoder m_encoder;
-    // The file as read at launch, until its digest is taken.
+    // The file as read at launch, until the first write compares with it.
     QByteArray m_onDisk;
     // SHA-256 of what the file and the mirror were last known to hold.
     QByteArray m_fileDigest;
