@@ -55,12 +55,13 @@ struct HungKeyring {
     std::shared_ptr<HangingKeychain> keyring = std::make_shared<HangingKeychain>(h.keychain);
     std::unique_ptr<WeatherStore> store;
 
-    explicit HungKeyring(ProviderSet providers = {}) {
+    explicit HungKeyring(ProviderSet providers = {},
+                         std::chrono::milliseconds keyringTimeout = kKeyringTimeout) {
         seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
         h.save(withProviders(std::move(providers)));
         h.server->route(kOpenMeteo, document(QStringLiteral("open-meteo/forecast-new-york.json")));
         store = h.makeStore(std::make_shared<WeatherProviderCredentialStore>(
-            std::make_shared<InMemoryUserDefaults>(), keyring, kKeyringTimeout));
+            std::make_shared<InMemoryUserDefaults>(), keyring, keyringTimeout));
     }
     ~HungKeyring() {
         // Whatever still waits for the keyring ends before the harness goes.
@@ -238,6 +239,24 @@ private Q_SLOTS:
         QTRY_VERIFY(run(k.store->refreshSelected()) &&
                     k.store->providerCredentials().tomorrowIOAPIKey == QStringLiteral("tm-key"));
         QVERIFY(!sent(k.h, "appid").isEmpty());
+    }
+
+    // The providers that take no key are asked while the keyring has not answered yet (here it is waited
+    // for longer than the test runs); the keyed ones are asked once it has, with the keys it gave.
+    void keylessProvidersDoNotWaitForTheKeyring() {
+        HungKeyring k({K::openMeteo, K::openWeather}, std::chrono::minutes(1));
+        const Running refreshing = start(k.store->refreshSelected());
+        QTRY_COMPARE(k.h.server->requests(kOpenMeteo).size(), 1);
+        QVERIFY(k.store->isWaitingForKeyring());
+        QCOMPARE(sent(k.h, "appid"), QStringList());
+
+        k.keyring->release();
+        QTRY_VERIFY(*refreshing.done);
+        QStringList keys = sent(k.h, "appid");
+        keys.removeDuplicates();
+        QCOMPARE(keys, QStringList{"ow-key"});
+        QCOMPARE(k.failureOf(K::openMeteo), QStringLiteral("(none)"));
+        QCOMPARE(k.store->providerForecasts().value(k.store->selectedLocation()->id).size(), 2);
     }
 
     // Saves do not wait for a hung keyring either: each says the key was not saved, they keep their order
