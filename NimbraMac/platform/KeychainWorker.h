@@ -104,6 +104,14 @@ public:
     // Answers of any worker not yet taken in: what a program waits for before its application object goes.
     static int answersOutstanding() { return detail::keychainAnswersOutstanding; }
 
+    // Waits up to `limit` for every keychain thread to end, and joins those that did; false when one still
+    // runs (a call that hangs, or a worker that is still there).
+    static bool joinThreads(std::chrono::milliseconds limit);
+    // What a program calls once its workers have gone, before it returns from main(): returns when every
+    // keychain thread has ended within `limit`; otherwise ends the process at once with `status`, without
+    // static destructors, so that the thread's call cannot end inside them.
+    static void exitIfACallHangs(int status, std::chrono::milliseconds limit);
+
 private:
     enum class Kind { read, write };
     struct Job {
