@@ -14,8 +14,9 @@
 
 namespace {
 
-// A keyring thread told to stop ends at once; one in a call that hangs would not end for this wait either.
-constexpr std::chrono::milliseconds keychainExitWait{200};
+// A keyring thread told to stop ends at once; one in a call that hangs would not end for a longer wait
+// either.
+constexpr std::chrono::milliseconds keychainExitWait{100};
 
 // The application until it quits. Everything of it is gone on return: saves written, key writes waited for.
 int run(nimbra::SingleInstance& instance) {

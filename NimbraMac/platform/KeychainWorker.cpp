@@ -149,12 +149,8 @@ void KeychainWorker::startThread() {
     KeychainThreads::process().start([queue = m_queue] { queue->serve(); });
 }
 
-bool KeychainWorker::joinThreads(std::chrono::milliseconds limit) {
-    return KeychainThreads::process().joinAll(limit);
-}
-
 void KeychainWorker::exitIfACallHangs(int status, std::chrono::milliseconds limit) {
-    if (joinThreads(limit))
+    if (KeychainThreads::process().joinAll(limit))
         return;
     // A call that hangs cannot be cut short, and its thread must not run on into the static destructors
     // of the libraries it is in (libsecret, GLib, Qt): the process ends without running them. What the
