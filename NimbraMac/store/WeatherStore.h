@@ -333,6 +333,9 @@ private:
     // The clients of `kinds`. A keyed kind whose key is not known (the keyring did not answer) gets a
     // placeholder that says so.
     QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
+    // providerClients() once the keys are read (or the keyring did not answer in time); nothing when the
+    // store went meanwhile.
+    QCoro::Task<QList<WeatherProviderClientPtr>> clientsAfterReadingKeys(ProviderSet kinds, bool useFixtures);
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
