@@ -51,6 +51,19 @@ void SnapshotWriter::flush() {
     deliver();
 }
 
+void SnapshotWriter::finish() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    flush();
+}
+
+bool SnapshotWriter::isFinishing() {
+    const std::lock_guard lock(m_mutex);
+    return m_finishing;
+}
+
 void SnapshotWriter::run() {
     for (;;) {
         Job job;
@@ -89,9 +102,11 @@ SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
         outcome.error = WeatherCache::encodingError(bytes.error);
         return outcome;
     }
-    const QByteArray digest = digestOf(*bytes);
-    // The file as read is compared once, at the first write: a quit that writes nothing never digests it.
-    const bool unchanged = m_onDisk.isNull() ? digest == m_fileDigest : *bytes == m_onDisk;
+    // The file as read is compared once, at the first write: a quit that writes nothing never digests it. The
+    // digest is for the next write to compare with, and the mirror's; the last write has neither.
+    const bool first = !m_onDisk.isNull();
+    const QByteArray digest = first && !job.toMirror && isFinishing() ? QByteArray() : digestOf(*bytes);
+    const bool unchanged = first ? *bytes == m_onDisk : digest == m_fileDigest;
     m_onDisk = {};
     if (!unchanged && (outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
         return outcome;

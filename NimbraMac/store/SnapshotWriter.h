@@ -50,6 +50,9 @@ public:
     void waitUntilWritten();
     // Waits, then delivers the outcomes not delivered yet, so they are known when this returns.
     void flush();
+    // As flush(), for the last writes: nothing is written after them, so what they wrote is not digested for
+    // a later comparison (a quit at many places would hash tens of megabytes for nothing).
+    void finish();
 
 Q_SIGNALS:
     void written(const nimbra::SnapshotWriteOutcome& outcome);
@@ -64,6 +67,7 @@ private:
 
     void run();
     SnapshotWriteOutcome write(const Job& job);
+    bool isFinishing();
     void deliver();
 
     const std::shared_ptr<WeatherCache> m_cache;
@@ -76,6 +80,7 @@ private:
     std::optional<Job> m_pending;
     bool m_busy = false;
     bool m_stopping = false;
+    bool m_finishing = false;
     QList<SnapshotWriteOutcome> m_outcomes;
     bool m_deliveryPosted = false;
 

@@ -351,7 +351,7 @@ void WeatherStore::stopSaving() {
 void WeatherStore::close() {
     Q_ASSERT(QThread::currentThread() == thread());
     stopSaving();
-    m_writer->flush();
+    m_writer->finish();
 }
 
 WeatherStore::~WeatherStore() {
