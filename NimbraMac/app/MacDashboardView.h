@@ -71,8 +71,8 @@ public:
     void reload();
     // For a showing that follows at once: brings the sections up to date while still hidden, so the window's
     // first layout and paint are of what it shows and the showing builds nothing again. Sections built since
-    // the last showing are kept when the hero reads the same now; otherwise they are built afresh, as a
-    // showing does.
+    // the last showing are kept as they are when the hero reads the same now; otherwise they are brought up to
+    // date as a showing does (in place, their rows scrolled back to the start).
     void prepareToShow();
     // Before the first showing, what it would do in one long block, cut in pieces short enough for one
     // event-loop turn each: reading the font list, loading the fonts and measuring each section, laying the
