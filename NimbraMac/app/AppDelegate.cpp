@@ -377,7 +377,11 @@ void AppDelegate::anotherStartRequested(const QString& activationToken) {
     // Qt hands a Wayland compositor the token from the environment at the next activation.
     if (!activationToken.isEmpty() && isWayland())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-    showDashboard();
+    // A first opening is readied over several turns, as a tray click readies it; a shown one comes forward.
+    if (isPopoverShown())
+        showDashboard();
+    else
+        openFromStatusItem();
     if (m_environment.useDesktop && m_launched)
         startWidgetHost();
 }

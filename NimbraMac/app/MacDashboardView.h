@@ -53,8 +53,8 @@ public:
     void reload();
     // For a showing that follows at once: brings the sections up to date while still hidden, so the window's
     // first layout and paint are of what it shows and the showing builds nothing again. Sections built since
-    // the last showing are kept when the hero reads the same now; otherwise they are built afresh, as a
-    // showing does.
+    // the last showing are kept as they are when the hero reads the same now; otherwise they are brought up to
+    // date as a showing does (in place, their rows scrolled back to the start).
     void prepareToShow();
     // Before the first showing, what it would do in one long block, cut in pieces short enough for one
     // event-loop turn each: reading the font list, loading the fonts and measuring each section, laying the
@@ -92,7 +92,16 @@ private:
     QWidget* buildFooter();
     void scheduleReload();
     void updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now);
+    // Brings the sections up to date: each one still listed shows the new data with the widgets it has where
+    // its rows stay the same, and is built anew where they do not.
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
+    static std::optional<DashboardSection> sectionKind(const QWidget* widget);
+    // The section of that kind for these inputs: `kept` (the one shown so far, or null) updated in place, or
+    // a new one.
+    QWidget* updatedSection(DashboardSection kind, QWidget* kept, const DashboardInputs& inputs,
+                            const QDateTime& now);
+    void dropSection(QWidget* section);
+    static void scrollToStart(QWidget* section);
     bool isOnScreenOrAboutTo() const;
     void setFonts();
     bool heroIsCurrent(const QDateTime& now) const;
@@ -128,7 +137,7 @@ private:
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_column = nullptr;
     QList<QWidget*> m_sections;
-    // Kept across rebuilds for the state they hold.
+    // Kept while listed, for the state they hold; the trend card's metric also when it is not.
     DailyListView* m_daily = nullptr;
     TrendMetric m_trendMetric = TrendMetric::temperature;
     // Keeps the footer's relative time current while the dashboard is on screen; stopped while hidden.
