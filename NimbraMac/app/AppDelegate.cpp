@@ -207,7 +207,7 @@ void AppDelegate::loadDashboard() {
 void AppDelegate::buildContextMenu() {
     m_contextMenu->clear();
     m_openAction = m_contextMenu->addAction(translatedText("nimbra::AppDelegate", openTitle), this,
-                                            &AppDelegate::openFromMenu);
+                                            &AppDelegate::openDashboard);
     m_openSeparator = m_contextMenu->addSeparator();
     showOpenEntry(m_statusItem && m_statusItem->host() == StatusItem::Host::statusNotifier);
     m_contextMenu->addAction(translatedText("nimbra::AppDelegate", refreshTitle), refreshKey, this,
@@ -339,22 +339,21 @@ void AppDelegate::togglePopover() {
 
 void AppDelegate::openFromStatusItem() {
     // A second click while the first opening is prepared changes nothing: the popover is on its way.
-    if (m_firstShowing.isRunning() || isPopoverShown() || !m_popover)
+    if (m_firstOpening.isRunning() || isPopoverShown() || !m_popover)
         return;
     loadDashboard();
-    const QList<TurnSteps::Step> steps =
-        m_dashboard ? m_dashboard->firstShowingSteps() : QList<TurnSteps::Step>{};
-    if (steps.isEmpty()) {
+    if (!m_dashboard) {
         showPopover();
         return;
     }
-    // As it will show, so that the steps lay it out as it will be seen; the window's own steps come first.
+    // As it will show, so that the steps lay it out as it will be seen.
     setPopoverMode();
     m_popover->resize(PopoverSizing::initialSize(*m_environment.defaults, availableGeometry()));
-    m_firstShowing.start(m_popover->firstShowingSteps() + steps, [this] { showPopover(); });
+    if (!m_firstOpening.start(*m_popover, *m_dashboard, [this] { showPopover(); }))
+        showPopover();
 }
 
-void AppDelegate::openFromMenu() {
+void AppDelegate::openDashboard() {
     if (isPopoverShown())
         showDashboard();
     else
@@ -378,16 +377,13 @@ void AppDelegate::anotherStartRequested(const QString& activationToken) {
     if (!activationToken.isEmpty() && isWayland())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     // A first opening is readied over several turns, as a tray click readies it; a shown one comes forward.
-    if (isPopoverShown())
-        showDashboard();
-    else
-        openFromStatusItem();
+    openDashboard();
     if (m_environment.useDesktop && m_launched)
         startWidgetHost();
 }
 
 void AppDelegate::showPopover() {
-    m_firstShowing.cancel();
+    m_firstOpening.cancel();
     if (!m_popover)
         return;
     loadDashboard();
@@ -417,7 +413,7 @@ void AppDelegate::setPopoverMode() {
 void AppDelegate::closePopover() {
     if (dashboardIsTheWayBack())
         return;
-    m_firstShowing.cancel();
+    m_firstOpening.cancel();
     if (m_popover)
         m_popover->hide();
 }

@@ -6,7 +6,7 @@
 #include "RefreshScheduler.h"
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
-#include "TurnSteps.h"
+#include "FirstOpening.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -120,8 +120,9 @@ public Q_SLOTS:
     // given) and the widget host starts again unless one runs.
     void anotherStartRequested(const QString& activationToken);
     void togglePopover();
-    // The menu's "Open Nimbra": the dashboard opens as from a click on the icon, or comes forward when open.
-    void openFromMenu();
+    // The menu's "Open Nimbra" and a second start: the dashboard opens as from a click on the icon, or comes
+    // forward when it is open.
+    void openDashboard();
     // A click on the tray icon that opens the popover. The first opening is prepared over a few event-loop
     // turns (fonts, layout, symbols) and shows after them: done at once it would hold the application for
     // several frames. Later ones show at once.
@@ -178,7 +179,7 @@ private:
     WakeRefreshDelay* m_wakeDelay = nullptr;
     QTimer m_repaintDebounce;
     PopoverResize m_resize;
-    TurnSteps m_firstShowing;
+    FirstOpening m_firstOpening;
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;
     bool m_launched = false;

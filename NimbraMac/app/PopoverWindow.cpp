@@ -2,6 +2,7 @@
 
 #include "AppLog.h"
 #include "MacDashboardView.h"
+#include "MemoryPages.h"
 #include "TurnSteps.h"
 
 #include <QApplication>
@@ -14,9 +15,6 @@
 #include <QPainterPath>
 #include <QShortcut>
 #include <QWindow>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace nimbra {
 
@@ -123,15 +121,8 @@ void PopoverWindow::prepareBackingStore() {
     if (!device || device->devType() != QInternal::Image)
         return;
     const auto* image = static_cast<const QImage*>(device);
-#ifdef MADV_POPULATE_WRITE
-    // Fresh shared memory costs a page fault per page at its first touch; take them now, contents unchanged.
-    const auto page = quintptr(sysconf(_SC_PAGESIZE));
-    const auto start = quintptr(image->constBits()) & ~(page - 1);
-    const auto end = quintptr(image->constBits()) + quintptr(image->sizeInBytes());
-    madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
-#else
-    (void)image;
-#endif
+    // Fresh shared memory costs a page fault per page at its first touch: taken now.
+    prefaultPages(image->constBits(), std::size_t(image->sizeInBytes()));
 }
 
 void PopoverWindow::paintEvent(QPaintEvent*) {
