@@ -3,6 +3,7 @@
 #include "NimbraWidgetBundle.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
@@ -28,6 +29,14 @@ constexpr int coordinateLimit = 32767;
 
 int screenCoordinate(const QVariant& value) {
     return std::clamp(value.toInt(), -coordinateLimit - 1, coordinateLimit);
+}
+
+// Whether QSettings finds the file malformed. It parses a section when a key of it is first asked for, and
+// only then reports a format error.
+bool unparsable(const QString& filePath) {
+    QSettings settings(filePath, QSettings::IniFormat);
+    settings.allKeys();
+    return settings.status() == QSettings::FormatError;
 }
 
 } // namespace
@@ -82,8 +91,13 @@ QList<WidgetPlacement> WidgetPlacements::load(QPoint firstPosition) const {
 }
 
 std::optional<QString> WidgetPlacements::save(const QList<WidgetPlacement>& placements) const {
+    // A file QSettings cannot parse goes first: the settings would keep its format error through the write,
+    // which then looked failed.
+    if (unparsable(m_filePath))
+        QFile::remove(m_filePath);
     QSettings settings(m_filePath, QSettings::IniFormat);
-    settings.remove(arrayKey);
+    // The file holds the placements alone; keys that damage or an edit left in it are not kept.
+    settings.clear();
     settings.beginWriteArray(arrayKey, int(placements.size()));
     for (int i = 0; i < placements.size(); ++i) {
         settings.setArrayIndex(i);

@@ -37,6 +37,13 @@ bool isWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+// A Wayland session, whether Qt talks Wayland or runs through Xwayland: there an X11 popup never learns of
+// clicks on Wayland windows or the shell, so it would never close.
+bool isWaylandSession() {
+    return isWayland() || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+}
+
 // How long after the widget host's start its board window may still open, and how long the host may take.
 constexpr int boardSettleMs = 700;
 constexpr int hostStartLimitMs = 15'000;
@@ -163,7 +170,7 @@ void AppDelegate::applicationWillTerminate() {
     m_scheduler->shutDown();
     m_repaintDebounce.stop();
     // Saves are written on a thread of their own: the last state reaches the disk before the process ends.
-    m_store->flushSaves();
+    m_store->close();
 }
 
 void AppDelegate::configurePopover() {
@@ -203,6 +210,10 @@ void AppDelegate::loadDashboard() {
 
 void AppDelegate::buildContextMenu() {
     m_contextMenu->clear();
+    m_openAction = m_contextMenu->addAction(translatedText("nimbra::AppDelegate", openTitle), this,
+                                            &AppDelegate::openFromMenu);
+    m_openSeparator = m_contextMenu->addSeparator();
+    showOpenEntry(m_statusItem && m_statusItem->host() == StatusItem::Host::statusNotifier);
     m_contextMenu->addAction(translatedText("nimbra::AppDelegate", refreshTitle), refreshKey, this,
                              &AppDelegate::refreshNow);
     m_contextMenu->addAction(translatedText("nimbra::AppDelegate", settingsTitle), settingsKey, this,
@@ -212,6 +223,13 @@ void AppDelegate::buildContextMenu() {
     m_contextMenu->addSeparator();
     m_contextMenu->addAction(translatedText("nimbra::AppDelegate", quitTitle), quitKey, this,
                              &AppDelegate::quit);
+}
+
+void AppDelegate::showOpenEntry(bool shown) {
+    if (!m_openAction)
+        return;
+    m_openAction->setVisible(shown);
+    m_openSeparator->setVisible(shown);
 }
 
 void AppDelegate::addMenuKeys(QWidget* window, bool withSettings) {
@@ -233,8 +251,11 @@ void AppDelegate::createStatusItem() {
     // The item follows tray hosts as they come and go by itself.
     m_statusItem = std::make_unique<StatusItem>(m_contextMenu.get());
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
-    connect(m_statusItem.get(), &StatusItem::hostChanged, this,
-            [this](StatusItem::Host host) { trayAvailabilityChanged(host != StatusItem::Host::none); });
+    connect(m_statusItem.get(), &StatusItem::hostChanged, this, [this](StatusItem::Host host) {
+        showOpenEntry(host == StatusItem::Host::statusNotifier);
+        trayAvailabilityChanged(host != StatusItem::Host::none);
+    });
+    showOpenEntry(m_statusItem->host() == StatusItem::Host::statusNotifier);
     m_trayAvailable = m_statusItem->isVisible();
     if (!m_statusItem->isVisible())
         qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
@@ -337,6 +358,13 @@ void AppDelegate::openFromStatusItem() {
     m_firstShowing.start(m_popover->firstShowingSteps() + steps, [this] { showPopover(); });
 }
 
+void AppDelegate::openFromMenu() {
+    if (isPopoverShown())
+        showDashboard();
+    else
+        openFromStatusItem();
+}
+
 void AppDelegate::showDashboard() {
     if (isPopoverShown()) {
         // A minimised window still counts as shown: it is brought back first.
@@ -353,7 +381,11 @@ void AppDelegate::anotherStartRequested(const QString& activationToken) {
     // Qt hands a Wayland compositor the token from the environment at the next activation.
     if (!activationToken.isEmpty() && isWayland())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-    showDashboard();
+    // A first opening is readied over several turns, as a tray click readies it; a shown one comes forward.
+    if (isPopoverShown())
+        showDashboard();
+    else
+        openFromStatusItem();
     if (m_environment.useDesktop && m_launched)
         startWidgetHost();
 }
@@ -380,7 +412,8 @@ void AppDelegate::showPopover() {
 
 void AppDelegate::setPopoverMode() {
     // A popup needs a tray icon to hang from and a window system that lets us place it.
-    const auto wanted = hasTray() && !isWayland() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
+    const auto wanted =
+        hasTray() && !isWaylandSession() ? PopoverWindow::Mode::popup : PopoverWindow::Mode::window;
     if (m_environment.useDesktop && m_popover->mode() != wanted)
         m_popover->setMode(wanted);
 }

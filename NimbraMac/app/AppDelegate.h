@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QMenu;
 
 namespace nimbra {
@@ -58,6 +59,11 @@ struct AppEnvironment {
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
+    // First in the menu where the tray item is a D-Bus one: GNOME's AppIndicator extension shows the menu on
+    // a left click and activates the item only on a double click, so the dashboard needs a way in from the
+    // menu.
+    static inline const QString openTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Open Nimbra"));
     static inline const QString refreshTitle =
         QStringLiteral(QT_TRANSLATE_NOOP("nimbra::AppDelegate", "Refresh"));
     static inline const QString settingsTitle =
@@ -114,6 +120,8 @@ public Q_SLOTS:
     // given) and the widget host starts again unless one runs.
     void anotherStartRequested(const QString& activationToken);
     void togglePopover();
+    // The menu's "Open Nimbra": the dashboard opens as from a click on the icon, or comes forward when open.
+    void openFromMenu();
     // A click on the tray icon that opens the popover. The first opening is prepared over a few event-loop
     // turns (fonts, layout, symbols) and shows after them: done at once it would hold the application for
     // several frames. Later ones show at once.
@@ -133,6 +141,8 @@ private:
     // Builds the dashboard in the popover once.
     void loadDashboard();
     void buildContextMenu();
+    // The menu's way to the dashboard shows only on the D-Bus tray, where a left click may open the menu.
+    void showOpenEntry(bool shown);
     // Ctrl+R and Ctrl+Q in a window of ours (Ctrl+, too where `withSettings`).
     void addMenuKeys(QWidget* window, bool withSettings);
     void createStatusItem();
@@ -156,6 +166,8 @@ private:
     std::unique_ptr<StoreRefreshTarget> m_refreshTarget;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<QMenu> m_contextMenu;
+    QAction* m_openAction = nullptr;
+    QAction* m_openSeparator = nullptr;
     std::unique_ptr<PopoverWindow> m_popover;
     MacDashboardView* m_dashboard = nullptr;
     VantaTelemetry* m_telemetry = nullptr;

@@ -21,16 +21,20 @@ QList<DashboardSection> dashboardSections(bool hasForecast, const WeatherSetting
 
 QString dashboardFooterText(const std::optional<ConsensusForecast>& forecast, const QDateTime& now,
                             const LocalCalendar& calendar) {
-    return forecast ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
-                    : translatedText("nimbra::DashboardModel", DashboardModel::notRefreshedText);
+    // A forecast that holds no weather yet was made when the place was added or a refresh failed: "Updated
+    // 5 sec. ago" would claim a fetch that never happened.
+    return forecast && forecast->hasFetchedWeather()
+               ? WeatherFormatting::freshness(forecast->generatedAt, now, calendar)
+               : translatedText("nimbra::DashboardModel", DashboardModel::notRefreshedText);
 }
 
 DashboardModel dashboardModelWithoutFooter(const DashboardInputs& inputs) {
     DashboardModel m;
     m.sections = dashboardSections(inputs.forecast.has_value(), inputs.settings);
     m.busy = inputs.isRefreshing || inputs.isResolvingCurrentLocation;
-    // One line: a multi-line message is joined, so the row never grows. The notice comes first: it is told
-    // once and would otherwise hide behind the failures of the refreshes that follow.
+    // One paragraph: the lines of a multi-line message are joined, and the row wraps the whole of it. The
+    // notice comes first: it is told once and would otherwise hide behind the failures of the refreshes that
+    // follow.
     const auto line = [](const std::optional<QString>& text) {
         const QString joined = text.value_or(QString()).simplified();
         return joined.isEmpty() ? std::nullopt : std::optional<QString>(joined);

@@ -24,7 +24,7 @@ struct DashboardModel {
     // The refresh button shows a spinner instead of its arrow.
     bool busy = false;
     QString footerText;
-    // The start-up notice, else the last failure, one line; none when there is nothing to warn about.
+    // The start-up notice, else the last failure, one paragraph; none when there is nothing to warn about.
     std::optional<QString> warning;
     // The warning is the start-up notice, which a click dismisses.
     bool warningIsNotice = false;
@@ -44,7 +44,8 @@ struct DashboardInputs {
 // The hero card always; with a forecast, the trend graph and the hourly strip when their settings are on,
 // the ten-day list, and the alert list when alerts are on (also with no alerts: it then says so).
 QList<DashboardSection> dashboardSections(bool hasForecast, const WeatherSettings& settings);
-// How long ago the forecast was made ("Updated 5 min. ago"), or that nothing has been fetched yet.
+// How long ago the forecast was made ("Updated 5 min. ago"), or that nothing has been fetched yet (no
+// forecast, or one that holds no weather).
 QString dashboardFooterText(const std::optional<ConsensusForecast>& forecast, const QDateTime& now,
                             const LocalCalendar& calendar = LocalCalendar::system());
 // Everything but the footer's text, which stays empty: a relative time is only worth working out for a

@@ -5,6 +5,7 @@
 #include "CardWidget.h"
 #include "DailyListView.h"
 #include "DashboardResizeHandle.h"
+#include "HorizontalScrollArea.h"
 #include "HourlyStripView.h"
 #include "SlimScrollStyle.h"
 #include "SymbolImage.h"
@@ -15,6 +16,7 @@
 #include "ViewTheme.h"
 #include "WeatherHeroView.h"
 #include "WeatherStore.h"
+#include "WrapLabel.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -84,41 +86,6 @@ DashboardInputs inputsOf(const WeatherStore& store) {
 }
 
 } // namespace
-
-ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
-    setTextFormat(Qt::PlainText);
-    setWordWrap(false);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-}
-
-void ElidedLabel::setFullText(const QString& text) {
-    m_fullText = text;
-    setToolTip(text);
-    if (isVisible())
-        elide();
-    else
-        QLabel::setText(text);
-}
-
-QSize ElidedLabel::minimumSizeHint() const {
-    return {0, QLabel::minimumSizeHint().height()};
-}
-
-void ElidedLabel::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
-    if (isVisible())
-        elide();
-}
-
-void ElidedLabel::showEvent(QShowEvent* event) {
-    QLabel::showEvent(event);
-    elide();
-}
-
-void ElidedLabel::elide() {
-    QLabel::setText(
-        fontMetrics().elidedText(m_fullText, Qt::ElideRight, std::max(0, contentsRect().width())));
-}
 
 MacDashboardView::MacDashboardView(WeatherStore& store, std::function<void()> closePopover,
                                    std::function<void(QSizeF)> onResizeDrag,
@@ -198,11 +165,11 @@ QWidget* MacDashboardView::buildWarningRow() {
     auto* row = new QHBoxLayout(m_warningRow);
     row->setContentsMargins(14, 6, 14, 0);
     row->setSpacing(6);
-    row->addWidget(new WarningIconView);
-    m_warning = new ElidedLabel;
-    QPalette p = m_warning->palette();
-    p.setColor(QPalette::WindowText, theme::color(Tint::orange, p));
-    m_warning->setPalette(p);
+    row->addWidget(new WarningIconView, 0, Qt::AlignTop);
+    // Whole, on as many lines as it needs: a notice names the file it kept, which the user must be able to
+    // read in full.
+    m_warning =
+        new WrapLabel(QString(), {FontToken::style(TextStyle::caption), ColorToken::of(Tint::orange)});
     row->addWidget(m_warning, 1);
     m_warningRow->hide();
     m_warningRow->installEventFilter(this);
@@ -261,7 +228,7 @@ void MacDashboardView::reload() {
     m_model.footerText = footer;
     updateFooter(inputs.forecast, now);
     m_refresh->setBusy(m_model.busy);
-    m_warning->setFullText(m_model.warning.value_or(QString()));
+    m_warning->setText(m_model.warning.value_or(QString()));
     // Showing the row lays it out, which measures its text: while the dashboard is hidden that waits for
     // its showing, which reloads.
     if (isOnScreenOrAboutTo() || !m_model.warning)
@@ -313,61 +280,111 @@ void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDat
     if (m_builtFrom == builtFrom)
         return;
     m_builtFrom = std::move(builtFrom);
+    // Shown since the last update and hidden now: the next showing starts as a new dashboard does, its rows
+    // scrolled back to their start.
+    const bool reopening = m_sectionsShown && !isVisible();
     m_sectionsShown = isVisible();
 
     QWidget* column = m_scroll->widget();
     column->setUpdatesEnabled(false);
-    for (QWidget* section : std::as_const(m_sections)) {
-        if (auto* trend = qobject_cast<TwelveHourTrendGraphView*>(section))
-            m_trendMetric = trend->selectedMetric();
-        if (section == m_daily)
-            continue;
-        m_column->removeWidget(section);
-        section->hide();
-        section->deleteLater();
-    }
-    m_sections.clear();
-
-    const auto& forecast = inputs.forecast;
-    const auto& settings = inputs.settings;
+    QList<QWidget*> previous = std::exchange(m_sections, {});
     for (const DashboardSection kind : m_model.sections) {
-        QWidget* widget = nullptr;
-        switch (kind) {
-        case DashboardSection::hero:
-            widget =
-                new WeatherHeroView(forecast, settings, WeatherHeroPresentation::macPopover, now, m_calendar);
-            break;
-        case DashboardSection::trendGraph:
-            widget =
-                new TwelveHourTrendGraphView(forecast->hourly, settings, m_trendMetric, 108, 7, m_calendar);
-            break;
-        case DashboardSection::hourlyStrip:
-            widget = new HourlyStripView(forecast->hourly, settings, m_calendar);
-            break;
-        case DashboardSection::dailyList:
-            if (m_daily) {
-                m_daily->setForecast(forecast->daily, settings);
-                m_column->removeWidget(m_daily);
-            } else {
-                m_daily = new DailyListView(forecast->daily, settings, m_calendar);
-            }
-            widget = m_daily;
-            break;
-        case DashboardSection::alertList:
-            widget = new AlertListView(forecast->alerts);
-            break;
+        QWidget* kept = nullptr;
+        for (QWidget* widget : std::as_const(previous)) {
+            if (sectionKind(widget) == kind)
+                kept = widget;
         }
-        m_column->insertWidget(int(m_sections.size()), widget);
+        QWidget* widget = updatedSection(kind, kept, inputs, now);
+        previous.removeOne(kept);
+        if (kept && widget != kept) {
+            m_column->removeWidget(kept);
+            dropSection(kept);
+        }
+        if (reopening)
+            scrollToStart(widget);
+        // Moved only where it is not yet: taken out and put back, it would lay the column out again.
+        if (m_column->indexOf(widget) != m_sections.size()) {
+            m_column->removeWidget(widget);
+            m_column->insertWidget(int(m_sections.size()), widget);
+        }
         m_sections.append(widget);
     }
-    // Without a forecast the ten-day list goes; its expanded days belong to the forecast that went with it.
-    if (m_daily && !m_sections.contains(m_daily)) {
-        m_column->removeWidget(m_daily);
-        m_daily->hide();
-        m_daily->deleteLater();
-        m_daily = nullptr;
+    for (QWidget* gone : std::as_const(previous)) {
+        m_column->removeWidget(gone);
+        dropSection(gone);
     }
     column->setUpdatesEnabled(true);
+}
+
+std::optional<DashboardSection> MacDashboardView::sectionKind(const QWidget* widget) {
+    if (qobject_cast<const WeatherHeroView*>(widget))
+        return DashboardSection::hero;
+    if (qobject_cast<const TwelveHourTrendGraphView*>(widget))
+        return DashboardSection::trendGraph;
+    if (qobject_cast<const HourlyStripView*>(widget))
+        return DashboardSection::hourlyStrip;
+    if (qobject_cast<const DailyListView*>(widget))
+        return DashboardSection::dailyList;
+    if (qobject_cast<const AlertListView*>(widget))
+        return DashboardSection::alertList;
+    return std::nullopt;
+}
+
+QWidget* MacDashboardView::updatedSection(DashboardSection kind, QWidget* kept, const DashboardInputs& inputs,
+                                          const QDateTime& now) {
+    const auto& forecast = inputs.forecast;
+    const auto& settings = inputs.settings;
+    switch (kind) {
+    case DashboardSection::hero: {
+        HeroViewModel model =
+            buildHeroViewModel(forecast, settings, WeatherHeroPresentation::macPopover, now, m_calendar);
+        if (auto* hero = qobject_cast<WeatherHeroView*>(kept); hero && hero->setModel(model))
+            return hero;
+        return new WeatherHeroView(model);
+    }
+    case DashboardSection::trendGraph:
+        if (auto* trend = qobject_cast<TwelveHourTrendGraphView*>(kept)) {
+            trend->setForecast(forecast->hourly, settings);
+            return trend;
+        }
+        return new TwelveHourTrendGraphView(forecast->hourly, settings, m_trendMetric, 108, 7, m_calendar);
+    case DashboardSection::hourlyStrip: {
+        HourlyStripViewModel model = buildHourlyStripViewModel(forecast->hourly, settings, m_calendar);
+        if (auto* strip = qobject_cast<HourlyStripView*>(kept); strip && strip->setModel(model))
+            return strip;
+        return new HourlyStripView(model);
+    }
+    case DashboardSection::dailyList:
+        // Kept while there is a forecast, for its expanded days.
+        if (m_daily)
+            m_daily->setForecast(forecast->daily, settings);
+        else
+            m_daily = new DailyListView(forecast->daily, settings, m_calendar);
+        return m_daily;
+    case DashboardSection::alertList: {
+        AlertListViewModel model = buildAlertListViewModel(forecast->alerts);
+        if (auto* alerts = qobject_cast<AlertListView*>(kept); alerts && alerts->model() == model)
+            return alerts;
+        return new AlertListView(model);
+    }
+    }
+    return kept;
+}
+
+void MacDashboardView::dropSection(QWidget* section) {
+    // The trend card's metric is the user's choice: a card built later starts with it.
+    if (auto* trend = qobject_cast<TwelveHourTrendGraphView*>(section))
+        m_trendMetric = trend->selectedMetric();
+    // Without a forecast the ten-day list goes; its expanded days belong to the forecast that went with it.
+    if (section == m_daily)
+        m_daily = nullptr;
+    section->hide();
+    section->deleteLater();
+}
+
+void MacDashboardView::scrollToStart(QWidget* section) {
+    for (HorizontalScrollArea* row : section->findChildren<HorizontalScrollArea*>())
+        row->setScrollPosition(0);
 }
 
 void MacDashboardView::placeHandle() {
@@ -397,7 +414,6 @@ void MacDashboardView::setFonts() {
     if (std::exchange(m_fontsSet, true))
         return;
     m_title->setFont(headlineFont());
-    m_warning->setFont(captionFont());
     m_footer->setFont(captionFont());
 }
 

@@ -24,25 +24,7 @@ class DashboardResizeHandle;
 class GlyphButton;
 class TwelveHourTrendGraphView;
 class WeatherStore;
-
-// One line of plain text cut with an ellipsis to the width it gets; the whole text is its tooltip. Hidden,
-// it holds the whole text and measures nothing: it is cut once shown, when its width is known.
-class ElidedLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit ElidedLabel(QWidget* parent = nullptr);
-    void setFullText(const QString& text);
-    const QString& fullText() const { return m_fullText; }
-    QSize minimumSizeHint() const override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void elide();
-    QString m_fullText;
-};
+class WrapLabel;
 
 // The popover's content: a header with the application's name and a refresh button, the scrolling column of
 // the selected forecast, a warning row for the last failure, and a footer with the time of the last update,
@@ -71,8 +53,8 @@ public:
     void reload();
     // For a showing that follows at once: brings the sections up to date while still hidden, so the window's
     // first layout and paint are of what it shows and the showing builds nothing again. Sections built since
-    // the last showing are kept when the hero reads the same now; otherwise they are built afresh, as a
-    // showing does.
+    // the last showing are kept as they are when the hero reads the same now; otherwise they are brought up to
+    // date as a showing does (in place, their rows scrolled back to the start).
     void prepareToShow();
     // Before the first showing, what it would do in one long block, cut in pieces short enough for one
     // event-loop turn each: reading the font list, loading the fonts and measuring each section, laying the
@@ -87,7 +69,7 @@ public:
     GlyphButton* quitButton() const { return m_quit; }
     QLabel* footerLabel() const { return m_footer; }
     QWidget* warningRow() const { return m_warningRow; }
-    ElidedLabel* warningLabel() const { return m_warning; }
+    WrapLabel* warningLabel() const { return m_warning; }
     DashboardResizeHandle* resizeHandle() const { return m_handle; }
     QScrollArea* scrollArea() const { return m_scroll; }
     // Moves the footer's relative time on while the dashboard is shown.
@@ -110,7 +92,16 @@ private:
     QWidget* buildFooter();
     void scheduleReload();
     void updateFooter(const std::optional<ConsensusForecast>& forecast, const QDateTime& now);
+    // Brings the sections up to date: each one still listed shows the new data with the widgets it has where
+    // its rows stay the same, and is built anew where they do not.
     void rebuildSections(const DashboardInputs& inputs, const QDateTime& now);
+    static std::optional<DashboardSection> sectionKind(const QWidget* widget);
+    // The section of that kind for these inputs: `kept` (the one shown so far, or null) updated in place, or
+    // a new one.
+    QWidget* updatedSection(DashboardSection kind, QWidget* kept, const DashboardInputs& inputs,
+                            const QDateTime& now);
+    void dropSection(QWidget* section);
+    static void scrollToStart(QWidget* section);
     bool isOnScreenOrAboutTo() const;
     void setFonts();
     bool heroIsCurrent(const QDateTime& now) const;
@@ -141,12 +132,12 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_footer = nullptr;
     QWidget* m_warningRow = nullptr;
-    ElidedLabel* m_warning = nullptr;
+    WrapLabel* m_warning = nullptr;
     DashboardResizeHandle* m_handle = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_column = nullptr;
     QList<QWidget*> m_sections;
-    // Kept across rebuilds for the state they hold.
+    // Kept while listed, for the state they hold; the trend card's metric also when it is not.
     DailyListView* m_daily = nullptr;
     TrendMetric m_trendMetric = TrendMetric::temperature;
     // Keeps the footer's relative time current while the dashboard is on screen; stopped while hidden.

@@ -1,13 +1,13 @@
 #include "MacSettingsView.h"
 
 #include "DisplaySettingsTab.h"
-#include "FitLabel.h"
 #include "HTTPSession.h"
 #include "LocationsSettingsTab.h"
 #include "ProviderBaseURL.h"
 #include "SourcesSettingsTab.h"
 #include "SymbolIcon.h"
 #include "ViewTheme.h"
+#include "WrapLabel.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -59,9 +59,9 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
     });
     m_tabs->setIconSize(QSize(16, 16));
 
+    // Whole, wrapped as the key check's message is: what was not saved, and where, is read in full.
     m_warning =
-        new FitLabel(QString(), {FontToken::system(11, FontWeight::medium), ColorToken::of(Tint::orange)});
-    m_warning->setMinimumScaleFactor(0.9);
+        new WrapLabel(QString(), {FontToken::system(11, FontWeight::medium), ColorToken::of(Tint::orange)});
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
@@ -88,7 +88,6 @@ void MacSettingsView::syncFromStore() {
     // A change that could not be saved must not look saved.
     const auto error = m_store->saveError();
     m_warning->setText(error.value_or(QString()));
-    m_warning->setToolTip(error.value_or(QString()));
     m_warning->setVisible(error.has_value());
 }
 

@@ -16,9 +16,9 @@ class QTabWidget;
 namespace nimbra {
 
 class DisplaySettingsTab;
-class FitLabel;
 class LocationsSettingsTab;
 class SourcesSettingsTab;
+class WrapLabel;
 
 // What the settings window reaches outside the store. Tests replace the search and the timers.
 struct SettingsEnvironment {
@@ -29,8 +29,8 @@ struct SettingsEnvironment {
     std::function<std::unique_ptr<SingleShotTimer>()> makeTimer;
 };
 
-// The settings in four tabs, each control bound to the store; under them one line that says when the last
-// change could not be saved. Controls are updated in place whenever the store changes.
+// The settings in four tabs, each control bound to the store; under them a line, wrapped whole, that says
+// when the last change could not be saved. Controls are updated in place whenever the store changes.
 class MacSettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -51,7 +51,7 @@ public:
     LocationsSettingsTab* locationsTab() const { return m_locations; }
     SourcesSettingsTab* sourcesTab() const { return m_sources; }
     AboutSettingsTab* aboutTab() const { return m_about; }
-    FitLabel* warningLine() const { return m_warning; }
+    WrapLabel* warningLine() const { return m_warning; }
 
 private:
     QPointer<WeatherStore> m_store;
@@ -60,7 +60,7 @@ private:
     LocationsSettingsTab* m_locations;
     SourcesSettingsTab* m_sources;
     AboutSettingsTab* m_about;
-    FitLabel* m_warning;
+    WrapLabel* m_warning;
     // The store announces a change before making it: the controls follow once it is made.
     QTimer m_syncSoon;
     // Stops the current-location resolution started when the window appeared.

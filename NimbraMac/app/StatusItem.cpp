@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "StatusNotifierItem.h"
 #include "TrayIconEngine.h"
+#include "X11SystemTray.h"
 
 #include <QDBusConnectionInterface>
 #include <QMenu>
@@ -24,6 +25,13 @@ TrayClickFilter::Click clickOf(QSystemTrayIcon::ActivationReason reason) {
         break;
     }
     return TrayClickFilter::Click::context;
+}
+
+// On X11 both the server and Qt must see an XEmbed tray: Qt may have settled on the D-Bus tray for its icon,
+// and may still believe in a tray whose owner has gone.
+bool xembedTrayPresent() {
+    const std::optional<bool> owned = x11SystemTrayOwned();
+    return owned.value_or(true) && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 } // namespace
@@ -54,7 +62,7 @@ void StatusItem::chooseHost() {
     // D-Bus, and that look must see no watcher, or the XEmbed icon would never show.
     if (watcherPresent())
         useStatusNotifier();
-    else if (QSystemTrayIcon::isSystemTrayAvailable())
+    else if (xembedTrayPresent())
         useXEmbed();
     else
         setHost(Host::none);
@@ -107,12 +115,14 @@ void StatusItem::useXEmbed() {
 }
 
 void StatusItem::setHost(Host host) {
-    if (host == Host::none) {
+    if (host == Host::none)
         m_icon.reset();
-        m_xembedPoll.start();
-    } else {
+    // An XEmbed tray says nothing when it leaves (a panel ended): it is looked for while there is none, and
+    // looked after while it shows the icon. A D-Bus tray's watcher announces both.
+    if (host == Host::statusNotifier)
         m_xembedPoll.stop();
-    }
+    else if (!m_xembedPoll.isActive())
+        m_xembedPoll.start();
     if (host == m_host)
         return;
     m_host = host;

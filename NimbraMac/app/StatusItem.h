@@ -30,7 +30,8 @@ class StatusItem : public QObject {
     Q_OBJECT
 public:
     enum class Host { none, statusNotifier, xembed };
-    // How often to look for an XEmbed tray while there is no tray at all; a watcher announces itself.
+    // How often to look for an XEmbed tray, or whether the one showing the icon is still there; a watcher
+    // announces itself.
     static constexpr int xembedPollMs = 3000;
 
     explicit StatusItem(QMenu* contextMenu, QObject* parent = nullptr);

@@ -12,6 +12,8 @@
 #include <QDBusPendingReply>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace nimbra {
 namespace {
 
@@ -27,6 +29,9 @@ StatusNotifierItem::StatusNotifierItem(QMenu* menu, QDBusConnection bus, QObject
           QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid())),
       m_menuExporter(new DBusMenuExporter(menu, this)) {
     registerStatusNotifierTypes();
+    m_confirm.setSingleShot(true);
+    m_confirm.setInterval(confirmDelayMs);
+    connect(&m_confirm, &QTimer::timeout, this, &StatusNotifierItem::confirmRegistration);
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -55,24 +60,67 @@ bool StatusNotifierItem::publish() {
 }
 
 void StatusNotifierItem::registerWithWatcher() {
+    m_registrations = 0;
+    sendRegistration();
+}
+
+void StatusNotifierItem::sendRegistration() {
+    m_confirm.stop();
     if (!publish()) {
         Q_EMIT registrationFinished(false);
         return;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(watcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                       watcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    ++m_registrations;
+    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
     // Never a blocking call: the watcher may be a panel that is busy starting up.
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         done->deleteLater();
         const QDBusPendingReply<> reply = *done;
-        if (reply.isError())
+        if (reply.isError()) {
             qCWarning(appLog()) << "The tray host refused the tray item:" << reply.error().message();
-        else
+        } else {
             qCInfo(appLog()) << "Tray item registered with the tray host as" << m_serviceName;
+            m_confirm.start();
+        }
         Q_EMIT registrationFinished(!reply.isError());
+    });
+}
+
+bool StatusNotifierItem::listsItem(const QStringList& registered, const QStringList& names) {
+    return std::any_of(registered.begin(), registered.end(), [&names](const QString& entry) {
+        return std::any_of(names.begin(), names.end(), [&entry](const QString& name) {
+            return !name.isEmpty() && entry.startsWith(name) &&
+                   (entry.size() == name.size() || entry.at(name.size()) == QLatin1Char('/') ||
+                    entry.at(name.size()) == QLatin1Char('@'));
+        });
+    });
+}
+
+void StatusNotifierItem::confirmRegistration() {
+    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath,
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << watcherService << QStringLiteral("RegisteredStatusNotifierItems");
+    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *done;
+        // A watcher that cannot say which items it has is taken at its word.
+        if (reply.isError())
+            return;
+        const QStringList registered = qdbus_cast<QStringList>(reply.value().variant());
+        if (listsItem(registered, {m_serviceName, m_bus.baseService()}))
+            return;
+        if (m_registrations >= maxRegistrations) {
+            qCWarning(appLog()) << "The tray host does not list the tray item after" << m_registrations
+                                << "registrations";
+            return;
+        }
+        qCWarning(appLog()) << "The tray host does not list the tray item: registering it again";
+        sendRegistration();
     });
 }
 

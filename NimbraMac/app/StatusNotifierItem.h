@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QTimer>
 
 class QMenu;
 
@@ -41,15 +42,23 @@ class StatusNotifierItem : public QObject {
     Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
 public:
     static inline const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+    static inline const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
     static inline const QString objectPath = QStringLiteral("/StatusNotifierItem");
     static inline const QString menuPath = QStringLiteral("/MenuBar");
+    // After a registration the watcher is asked whether it lists the item, this long after it (a panel may
+    // accept an item and then fail to show it); an item it does not list registers again, this many times.
+    static constexpr int confirmDelayMs = 1500;
+    static constexpr int maxRegistrations = 5;
 
     StatusNotifierItem(QMenu* menu, QDBusConnection bus, QObject* parent = nullptr);
     ~StatusNotifierItem() override;
 
     // Puts the item on the bus (the first time) and registers it with the watcher that owns the name now.
-    // The answer comes as registrationFinished.
+    // The answer comes as registrationFinished; a watcher that then does not list the item is asked again.
     void registerWithWatcher();
+    // Whether a watcher's RegisteredStatusNotifierItems names this item: by its bus name or its connection's
+    // unique name, alone or followed by the object path, as watchers spell it.
+    static bool listsItem(const QStringList& registered, const QStringList& names);
     // Takes the new model and announces what changed.
     void paint(const StatusItemModel& model);
 
@@ -92,6 +101,9 @@ Q_SIGNALS:
 
 private:
     bool publish();
+    void sendRegistration();
+    // Reads the watcher's list of items and registers again when this one is not on it.
+    void confirmRegistration();
 
     QPointer<QMenu> m_contextMenu;
     QDBusConnection m_bus;
@@ -99,6 +111,9 @@ private:
     DBusMenuExporter* m_menuExporter;
     StatusItemModel m_model;
     bool m_published = false;
+    // Registrations sent to the watcher that owns the name now.
+    int m_registrations = 0;
+    QTimer m_confirm;
     // Painted on the first read after each new picture.
     mutable std::optional<SniIconPixmaps> m_pixmaps;
 };

@@ -4,12 +4,32 @@
 #include "BuildInfo.h"
 #include "FirstTurnMark.h"
 #include "FreedMemory.h"
+#include "KeychainWorker.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 #include "WeatherStore.h"
 
 #include <QApplication>
+
+namespace {
+
+// A keyring thread told to stop ends at once; one in a call that hangs would not end for a longer wait
+// either.
+constexpr std::chrono::milliseconds keychainExitWait{100};
+
+// The application until it quits. Everything of it is gone on return: saves written, key writes waited for.
+int run(nimbra::SingleInstance& instance) {
+    nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore());
+    QObject::connect(&instance, &nimbra::SingleInstance::showRequested, &delegate,
+                     &nimbra::AppDelegate::anotherStartRequested);
+    delegate.applicationDidFinishLaunching();
+
+    nimbra::printFirstTurnWhenAsked();
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     nimbra::useOneAllocatorArena();
@@ -30,11 +50,7 @@ int main(int argc, char** argv) {
 
     // Logout and Ctrl+C end it like "Quit": the delegate tears down, the store and the keyring flush.
     nimbra::TerminationSignals::quitApplicationOnSignals();
-    nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore());
-    QObject::connect(&instance, &nimbra::SingleInstance::showRequested, &delegate,
-                     &nimbra::AppDelegate::anotherStartRequested);
-    delegate.applicationDidFinishLaunching();
-
-    nimbra::printFirstTurnWhenAsked();
-    return QApplication::exec();
+    const int status = run(instance);
+    nimbra::KeychainWorker::exitIfACallHangs(status, keychainExitWait);
+    return status;
 }

@@ -30,6 +30,9 @@ struct ConsensusForecast {
     ConsensusState state = ConsensusState::unavailable;
 
     const QUuid& id() const { return location.id; }
+    // False for a stand-in made before any refresh brought weather for the place, and for the consensus of a
+    // refresh no provider answered: its generatedAt is when it was made, not when weather last came.
+    bool hasFetchedWeather() const { return current || providerCount > 0; }
     bool operator==(const ConsensusForecast&) const = default;
 
     QJsonObject toJson() const;

@@ -167,8 +167,9 @@ private:
     // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?, of a magnitude a double surely holds.
     bool number() {
         take('-');
-        // The power of ten of the first significant digit, before the exponent.
-        int magnitude = 0;
+        // The power of ten of the first significant digit, before the exponent. Every digit counts: a
+        // negative exponent brings a long whole part only so far back into range.
+        qsizetype magnitude = 0;
         const bool leadingZero = take('0');
         if (!leadingZero) {
             if (m_at == m_end || !isDigit(*m_at))
@@ -180,7 +181,7 @@ private:
             if (digits() == 0)
                 return false;
             if (leadingZero)
-                magnitude = -int(std::find_if(first, m_at, [](char c) { return c != '0'; }) - first);
+                magnitude = -(std::find_if(first, m_at, [](char c) { return c != '0'; }) - first);
         }
         int exponent = 0;
         if (m_at != m_end && (*m_at == 'e' || *m_at == 'E')) {
@@ -202,11 +203,11 @@ private:
         return std::abs(magnitude + exponent) <= kLargestMagnitude;
     }
 
-    int digits() {
+    qsizetype digits() {
         const char* first = m_at;
         while (m_at != m_end && isDigit(*m_at))
             ++m_at;
-        return int(std::min<qsizetype>(m_at - first, kLargestMagnitude + 1));
+        return m_at - first;
     }
 
     // After a backslash: one of JSON's escapes; \u escapes of surrogates only as a proper pair.

@@ -1,16 +1,69 @@
 #include "KeychainWorker.h"
 
+#include "Log.h"
+
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace nimbra {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Every keychain thread of the process. Joinable, so that the process can make sure none still runs when its
+// static objects go. Never destroyed: a thread whose call hangs may outlive every other static.
+class KeychainThreads {
+public:
+    static KeychainThreads& process() {
+        static auto* threads = new KeychainThreads;
+        return *threads;
+    }
+
+    void start(std::function<void()> body) {
+        const std::lock_guard lock(m_mutex);
+        joinEnded();
+        const quint64 id = m_nextID++;
+        m_threads.emplace(id, std::thread([this, id, body = std::move(body)]() mutable {
+                              body();
+                              body = nullptr; // what it holds goes before the thread counts as ended
+                              const std::lock_guard ending(m_mutex);
+                              m_ended.push_back(id);
+                              m_changed.notify_all();
+                          }));
+    }
+
+    bool joinAll(std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_mutex);
+        const bool ended =
+            m_changed.wait_for(lock, limit, [this] { return m_ended.size() == m_threads.size(); });
+        joinEnded();
+        return ended;
+    }
+
+private:
+    // An ended thread has nothing left to run but its own exit: joining it takes no time.
+    void joinEnded() {
+        for (const quint64 id : std::exchange(m_ended, {})) {
+            const auto thread = m_threads.find(id);
+            thread->second.join();
+            m_threads.erase(thread);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<quint64, std::thread> m_threads;
+    std::vector<quint64> m_ended;
+    quint64 m_nextID = 0;
+};
 
 } // namespace
 
@@ -91,9 +144,20 @@ bool KeychainWorker::submit(Job job) {
 void KeychainWorker::startThread() {
     if (std::exchange(m_started, true))
         return;
-    // Detached: a call that hangs must not hold up the owner, not even when it goes away. The thread keeps
-    // the queue alive and ends once the queue stops and empties.
-    std::thread([queue = m_queue] { queue->serve(); }).detach();
+    // Not joined by the worker: a call that hangs must not hold up the owner, not even when it goes away. The
+    // thread keeps the queue alive and ends once the queue stops and empties.
+    KeychainThreads::process().start([queue = m_queue] { queue->serve(); });
+}
+
+void KeychainWorker::exitIfACallHangs(int status, std::chrono::milliseconds limit) {
+    if (KeychainThreads::process().joinAll(limit))
+        return;
+    // A call that hangs cannot be cut short, and its thread must not run on into the static destructors
+    // of the libraries it is in (libsecret, GLib, Qt): the process ends without running them. What the
+    // user saved went to disk before, as the application's objects went.
+    qCWarning(keychainLog, "A keyring call still runs at exit: the process ends without waiting for it");
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 bool KeychainWorker::waitForWrites(std::chrono::milliseconds limit) {

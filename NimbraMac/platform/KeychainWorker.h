@@ -76,7 +76,7 @@ QCoro::Task<std::optional<T>> delivered(std::shared_ptr<KeychainDelivery<T>> del
 // once, and a read whose caller stopped waiting before it started is skipped. Writes always run, in the order
 // they were made; a write that has not started is dropped when a newer one arrives (each write carries the
 // whole state) and answers nothing. Destroying the worker waits up to the limit for the writes still to run;
-// the calls still queued then run on their own.
+// the calls still queued then run on their own, and the program ends through exitIfACallHangs().
 //
 // Made and used on the application's main thread, whose event loop delivers the answers.
 class KeychainWorker final {
@@ -103,6 +103,11 @@ public:
 
     // Answers of any worker not yet taken in: what a program waits for before its application object goes.
     static int answersOutstanding() { return detail::keychainAnswersOutstanding; }
+
+    // What a program calls once its workers have gone, before it returns from main(): returns when every
+    // keychain thread has ended (and been joined) within `limit`; otherwise, while a call hangs, ends the
+    // process at once with `status`, without static destructors, so that the call cannot end inside them.
+    static void exitIfACallHangs(int status, std::chrono::milliseconds limit);
 
 private:
     enum class Kind { read, write };

@@ -169,26 +169,57 @@ QCoro::Task<ProviderForecast> raceProvider(WeatherProviderClientPtr client, Weat
     co_return std::move(*forecast);
 }
 
-QCoro::Task<WeatherRefreshResult> runRefresh(QList<WeatherProviderClientPtr> clients,
-                                             WeatherLocation location, AccuracyScores accuracyScores,
-                                             CancellationToken cancel, std::chrono::milliseconds timeout,
-                                             std::shared_ptr<const Clock> clock, LocalCalendar calendar) {
-    QStringList names;
-    for (const auto& client : std::as_const(clients))
-        names.append(providers::displayName(client->provider()));
-    qCInfo(providersLog, "Weather refresh started for %s: %lld enabled providers [%s]",
-           qUtf8Printable(privateValue(providersLog(), location.name)),
-           static_cast<long long>(clients.size()), qUtf8Printable(names.join(QStringLiteral(", "))));
-
+// Every client at once; the forecasts in the clients' order.
+QCoro::Task<QList<ProviderForecast>> raceAll(QList<WeatherProviderClientPtr> clients,
+                                             WeatherLocation location, std::chrono::milliseconds timeout,
+                                             CancellationToken cancel, std::shared_ptr<const Clock> clock) {
     // Tasks start eagerly: every client is running before the first result is awaited.
     std::vector<QCoro::Task<ProviderForecast>> races;
     races.reserve(static_cast<std::size_t>(clients.size()));
     for (const auto& client : std::as_const(clients))
         races.push_back(raceProvider(client, location, timeout, cancel, clock));
 
-    WeatherRefreshResult result;
+    QList<ProviderForecast> forecasts;
     for (auto& race : races)
-        result.forecasts.append(co_await race);
+        forecasts.append(co_await race);
+    co_return forecasts;
+}
+
+// The later clients, raced once they are built.
+QCoro::Task<QList<ProviderForecast>> raceWhenBuilt(LaterClients later, WeatherLocation location,
+                                                   std::chrono::milliseconds timeout,
+                                                   CancellationToken cancel,
+                                                   std::shared_ptr<const Clock> clock) {
+    if (!later.build)
+        co_return QList<ProviderForecast>();
+    // Named, not temporaries of the co_await expression (GCC 12 may destroy those twice).
+    QCoro::Task<QList<WeatherProviderClientPtr>> building = later.build();
+    QList<WeatherProviderClientPtr> clients = co_await std::move(building);
+    clients.removeAll(nullptr);
+    QCoro::Task<QList<ProviderForecast>> racing =
+        raceAll(std::move(clients), std::move(location), timeout, std::move(cancel), std::move(clock));
+    co_return co_await std::move(racing);
+}
+
+QCoro::Task<WeatherRefreshResult> runRefresh(QList<WeatherProviderClientPtr> clients, LaterClients later,
+                                             WeatherLocation location, AccuracyScores accuracyScores,
+                                             CancellationToken cancel, std::chrono::milliseconds timeout,
+                                             std::shared_ptr<const Clock> clock, LocalCalendar calendar) {
+    QStringList names;
+    for (const auto& client : std::as_const(clients))
+        names.append(providers::displayName(client->provider()));
+    for (const WeatherProviderKind kind : providers::sortedByRawValue(later.kinds))
+        names.append(providers::displayName(kind));
+    qCInfo(providersLog, "Weather refresh started for %s: %lld enabled providers [%s]",
+           qUtf8Printable(privateValue(providersLog(), location.name)), static_cast<long long>(names.size()),
+           qUtf8Printable(names.join(QStringLiteral(", "))));
+
+    QCoro::Task<QList<ProviderForecast>> racingNow = raceAll(clients, location, timeout, cancel, clock);
+    QCoro::Task<QList<ProviderForecast>> racingLater =
+        raceWhenBuilt(std::move(later), location, timeout, cancel, clock);
+    WeatherRefreshResult result;
+    result.forecasts = co_await std::move(racingNow);
+    result.forecasts += co_await std::move(racingLater);
     std::stable_sort(result.forecasts.begin(), result.forecasts.end(),
                      [](const ProviderForecast& a, const ProviderForecast& b) {
                          return providers::rawValueLess(a.provider, b.provider);
@@ -205,9 +236,10 @@ QCoro::Task<WeatherRefreshResult> runRefresh(QList<WeatherProviderClientPtr> cli
 
 WeatherRefreshPipeline::WeatherRefreshPipeline(QList<WeatherProviderClientPtr> clients,
                                                std::chrono::milliseconds providerTimeout,
-                                               std::shared_ptr<const Clock> clock, LocalCalendar calendar)
+                                               std::shared_ptr<const Clock> clock, LocalCalendar calendar,
+                                               LaterClients later)
     : m_clients(std::move(clients)), m_providerTimeout(providerTimeout), m_clock(std::move(clock)),
-      m_calendar(std::move(calendar)) {
+      m_calendar(std::move(calendar)), m_later(std::move(later)) {
     m_clients.removeAll(nullptr);
 }
 
@@ -215,7 +247,7 @@ QCoro::Task<WeatherRefreshResult> WeatherRefreshPipeline::refresh(WeatherLocatio
                                                                   AccuracyScores accuracyScores,
                                                                   CancellationToken cancel) const {
     // A free coroutine with copies of everything, so a pipeline dropped mid-refresh leaves nothing dangling.
-    return runRefresh(m_clients, std::move(location), std::move(accuracyScores), std::move(cancel),
+    return runRefresh(m_clients, m_later, std::move(location), std::move(accuracyScores), std::move(cancel),
                       m_providerTimeout, m_clock, m_calendar);
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 
 #include <chrono>
+#include <functional>
 
 namespace nimbra {
 
@@ -18,6 +19,15 @@ struct WeatherRefreshResult {
     ConsensusForecast consensus;
     // One forecast per client, ordered by the provider's raw value.
     QList<ProviderForecast> forecasts;
+};
+
+// Clients that can be built only once something they need is at hand (the API keys, read from the keyring).
+// `build` is called as the refresh starts and gives them when it can; the other clients do not wait for them,
+// and their deadlines start once they are built.
+struct LaterClients {
+    // The kinds `build` gives, for the log.
+    ProviderSet kinds;
+    std::function<QCoro::Task<QList<WeatherProviderClientPtr>>()> build;
 };
 
 // One refresh of one location: every client is asked at once, each gets at most `providerTimeout` (a client
@@ -34,7 +44,8 @@ public:
     explicit WeatherRefreshPipeline(QList<WeatherProviderClientPtr> clients,
                                     std::chrono::milliseconds providerTimeout = defaultProviderTimeout,
                                     std::shared_ptr<const Clock> clock = Clock::system(),
-                                    LocalCalendar calendar = LocalCalendar::system());
+                                    LocalCalendar calendar = LocalCalendar::system(),
+                                    LaterClients later = {});
 
     const QList<WeatherProviderClientPtr>& clients() const { return m_clients; }
 
@@ -47,6 +58,7 @@ private:
     std::chrono::milliseconds m_providerTimeout;
     std::shared_ptr<const Clock> m_clock;
     LocalCalendar m_calendar;
+    LaterClients m_later;
 };
 
 } // namespace nimbra

@@ -17,12 +17,19 @@ QByteArray compact(const QJsonValue& value) {
     return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
 }
 
-// The dictionaries' keys in the order the plain encoder writes them.
-template <typename Value> QList<std::pair<QString, QUuid>> sortedKeys(const QHash<QUuid, Value>& dictionary) {
+// The keys of a dictionary and of the entries as read that it lacks, in the order the plain encoder writes
+// them.
+template <typename Value>
+QList<std::pair<QString, QUuid>> sortedKeys(const QHash<QUuid, Value>& dictionary,
+                                            const QHash<QUuid, QByteArrayView>& asRead) {
     QList<std::pair<QString, QUuid>> keys;
-    keys.reserve(dictionary.size());
+    keys.reserve(dictionary.size() + asRead.size());
     for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it)
         keys.append({uuidText(it.key()), it.key()});
+    for (auto it = asRead.cbegin(); it != asRead.cend(); ++it) {
+        if (!dictionary.contains(it.key()))
+            keys.append({uuidText(it.key()), it.key()});
+    }
     std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     return keys;
 }
@@ -48,6 +55,11 @@ void appendArray(QByteArray& out, const Pairs& pairs) {
         out += pairs[i].second;
     }
     out += ']';
+}
+
+// Not copied: the view's bytes outlive the encoding.
+QByteArray unowned(QByteArrayView bytes) {
+    return QByteArray::fromRawData(bytes.data(), bytes.size());
 }
 
 QByteArray quoted(const QString& key) {
@@ -92,24 +104,35 @@ std::optional<QByteArray> SnapshotEncoder::selectedForecastBytes(const Consensus
     return m_selected->bytes;
 }
 
-QList<std::pair<QByteArray, QByteArray>> SnapshotEncoder::forecastPairs(const CachedWeatherPayload& payload) {
+QList<std::pair<QByteArray, QByteArray>>
+SnapshotEncoder::forecastPairs(const CachedWeatherPayload& payload,
+                               const QHash<QUuid, QByteArrayView>& asRead) {
     Pairs pairs;
-    for (const auto& [text, id] : sortedKeys(payload.forecasts)) {
-        if (const auto& bytes = forecastBytes(id, payload.forecasts.value(id)))
+    for (const auto& [text, id] : sortedKeys(payload.forecasts, asRead)) {
+        const auto value = payload.forecasts.constFind(id);
+        if (value == payload.forecasts.cend())
+            pairs.append({quoted(text), unowned(asRead.value(id))});
+        else if (const auto& bytes = forecastBytes(id, *value))
             pairs.append({quoted(text), *bytes});
     }
     return pairs;
 }
 
 QList<std::pair<QByteArray, QByteArray>>
-SnapshotEncoder::providerForecastPairs(const CachedWeatherPayload& payload) {
+SnapshotEncoder::providerForecastPairs(const CachedWeatherPayload& payload,
+                                       const QHash<QUuid, QByteArrayView>& asRead) {
     Pairs pairs;
-    for (const auto& [text, id] : sortedKeys(payload.providerForecasts))
-        pairs.append({quoted(text), providerForecastBytes(id, payload.providerForecasts.value(id))});
+    for (const auto& [text, id] : sortedKeys(payload.providerForecasts, asRead)) {
+        const auto value = payload.providerForecasts.constFind(id);
+        pairs.append({quoted(text), value == payload.providerForecasts.cend()
+                                        ? unowned(asRead.value(id))
+                                        : providerForecastBytes(id, *value)});
+    }
     return pairs;
 }
 
-Coded<QByteArray> SnapshotEncoder::encode(const CachedWeatherPayload& payload, qsizetype* forecastsWritten) {
+Coded<QByteArray> SnapshotEncoder::encode(const CachedWeatherPayload& payload, qsizetype* forecastsWritten,
+                                          const FileEntries& asRead) {
     // The small parts go through the plain encoder; the large dictionaries are spliced in where it puts them,
     // in the key order of its object.
     CachedWeatherPayload rest = payload;
@@ -132,8 +155,8 @@ Coded<QByteArray> SnapshotEncoder::encode(const CachedWeatherPayload& payload, q
 
     // Joined into one buffer of the final size: a snapshot of hundreds of places is tens of megabytes, and
     // growing it step by step would copy it several times over.
-    const Pairs forecasts = forecastPairs(payload);
-    const Pairs providerForecasts = providerForecastPairs(payload);
+    const Pairs forecasts = forecastPairs(payload, asRead.forecasts);
+    const Pairs providerForecasts = providerForecastPairs(payload, asRead.providerForecasts);
     Pairs parts;
     qsizetype size = 2;
     for (auto it = top.constBegin(); it != top.constEnd(); ++it) {

@@ -68,10 +68,16 @@ ForecastTables SnapshotOutline::tables(QStringList* dropped) const {
     return tablesIn(decodedMembers([](const JsonMember& m) { return isTable(m.key); }, dropped));
 }
 
+const QList<JsonSpan>* SnapshotOutline::pairsOf(const JsonMember& table) const {
+    if (!table.value.in(m_bytes).startsWith('[') || table.elements.size() % 2 != 0)
+        return nullptr;
+    return &table.elements;
+}
+
 QByteArray SnapshotOutline::selectedPairs(const JsonMember& table, const QSet<QUuid>& ids) const {
     QByteArray array("[");
     // Not an array of pairs: decoding drops the whole table, so nothing of it is selected either.
-    if (!table.value.in(m_bytes).startsWith('[') || table.elements.size() % 2 != 0)
+    if (!pairsOf(table))
         return array + ']';
     for (qsizetype i = 0; i + 1 < table.elements.size(); i += 2) {
         const auto id = keyID(table.elements[i].in(m_bytes));
@@ -85,7 +91,8 @@ QByteArray SnapshotOutline::selectedPairs(const JsonMember& table, const QSet<QU
 }
 
 template <typename Keep>
-ForecastTables SnapshotOutline::selectedTables(const QSet<QUuid>& ids, Keep keep) const {
+ForecastTables SnapshotOutline::selectedTables(const QSet<QUuid>& ids, Keep keep,
+                                               QStringList* dropped) const {
     if (ids.isEmpty())
         return {};
     QByteArray document("{");
@@ -97,7 +104,48 @@ ForecastTables SnapshotOutline::selectedTables(const QSet<QUuid>& ids, Keep keep
         document += '"' + m.key + "\":" + selectedPairs(m, ids);
     }
     document += '}';
-    return tablesIn(CachedWeatherPayload::decode(document));
+    return tablesIn(CachedWeatherPayload::decode(document, dropped));
+}
+
+std::optional<QHash<QUuid, QByteArrayView>> SnapshotOutline::entryBytes(QByteArrayView key) const {
+    QHash<QUuid, QByteArrayView> entries;
+    const JsonMember* table = m_outline.member(key);
+    const QList<JsonSpan>* pairs = table ? pairsOf(*table) : nullptr;
+    if (!pairs)
+        return entries;
+    for (qsizetype i = 0; i + 1 < pairs->size(); i += 2) {
+        const QByteArrayView text = (*pairs)[i].in(m_bytes);
+        if (text.contains('\\'))
+            return std::nullopt;
+        // A later pair of the same key wins, as in decoding; one that names no id is dropped there too.
+        if (const auto id = keyID(text))
+            entries.insert(*id, (*pairs)[i + 1].in(m_bytes));
+    }
+    return entries;
+}
+
+std::optional<ForecastTables> SnapshotOutline::tables(const std::atomic<bool>& stop,
+                                                      QStringList* dropped) const {
+    // Each part is every pair of its places, so a key written twice decodes as in the whole table.
+    constexpr qsizetype partSize = 4;
+    const auto forecasts = entryBytes("forecasts");
+    const auto providerForecasts = entryBytes("providerForecasts");
+    if (!forecasts || !providerForecasts)
+        return tables(dropped);
+    QSet<QUuid> all(forecasts->keyBegin(), forecasts->keyEnd());
+    all.unite(QSet<QUuid>(providerForecasts->keyBegin(), providerForecasts->keyEnd()));
+    const QList<QUuid> ids = all.values();
+    ForecastTables out;
+    for (qsizetype first = 0; first < ids.size(); first += partSize) {
+        if (stop.load())
+            return std::nullopt;
+        const QList<QUuid> part = ids.mid(first, partSize);
+        const ForecastTables decoded = selectedTables(
+            QSet<QUuid>(part.cbegin(), part.cend()), [](QByteArrayView) { return true; }, dropped);
+        out.forecasts.insert(decoded.forecasts);
+        out.providerForecasts.insert(decoded.providerForecasts);
+    }
+    return out;
 }
 
 ForecastTables SnapshotOutline::tablesOf(const QSet<QUuid>& ids) const {

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <atomic>
+
 namespace nimbra {
 
 // A snapshot's two per-place tables: nearly all of its bytes.
@@ -35,6 +37,13 @@ public:
     ForecastsByLocation forecastsOf(const QSet<QUuid>& ids) const;
     // Both tables whole.
     ForecastTables tables(QStringList* dropped = nullptr) const;
+    // The same, decoded a few places at a time; nothing when `stop` was set before the last part, so a
+    // decode nobody waits for any more ends soon.
+    std::optional<ForecastTables> tables(const std::atomic<bool>& stop, QStringList* dropped = nullptr) const;
+    // The JSON of each entry of the table `key`, as a view of bytes(), by id: what a writer copies for the
+    // entries nobody decoded (a malformed one as it is: decoding drops it again). None for a table decoding
+    // drops whole; nothing when a key is written with escapes (only a whole decode reads it).
+    std::optional<QHash<QUuid, QByteArrayView>> entryBytes(QByteArrayView key) const;
 
 private:
     SnapshotOutline(QByteArray bytes, JsonOutline outline)
@@ -44,7 +53,10 @@ private:
     template <typename Keep>
     Coded<CachedWeatherPayload> decodedMembers(Keep keep, QStringList* dropped) const;
     // The entries of the tables named by `keep` whose keys are among `ids`.
-    template <typename Keep> ForecastTables selectedTables(const QSet<QUuid>& ids, Keep keep) const;
+    template <typename Keep>
+    ForecastTables selectedTables(const QSet<QUuid>& ids, Keep keep, QStringList* dropped = nullptr) const;
+    // A table's elements, when it is an array of pairs (decoding drops anything else whole).
+    const QList<JsonSpan>* pairsOf(const JsonMember& table) const;
     // The pairs of a table whose key is among `ids`, as the table's JSON array.
     QByteArray selectedPairs(const JsonMember& table, const QSet<QUuid>& ids) const;
 

@@ -32,11 +32,11 @@ SnapshotWriter::~SnapshotWriter() {
     m_thread.join();
 }
 
-void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror) {
+void SnapshotWriter::submit(CachedWeatherPayload payload, bool toMirror, FileEntries asRead) {
     {
         const std::lock_guard lock(m_mutex);
         const int saves = m_pending ? m_pending->saves + 1 : 1;
-        m_pending = Job{std::move(payload), toMirror, saves};
+        m_pending = Job{std::move(payload), toMirror, saves, std::move(asRead)};
     }
     m_wake.notify_one();
 }
@@ -51,9 +51,20 @@ void SnapshotWriter::flush() {
     deliver();
 }
 
+void SnapshotWriter::finish() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    flush();
+}
+
+bool SnapshotWriter::isFinishing() {
+    const std::lock_guard lock(m_mutex);
+    return m_finishing;
+}
+
 void SnapshotWriter::run() {
-    // Digested here: a large file's digest would hold up the launch.
-    m_fileDigest = digestOf(std::exchange(m_onDisk, {}));
     for (;;) {
         Job job;
         {
@@ -86,17 +97,20 @@ SnapshotWriteOutcome SnapshotWriter::write(const Job& job) {
     SnapshotWriteOutcome outcome;
     outcome.saves = job.saves;
     qsizetype forecastsWritten = 0;
-    const auto bytes = m_encoder.encode(job.payload, &forecastsWritten);
+    const auto bytes = m_encoder.encode(job.payload, &forecastsWritten, job.asRead);
     if (!bytes) {
         outcome.error = WeatherCache::encodingError(bytes.error);
         return outcome;
     }
-    const QByteArray digest = digestOf(*bytes);
-    if (digest != m_fileDigest) {
-        if ((outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
-            return outcome;
-        m_fileDigest = digest;
-    }
+    // The file as read is compared once, at the first write: a quit that writes nothing never digests it. The
+    // digest is for the next write to compare with, and the mirror's; the last write has neither.
+    const bool first = !m_onDisk.isNull();
+    const QByteArray digest = first && !job.toMirror && isFinishing() ? QByteArray() : digestOf(*bytes);
+    const bool unchanged = first ? *bytes == m_onDisk : digest == m_fileDigest;
+    m_onDisk = {};
+    if (!unchanged && (outcome.error = m_cache->writeEncoded(*bytes, forecastsWritten)))
+        return outcome;
+    m_fileDigest = digest;
     if (job.toMirror) {
         // What the mirror holds is known from the last write to it; it is not read back to compare.
         outcome.mirrorSaved = digest == m_mirrorDigest || m_mirror->saveEncoded(*bytes);

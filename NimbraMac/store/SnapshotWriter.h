@@ -44,11 +44,15 @@ public:
     // Finishes every write handed over (their outcomes are not delivered any more) and stops the thread.
     ~SnapshotWriter() override;
 
-    void submit(CachedWeatherPayload payload, bool toMirror);
+    // The entries of `asRead` that the payload's tables lack are written as the file held them.
+    void submit(CachedWeatherPayload payload, bool toMirror, FileEntries asRead = {});
     // Blocks until everything handed over is on disk.
     void waitUntilWritten();
     // Waits, then delivers the outcomes not delivered yet, so they are known when this returns.
     void flush();
+    // As flush(), for the last writes: nothing is written after them, so what they wrote is not digested for
+    // a later comparison (a quit at many places would hash tens of megabytes for nothing).
+    void finish();
 
 Q_SIGNALS:
     void written(const nimbra::SnapshotWriteOutcome& outcome);
@@ -58,10 +62,12 @@ private:
         CachedWeatherPayload payload;
         bool toMirror = false;
         int saves = 1;
+        FileEntries asRead;
     };
 
     void run();
     SnapshotWriteOutcome write(const Job& job);
+    bool isFinishing();
     void deliver();
 
     const std::shared_ptr<WeatherCache> m_cache;
@@ -74,12 +80,13 @@ private:
     std::optional<Job> m_pending;
     bool m_busy = false;
     bool m_stopping = false;
+    bool m_finishing = false;
     QList<SnapshotWriteOutcome> m_outcomes;
     bool m_deliveryPosted = false;
 
     // The writer thread's own.
     SnapshotEncoder m_encoder;
-    // The file as read at launch, until its digest is taken.
+    // The file as read at launch, until the first write compares with it.
     QByteArray m_onDisk;
     // SHA-256 of what the file and the mirror were last known to hold.
     QByteArray m_fileDigest;

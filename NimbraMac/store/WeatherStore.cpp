@@ -83,15 +83,56 @@ void mergeDuplicates(CachedWeatherPayload& payload, ForecastMoves& moves) {
 
 // What a store changed while its tables were loading wins over what the file held: entries stored meanwhile,
 // and stand-ins for places the file has no entry for.
+bool currentWins(const QUuid& id, bool inFile, const QSet<QUuid>& stored, const QSet<QUuid>& standIns) {
+    return stored.contains(id) || (standIns.contains(id) && !inFile);
+}
+
 template <typename Table>
 Table overlaid(Table loaded, const Table& current, const QSet<QUuid>& stored, const QSet<QUuid>& standIns,
                const QSet<QUuid>& listed) {
     for (auto it = current.cbegin(); it != current.cend(); ++it) {
-        if (stored.contains(it.key()) || (standIns.contains(it.key()) && !loaded.contains(it.key())))
+        if (currentWins(it.key(), loaded.contains(it.key()), stored, standIns))
             loaded.insert(it.key(), it.value());
     }
     keepOnly(loaded, listed);
     return loaded;
+}
+
+// overlaid() with the file's entries left as their bytes: the store's entries that win, and in `asRead` the
+// file's entries that stay.
+template <typename Table>
+Table winningEntries(const Table& current, QHash<QUuid, QByteArrayView>& asRead, const QSet<QUuid>& stored,
+                     const QSet<QUuid>& standIns, const QSet<QUuid>& listed) {
+    Table winners;
+    for (auto it = current.cbegin(); it != current.cend(); ++it) {
+        if (currentWins(it.key(), asRead.contains(it.key()), stored, standIns))
+            winners.insert(it.key(), it.value());
+    }
+    keepOnly(winners, listed);
+    asRead.removeIf(
+        [&](const auto& entry) { return winners.contains(entry.key()) || !listed.contains(entry.key()); });
+    return winners;
+}
+
+// The file's entries that `kept` (the same ids, moved as at launch) still has; false when a move gave an
+// entry to a place the file has none for (its bytes name the place it came from).
+template <typename Table> bool keepMoved(QHash<QUuid, QByteArrayView>& asRead, const Table& kept) {
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+        if (!asRead.contains(it.key()))
+            return false;
+    }
+    asRead.removeIf([&](const auto& entry) { return !kept.contains(entry.key()); });
+    return true;
+}
+
+// Tables of empty entries under the ids of the entries as read: what the launch's moves are replayed on.
+ForecastTables idsOnly(const FileEntries& asRead) {
+    ForecastTables tables;
+    for (auto it = asRead.forecasts.cbegin(); it != asRead.forecasts.cend(); ++it)
+        tables.forecasts.insert(it.key(), {});
+    for (auto it = asRead.providerForecasts.cbegin(); it != asRead.providerForecasts.cend(); ++it)
+        tables.providerForecasts.insert(it.key(), {});
+    return tables;
 }
 
 } // namespace
@@ -141,11 +182,13 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
     m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
     connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
-    if (reading.outline)
+    // With the tables still to come, the save waits for them (finishLaunchLoad()).
+    if (reading.outline) {
         loadRestLater(reading.outline, moves, sync);
-    else
-        adoptLaunchTables(
-            launchTables(moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
+        return;
+    }
+    adoptLaunchTables(
+        launchTables(moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
     persist();
 }
 
@@ -184,25 +227,31 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
     // contend with it for the one heap, and while the dashboard is built they would interleave with its
     // long-lived ones, leaving a heap that cannot shrink (some 2.7 MB more at 3 places).
     QTimer::singleShot(launchRestDelay, this, [this] {
-        if (!m_launchLoad || m_launchLoad->rest.valid())
+        if (!m_launchLoad || m_launchLoad->rest.valid() || m_closed)
             return;
-        m_launchLoad->rest = std::async(
-            std::launch::async, [this, outline = m_launchLoad->outline, mirror = m_launchLoad->mirror] {
-                LaunchRest rest = restOf(*outline, mirror.get());
-                QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
+        m_launchLoad->rest =
+            std::async(std::launch::async, [this, outline = m_launchLoad->outline,
+                                            mirror = m_launchLoad->mirror, stop = m_launchLoad->stop] {
+                LaunchRest rest = restOf(*outline, mirror.get(), *stop);
+                // Stopped, the store waits for this to return (and takes in nothing).
+                if (!stop->load())
+                    QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
                 return rest;
             });
     });
 }
 
-WeatherStore::LaunchRest WeatherStore::restOf(const SnapshotOutline& outline,
-                                              const LocationSyncStore* mirror) {
+WeatherStore::LaunchRest WeatherStore::restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
+                                              const std::atomic<bool>& stop) {
     LaunchRest rest;
     QStringList dropped;
-    rest.tables = outline.tables(&dropped);
+    auto tables = outline.tables(stop, &dropped);
+    if (!tables)
+        return rest;
+    rest.tables = std::move(*tables);
     for (const QString& entry : std::as_const(dropped))
         qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
-    if (mirror)
+    if (mirror && !stop.load())
         rest.mirrorPlaces = mirror->loadPlaces();
     // The decode's temporaries are several times the file.
     releaseFreedMemorySoon();
@@ -210,12 +259,12 @@ WeatherStore::LaunchRest WeatherStore::restOf(const SnapshotOutline& outline,
 }
 
 void WeatherStore::finishLaunchLoad() {
-    if (!m_launchLoad)
+    if (!m_launchLoad || m_closed)
         return;
     std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
     // Asked for before the worker started (a save flushed at once): read here.
     const LaunchRest rest =
-        load->rest.valid() ? load->rest.get() : restOf(*load->outline, load->mirror.get());
+        load->rest.valid() ? load->rest.get() : restOf(*load->outline, load->mirror.get(), *load->stop);
     qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
            static_cast<long long>(rest.tables.forecasts.size()));
     const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));
@@ -252,10 +301,64 @@ void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
     adoptLaunchTables(tables);
 }
 
+std::optional<WeatherStore::StateAsRead> WeatherStore::launchStateAsRead() const {
+    const LaunchLoad& load = *m_launchLoad;
+    const auto forecasts = load.outline->entryBytes("forecasts");
+    const auto providerForecasts = load.outline->entryBytes("providerForecasts");
+    if (!forecasts || !providerForecasts)
+        return std::nullopt;
+    StateAsRead state{snapshot(), {load.outline, *forecasts, *providerForecasts}};
+    FileEntries& asRead = state.asRead;
+    const ForecastTables kept = load.moves.applied(idsOnly(asRead));
+    // A file without forecasts gets the launch's placeholder.
+    if (kept.forecasts.isEmpty() || !keepMoved(asRead.forecasts, kept.forecasts) ||
+        !keepMoved(asRead.providerForecasts, kept.providerForecasts))
+        return std::nullopt;
+    const QSet<QUuid> listed = idsOf(m_locations);
+    CachedWeatherPayload& payload = state.payload;
+    payload.forecasts =
+        winningEntries(m_forecasts, asRead.forecasts, load.storedForecasts, load.standIns, listed);
+    payload.providerForecasts = winningEntries(m_providerForecasts, asRead.providerForecasts,
+                                               load.storedProviderLists, load.standIns, listed);
+    // The selected place's forecast is written twice: decoded from the file when it comes from there.
+    payload.selectedForecast.reset();
+    if (const auto selected = selectedLocation()) {
+        if (payload.forecasts.contains(selected->id))
+            payload.selectedForecast = payload.forecasts.value(selected->id);
+        else if (asRead.forecasts.contains(selected->id))
+            payload.selectedForecast = load.outline->forecastsOf({selected->id}).value(selected->id);
+    }
+    return state;
+}
+
+void WeatherStore::stopSaving() {
+    if (m_closed)
+        return;
+    if (m_launchLoad && m_launchLoad->saveAsked) {
+        // The mirror, not read yet, is left as it is: writing it would drop places another computer added
+        // there. The next launch merges the two and writes it.
+        if (auto state = launchStateAsRead())
+            m_writer->submit(std::move(state->payload), m_settings.useICloudSync && !m_launchLoad->mirror,
+                             std::move(state->asRead));
+        else
+            finishLaunchLoad();
+    }
+    if (m_launchLoad)
+        m_launchLoad->stop->store(true);
+    m_closed = true;
+}
+
+void WeatherStore::close() {
+    Q_ASSERT(QThread::currentThread() == thread());
+    stopSaving();
+    m_writer->finish();
+}
+
 WeatherStore::~WeatherStore() {
-    // A change made while the tables were loading is saved with them; nobody is told any more.
+    // A change made while the tables were loading is saved without decoding them; nobody is told any more.
+    // The worker, stopped, ends within a few places' decode.
     blockSignals(true);
-    finishLaunchLoad();
+    stopSaving();
     m_writer->waitUntilWritten();
 }
 
@@ -318,8 +421,12 @@ QList<LocationDeletion> WeatherStore::deletedLocations() const {
 
 void WeatherStore::persist() {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (m_launchLoad)
+    if (m_closed)
         return;
+    if (m_launchLoad) {
+        m_launchLoad->saveAsked = true;
+        return;
+    }
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
         setSaveError(m_snapshotSaveError, m_lastError);
         return;

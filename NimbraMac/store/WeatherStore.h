@@ -21,6 +21,7 @@
 
 #include <QCoro/QCoroTask>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -203,6 +204,12 @@ public:
     // saveError() and the widget reloads are up to date when it returns. The destructor waits too (without
     // publishing), so the last state is on disk before the store goes.
     void flushSaves();
+    // Ends the saving for a quit: writes what was asked to be saved and not written yet, waits for that write
+    // alone and takes in its outcome, as flushSaves() does. A quit while the launch's tables are still
+    // loading does not wait for them: a store that was asked to save nothing meanwhile writes nothing (the
+    // file holds its state already), else the file's bytes of the entries not touched are written as they
+    // were; the decode is then abandoned. Nothing is saved after it. The destructor does the same.
+    void close();
     // Gives a listed location without a forecast the placeholder forecast and an empty provider list, and
     // persists; otherwise does nothing.
     void ensureForecastEntry(const WeatherLocation& location);
@@ -262,6 +269,16 @@ private:
         QSet<QUuid> storedProviderLists;
         // Places given a placeholder meanwhile; the file's entry replaces it.
         QSet<QUuid> standIns;
+        // A save was asked for meanwhile: the state differs from the file's.
+        bool saveAsked = false;
+        // Set when nobody will take in the worker's result any more.
+        std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
+    };
+    // What the launch's load would save, the entries it would take unchanged from the file left as the
+    // file's bytes.
+    struct StateAsRead {
+        CachedWeatherPayload payload;
+        FileEntries asRead;
     };
 
     QDateTime now() const { return m_environment.clock->now(); }
@@ -273,12 +290,19 @@ private:
     // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
     // worker.
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
-    // The tables of `outline`, and the places of `mirror` when there is one.
-    static LaunchRest restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror);
+    // The tables of `outline`, and the places of `mirror` when there is one; nothing complete once `stop`
+    // is set.
+    static LaunchRest restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
+                             const std::atomic<bool>& stop);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything.
     void takeInMirrorPlaces(const CachedWeatherPayload& mirror);
+    // The state finishLaunchLoad() would save, without decoding the tables; nothing when that cannot be
+    // told without them (places merged at launch, a file without forecasts, keys with escapes).
+    std::optional<StateAsRead> launchStateAsRead() const;
+    // Writes what close() writes, and stops saving.
+    void stopSaving();
     bool isListed(const QUuid& id) const;
     CachedWeatherPayload snapshot() const;
     bool setAsideUnreadableSnapshot();
@@ -309,6 +333,9 @@ private:
     // The clients of `kinds`. A keyed kind whose key is not known (the keyring did not answer) gets a
     // placeholder that says so.
     QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
+    // providerClients() once the keys are read (or the keyring did not answer in time); nothing when the
+    // store went meanwhile.
+    QCoro::Task<QList<WeatherProviderClientPtr>> clientsAfterReadingKeys(ProviderSet kinds, bool useFixtures);
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
@@ -361,6 +388,8 @@ private:
     std::optional<QString> m_startupNotice;
     // What became of that file, until a save succeeds: a failing save must still tell the user.
     std::optional<QString> m_setAsideNotice;
+    // close() ran: persist() does nothing.
+    bool m_closed = false;
     // Made last and so destroyed first: it may still be writing the state above.
     std::unique_ptr<SnapshotWriter> m_writer;
     std::unique_ptr<LaunchLoad> m_launchLoad;

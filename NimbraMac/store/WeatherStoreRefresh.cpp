@@ -40,7 +40,7 @@ bool WeatherStore::selectedForecastNeedsRefresh() const {
     if (!forecast)
         return true;
     // Nothing to show yet: waiting a whole interval would leave the place empty.
-    if (!forecast->current && forecast->providerCount == 0)
+    if (!forecast->hasFetchedWeather())
         return true;
     return forecast->generatedAt.secsTo(now()) >=
            effectiveRefreshIntervalSeconds(m_settings.refreshIntervalMinutes);
@@ -73,6 +73,15 @@ QList<WeatherProviderClientPtr> WeatherStore::providerClients(const ProviderSet&
     return clients;
 }
 
+QCoro::Task<QList<WeatherProviderClientPtr>> WeatherStore::clientsAfterReadingKeys(ProviderSet kinds,
+                                                                                   bool useFixtures) {
+    const QPointer<WeatherStore> self(this);
+    co_await readAPIKeys();
+    if (!self)
+        co_return QList<WeatherProviderClientPtr>();
+    co_return providerClients(kinds, useFixtures);
+}
+
 QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (location.isCurrentLocation && currentLocationNeedsResolution()) {
@@ -98,15 +107,17 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
             self->setRefreshing(false);
     });
 
-    const ProviderSet enabled = m_settings.enabledProviders;
-    if (std::any_of(enabled.cbegin(), enabled.cend(), &ProviderClientFactory::takesKey)) {
-        co_await readAPIKeys();
-        if (!self)
-            co_return;
-    }
-    const QList<WeatherProviderClientPtr> clients = providerClients(enabled, m_environment.useFixtures);
-    const WeatherRefreshPipeline pipeline(clients, m_environment.providerTimeout, m_environment.clock,
-                                          m_environment.calendar);
+    // The providers that take no key start at once; those that take one start when the keyring has answered.
+    const bool useFixtures = m_environment.useFixtures;
+    ProviderSet keyless, keyed;
+    for (const WeatherProviderKind kind : std::as_const(m_settings.enabledProviders))
+        (ProviderClientFactory::takesKey(kind) ? keyed : keyless).insert(kind);
+    LaterClients later;
+    if (!keyed.isEmpty()) // called as the refresh starts, while the store is surely there
+        later = {keyed, [this, keyed, useFixtures] { return clientsAfterReadingKeys(keyed, useFixtures); }};
+    const WeatherRefreshPipeline pipeline(providerClients(keyless, useFixtures),
+                                          m_environment.providerTimeout, m_environment.clock,
+                                          m_environment.calendar, std::move(later));
     const WeatherRefreshResult result = co_await pipeline.refresh(location, m_accuracyScores);
     // A failed result keeps what the place had: the file's forecasts, when they are still on their way.
     while (self && !hasLoadedForecasts())

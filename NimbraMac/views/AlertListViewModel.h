@@ -29,6 +29,8 @@ struct AlertListViewModel {
     FontToken severityFont = FontToken::style(TextStyle::caption, FontWeight::medium);
     TextToken summaryStyle{FontToken::style(TextStyle::caption), ColorToken::of(Tint::secondary)};
     TextToken sourceStyle{FontToken::style(TextStyle::caption2), ColorToken::of(Tint::tertiary)};
+
+    bool operator==(const AlertListViewModel&) const = default;
 };
 
 // "Minor", "Moderate", "Severe", "Extreme".

@@ -65,6 +65,15 @@ void RevealBox::setIndent(int indent) {
     place();
 }
 
+void RevealBox::setText(const QString& text) {
+    if (text == m_content->text())
+        return;
+    m_content->setText(text);
+    // The sentence lies outside any layout: the box's height follows it.
+    updateGeometry();
+    place();
+}
+
 void RevealBox::place() {
     // Placing the sentence measures it: a closed or hidden box is placed once it is shown.
     if (!isVisible())
@@ -125,6 +134,20 @@ DailyColumnNeeds DailyRowButton::needs() const {
     n.lowHigh = m_lowHigh->sizeHint().width();
     n.rain = m_rain->sizeHint().width();
     return n;
+}
+
+void DailyRowButton::setRow(const DailyRow& row) {
+    const bool expanded = row.expanded;
+    m_row = row;
+    m_row.expanded = m_expanded;
+    setAccessibleName(row.accessibilityLabel);
+    m_weekday->setText(row.weekday);
+    m_icon->setCondition(row.condition);
+    m_lowHigh->setText(row.lowHigh);
+    m_rain->setText(row.rain);
+    m_detail->setText(row.detail);
+    setExpanded(expanded, false);
+    m_row.chevronDegrees = row.chevronDegrees;
 }
 
 void DailyRowButton::setColumnWidths(const DailyColumnWidths& widths) {
@@ -232,7 +255,28 @@ void DailyListView::setForecast(const QList<DailyForecast>& daily, const Weather
     m_daily = daily;
     m_settings = settings;
     // Expanded dates are kept: a day that is still listed reopens expanded.
-    rebuildRows();
+    const DailyListViewModel model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
+    if (!updateRows(model))
+        rebuildRows();
+}
+
+bool DailyListView::updateRows(const DailyListViewModel& model) {
+    if (model.rows.size() != m_rows.size())
+        return false;
+    for (qsizetype i = 0; i < model.rows.size(); ++i) {
+        if (model.rows[i].showsDivider != m_model.rows[i].showsDivider)
+            return false;
+    }
+    const bool same = model.rows == m_model.rows && model.columnTitles == m_model.columnTitles;
+    m_model = model;
+    if (same)
+        return true;
+    for (qsizetype i = 0; i < m_header.size(); ++i)
+        m_header[i]->setText(m_model.columnTitles.value(i));
+    for (qsizetype i = 0; i < m_rows.size(); ++i)
+        m_rows[i]->setRow(m_model.rows[i]);
+    fitColumnsWhenShown();
+    return true;
 }
 
 void DailyListView::toggle(const QDateTime& day) {
@@ -252,7 +296,8 @@ void DailyListView::rebuildRows() {
     m_dividers.clear();
     for (const DailyRow& row : m_model.rows) {
         auto* button = new DailyRowButton(row, m_model);
-        connect(button, &QAbstractButton::clicked, this, [this, date = row.date] { toggle(date); });
+        // The row's day at the click: a new forecast may have put another day in the row.
+        connect(button, &QAbstractButton::clicked, this, [this, button] { toggle(button->row().date); });
         m_rowsLayout->addWidget(button);
         m_rows.append(button);
         if (row.showsDivider) {
@@ -261,6 +306,10 @@ void DailyListView::rebuildRows() {
             m_dividers.append(divider);
         }
     }
+    fitColumnsWhenShown();
+}
+
+void DailyListView::fitColumnsWhenShown() {
     // Fitting the columns measures every row's text: hidden, that waits until the card is shown.
     if (m_card->isVisible())
         layoutColumns();

@@ -26,6 +26,8 @@ public:
     double progress() const { return m_progress; }
     void setIndent(int indent);
     WrapLabel* content() const { return m_content; }
+    // Shows another sentence, sized and placed as the box is open.
+    void setText(const QString& text);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -53,6 +55,8 @@ public:
     DailyRowButton(const DailyRow& row, const DailyListViewModel& model, QWidget* parent = nullptr);
 
     const DailyRow& row() const { return m_row; }
+    // Shows another day in this row, opened or closed at once as that day is.
+    void setRow(const DailyRow& row);
     void setExpanded(bool expanded, bool animated);
     bool isExpanded() const { return m_expanded; }
     void setColumnWidths(const DailyColumnWidths& widths);
@@ -89,6 +93,7 @@ public:
     DailyListView(const QList<DailyForecast>& daily, const WeatherSettings& settings,
                   const LocalCalendar& calendar = LocalCalendar::system(), QWidget* parent = nullptr);
 
+    // Shows the new days in the rows there are, when there are as many; builds the rows anew otherwise.
     void setForecast(const QList<DailyForecast>& daily, const WeatherSettings& settings);
     const QSet<QDateTime>& expandedDays() const { return m_expanded; }
     void toggle(const QDateTime& day);
@@ -106,6 +111,8 @@ protected:
 
 private:
     void rebuildRows();
+    bool updateRows(const DailyListViewModel& model);
+    void fitColumnsWhenShown();
     void layoutColumns();
 
     QList<DailyForecast> m_daily;

@@ -40,6 +40,8 @@ struct HourlyStripViewModel {
     TextToken detailStyle{FontToken::style(TextStyle::caption2).digits(), ColorToken::of(Tint::primary)};
     ColorToken rainTint = ColorToken::of(Tint::blue);
     ColorToken windTint = ColorToken::of(Tint::teal);
+
+    bool operator==(const HourlyStripViewModel&) const = default;
 };
 
 HourlyStripViewModel buildHourlyStripViewModel(const QList<WeatherSample>& hourly,

@@ -16,6 +16,15 @@ SymbolView::SymbolView(const QString& name, double pointSize, FontWeight weight,
     setAccessibleName(name);
 }
 
+void SymbolView::setSymbol(const QString& name, const ColorToken& tint) {
+    if (name == m_name && tint == m_tint)
+        return;
+    m_name = name;
+    m_tint = tint;
+    setAccessibleName(name);
+    update();
+}
+
 void SymbolView::setFrame(double width, double height) {
     m_frameWidth = width;
     m_frameHeight = height;

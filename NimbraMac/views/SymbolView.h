@@ -14,6 +14,7 @@ public:
                QWidget* parent = nullptr);
 
     QString name() const { return m_name; }
+    void setSymbol(const QString& name, const ColorToken& tint);
     // Fixes the frame; a non-positive extent keeps the symbol's own extent in that direction.
     void setFrame(double width, double height);
     // Turns the glyph about its centre (degrees, clockwise on screen).

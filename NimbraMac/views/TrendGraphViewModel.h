@@ -102,6 +102,8 @@ struct TrendViewModel {
     TextToken chipStyle{FontToken::style(TextStyle::caption, FontWeight::semibold),
                         ColorToken::of(Tint::primary)};
     static constexpr double axisMinimumScale = 0.68;
+
+    bool operator==(const TrendViewModel&) const = default;
 };
 
 TrendViewModel buildTrendViewModel(const QList<WeatherSample>& hourly, const WeatherSettings& settings,

@@ -15,6 +15,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <tuple>
 
 namespace nimbra {
 
@@ -35,6 +36,14 @@ TrendChartView::TrendChartView(const TrendViewModel& model, QWidget* parent)
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         m_valueLabels.append(label);
     }
+}
+
+void TrendChartView::setModel(const TrendViewModel& model) {
+    m_model = model;
+    setAccessibleName(model.accessibilityLabel);
+    for (qsizetype i = 0; i < m_valueLabels.size(); ++i)
+        m_valueLabels[i]->setText(model.valueLabels[i]);
+    update();
 }
 
 TrendChartGeometry TrendChartView::chartGeometry() const {
@@ -112,6 +121,19 @@ TrendChipButton::TrendChipButton(const TrendChip& chip, const TextToken& style, 
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void TrendChipButton::setChip(const TrendChip& chip) {
+    if (chip == m_chip)
+        return;
+    const bool resized = chip.title != m_chip.title;
+    m_chip = chip;
+    setText(chip.title);
+    setToolTip(chip.title);
+    setAccessibleName(chip.title);
+    if (resized)
+        updateGeometry();
+    update();
+}
+
 QSize TrendChipButton::sizeHint() const {
     const QFont font = theme::font(m_style.font);
     const QFontMetricsF metrics(font);
@@ -154,6 +176,13 @@ TwelveHourTrendGraphView::TwelveHourTrendGraphView(const QList<WeatherSample>& h
     rebuild();
 }
 
+void TwelveHourTrendGraphView::setForecast(const QList<WeatherSample>& hourly,
+                                           const WeatherSettings& settings) {
+    m_hourly = hourly;
+    m_settings = settings;
+    rebuild();
+}
+
 void TwelveHourTrendGraphView::setSelectedMetric(TrendMetric metric) {
     if (metric == m_metric)
         return;
@@ -163,7 +192,39 @@ void TwelveHourTrendGraphView::setSelectedMetric(TrendMetric metric) {
 }
 
 void TwelveHourTrendGraphView::rebuild() {
-    m_model = buildTrendViewModel(m_hourly, m_settings, m_metric, m_calendar, m_chartHeight, m_axisSpacing);
+    TrendViewModel model =
+        buildTrendViewModel(m_hourly, m_settings, m_metric, m_calendar, m_chartHeight, m_axisSpacing);
+    if (m_content && model == m_model)
+        return;
+    if (m_content && updateContent(model))
+        return;
+    m_model = std::move(model);
+    buildContent();
+}
+
+bool TwelveHourTrendGraphView::updateContent(const TrendViewModel& model) {
+    // The same rows, sizes and styles: only what they show differs.
+    const auto looks = [](const TrendViewModel& m) {
+        return std::tuple(m.sectionTitle, m.showsChart, m.chips.size(), m.leadingInset, m.axisSpacing,
+                          m.chartHeight, m.rangeStyle, m.emptyStyle, m.axisStyle, m.chipStyle);
+    };
+    if (looks(model) != looks(m_model))
+        return false;
+    m_model = model;
+    m_range->setText(model.rangeText);
+    if (m_chart) {
+        m_chart->setModel(model);
+        for (qsizetype i = 0; i < m_hourLabels.size(); ++i)
+            m_hourLabels[i]->setText(model.hourLabels[i]);
+    } else {
+        m_empty->setText(model.emptyText);
+    }
+    for (qsizetype i = 0; i < m_chips.size(); ++i)
+        m_chips[i]->setChip(model.chips[i]);
+    return true;
+}
+
+void TwelveHourTrendGraphView::buildContent() {
     const TrendViewModel& vm = m_model;
     // Keep the chips row where the user scrolled it.
     int chipScroll = 0;
@@ -174,6 +235,7 @@ void TwelveHourTrendGraphView::rebuild() {
         m_content->deleteLater();
     }
     m_chips.clear();
+    m_hourLabels.clear();
     m_content = new QWidget(this);
     auto* column = new QVBoxLayout(m_content);
     column->setContentsMargins(0, 0, 0, 0);
@@ -183,13 +245,14 @@ void TwelveHourTrendGraphView::rebuild() {
     auto* label = new SectionLabel(vm.sectionTitle);
     header->addWidget(label, 0, Qt::AlignBottom);
     header->addStretch(1);
-    auto* range = new FitLabel(vm.rangeText, vm.rangeStyle);
-    header->addWidget(range, 0, Qt::AlignBottom);
+    m_range = new FitLabel(vm.rangeText, vm.rangeStyle);
+    header->addWidget(m_range, 0, Qt::AlignBottom);
     column->addLayout(header);
 
     if (!vm.showsChart) {
         auto* empty = new WrapLabel(vm.emptyText, vm.emptyStyle);
         empty->setAlignment(Qt::AlignHCenter);
+        m_empty = empty;
         auto* holder = new QWidget;
         holder->setMinimumHeight(int(std::ceil(vm.chartHeight)));
         auto* centre = new QVBoxLayout(holder);
@@ -200,6 +263,7 @@ void TwelveHourTrendGraphView::rebuild() {
         column->addWidget(holder);
         m_chart = nullptr;
     } else {
+        m_empty = nullptr;
         auto* block = new QVBoxLayout;
         block->setSpacing(4);
         m_chart = new TrendChartView(vm);
@@ -209,7 +273,8 @@ void TwelveHourTrendGraphView::rebuild() {
         for (int i = 0; i < 3; ++i) {
             if (i > 0)
                 hours->addStretch(1);
-            hours->addWidget(new FitLabel(vm.hourLabels[i], vm.axisStyle));
+            m_hourLabels.append(new FitLabel(vm.hourLabels[i], vm.axisStyle));
+            hours->addWidget(m_hourLabels.last());
         }
         block->addLayout(hours);
         column->addLayout(block);
@@ -221,8 +286,9 @@ void TwelveHourTrendGraphView::rebuild() {
     chips->setSpacing(8);
     for (const TrendChip& chip : vm.chips) {
         auto* button = new TrendChipButton(chip, vm.chipStyle);
+        // The chip's metric at the click: an update in place may have given it another.
         connect(button, &QAbstractButton::clicked, this,
-                [this, metric = chip.metric] { setSelectedMetric(metric); });
+                [this, button] { setSelectedMetric(button->chip().metric); });
         chips->addWidget(button, 0, Qt::AlignVCenter);
         m_chips.append(button);
     }

@@ -8,12 +8,15 @@
 namespace nimbra {
 
 class FitLabel;
+class WrapLabel;
 
 // The plot: dashed grid, rain bars, the tinted area and line with markers, and the value labels on the left.
 class TrendChartView : public QWidget {
     Q_OBJECT
 public:
     explicit TrendChartView(const TrendViewModel& model, QWidget* parent = nullptr);
+    // Another model of the same height and axis style: the plot and the value labels follow it.
+    void setModel(const TrendViewModel& model);
     TrendChartGeometry chartGeometry() const;
     QList<FitLabel*> valueLabels() const { return m_valueLabels; }
 
@@ -31,6 +34,7 @@ class TrendChipButton : public QAbstractButton {
 public:
     TrendChipButton(const TrendChip& chip, const TextToken& style, QWidget* parent = nullptr);
     const TrendChip& chip() const { return m_chip; }
+    void setChip(const TrendChip& chip);
     QSize sizeHint() const override;
 
 protected:
@@ -50,6 +54,8 @@ public:
                              double axisSpacing = 7, const LocalCalendar& calendar = LocalCalendar::system(),
                              QWidget* parent = nullptr);
 
+    // New hours or settings: the card's widgets show them in place where the card keeps its rows.
+    void setForecast(const QList<WeatherSample>& hourly, const WeatherSettings& settings);
     TrendMetric selectedMetric() const { return m_metric; }
     void setSelectedMetric(TrendMetric metric);
     const TrendViewModel& model() const { return m_model; }
@@ -61,6 +67,8 @@ Q_SIGNALS:
 
 private:
     void rebuild();
+    void buildContent();
+    bool updateContent(const TrendViewModel& model);
 
     QList<WeatherSample> m_hourly;
     WeatherSettings m_settings;
@@ -71,6 +79,9 @@ private:
     TrendViewModel m_model;
     QWidget* m_content = nullptr;
     TrendChartView* m_chart = nullptr;
+    FitLabel* m_range = nullptr;
+    WrapLabel* m_empty = nullptr;
+    QList<FitLabel*> m_hourLabels;
     QList<TrendChipButton*> m_chips;
 };
 

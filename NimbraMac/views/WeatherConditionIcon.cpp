@@ -153,6 +153,8 @@ WeatherConditionIcon::~WeatherConditionIcon() {
 }
 
 void WeatherConditionIcon::setCondition(WeatherCondition condition) {
+    if (condition == m_condition)
+        return;
     m_condition = condition;
     setAccessibleName(conditions::title(condition));
     syncCanvas();

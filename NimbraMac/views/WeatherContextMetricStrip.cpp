@@ -61,6 +61,19 @@ WeatherContextMetricStrip::WeatherContextMetricStrip(const QList<WeatherContextM
     }
 }
 
+void WeatherContextMetricStrip::setItems(const QList<WeatherContextMetricItem>& items) {
+    Q_ASSERT(items.size() == m_cells.size());
+    m_items = items;
+    for (qsizetype k = 0; k < m_cells.size() && k < items.size(); ++k) {
+        const Cell& c = m_cells[k];
+        c.symbol->setSymbol(items[k].systemImage, items[k].tint);
+        c.value->setText(items[k].value);
+        c.caption->setText(metricstrip::captionText(items[k].title));
+    }
+    // The cells lie outside any layout: the strip's own size follows their texts.
+    updateGeometry();
+}
+
 double WeatherContextMetricStrip::cellHeight() const {
     if (m_cells.isEmpty())
         return 0;

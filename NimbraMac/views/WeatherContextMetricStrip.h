@@ -58,6 +58,8 @@ public:
                                        QWidget* parent = nullptr);
 
     const QList<WeatherContextMetricItem>& items() const { return m_items; }
+    // Shows as many other figures in the same cells.
+    void setItems(const QList<WeatherContextMetricItem>& items);
     MetricStripGeometry geometryForWidth(double width) const;
 
     QSize sizeHint() const override;

@@ -37,7 +37,8 @@ void WeatherHeroView::build() {
     title->setMinimumWidth(1);
     titleRow->addWidget(title);
     if (vm.region) {
-        auto* region = new FitLabel(*vm.region, vm.regionStyle, HeroViewModel::regionMinimumScale);
+        m_region = new FitLabel(*vm.region, vm.regionStyle, HeroViewModel::regionMinimumScale);
+        FitLabel* region = m_region;
         titleRow->addWidget(region);
         // Both sit on the bottom of the row, their baselines level.
         titleRow->setAlignment(title, Qt::AlignBottom);
@@ -66,12 +67,12 @@ void WeatherHeroView::build() {
     auto* conditionRow = new QHBoxLayout;
     conditionRow->setSpacing(7);
     conditionRow->addStretch(1);
-    conditionRow->addWidget(
-        new FitLabel(vm.conditionTitle, vm.conditionStyle, HeroViewModel::conditionMinimumScale), 0,
-        Qt::AlignVCenter);
+    m_condition = new FitLabel(vm.conditionTitle, vm.conditionStyle, HeroViewModel::conditionMinimumScale);
+    conditionRow->addWidget(m_condition, 0, Qt::AlignVCenter);
     if (vm.feelsLike) {
         conditionRow->addWidget(new DotView(3.5, vm.feelsLikeDot), 0, Qt::AlignVCenter);
-        conditionRow->addWidget(new FitLabel(*vm.feelsLike, vm.feelsLikeStyle), 0, Qt::AlignVCenter);
+        m_feelsLike = new FitLabel(*vm.feelsLike, vm.feelsLikeStyle);
+        conditionRow->addWidget(m_feelsLike, 0, Qt::AlignVCenter);
     }
     conditionRow->addStretch(1);
     conditions->addLayout(conditionRow);
@@ -87,9 +88,9 @@ void WeatherHeroView::build() {
     auto* summaryBlock = new QVBoxLayout;
     summaryBlock->setSpacing(6);
     summaryBlock->setContentsMargins(0, 2, 0, 0);
-    auto* summary = new WrapLabel(vm.summary, vm.summaryStyle);
-    summary->setAlignment(Qt::AlignHCenter);
-    summaryBlock->addWidget(summary);
+    m_summary = new WrapLabel(vm.summary, vm.summaryStyle);
+    m_summary->setAlignment(Qt::AlignHCenter);
+    summaryBlock->addWidget(m_summary);
     if (vm.statusLine) {
         auto* statusRow = new QHBoxLayout;
         auto* dot = new DotView(5, vm.statusDot);
@@ -98,14 +99,53 @@ void WeatherHeroView::build() {
         statusRow->setSpacing(qMax(0, 6 - int(dot->glowRadius())));
         statusRow->addStretch(1);
         statusRow->addWidget(dot, 0, Qt::AlignVCenter);
-        auto* status = new WrapLabel(*vm.statusLine, vm.statusStyle);
-        status->setAlignment(Qt::AlignHCenter);
-        status->setMaximumLineCount(HeroViewModel::statusMaximumLines, HeroViewModel::statusMinimumScale);
-        statusRow->addWidget(status, 0, Qt::AlignVCenter);
+        m_status = new WrapLabel(*vm.statusLine, vm.statusStyle);
+        m_status->setAlignment(Qt::AlignHCenter);
+        m_status->setMaximumLineCount(HeroViewModel::statusMaximumLines, HeroViewModel::statusMinimumScale);
+        statusRow->addWidget(m_status, 0, Qt::AlignVCenter);
         statusRow->addStretch(1);
         summaryBlock->addLayout(statusRow);
     }
     column->addLayout(summaryBlock);
+}
+
+namespace {
+
+// What the card's widgets are made of: the rows and figures it has, the sizes and the styles. Two models
+// alike in this differ only in what the widgets show.
+bool sameWidgets(const HeroViewModel& a, const HeroViewModel& b) {
+    return a.metrics == b.metrics && a.region.has_value() == b.region.has_value() &&
+           a.feelsLike.has_value() == b.feelsLike.has_value() &&
+           a.statusLine.has_value() == b.statusLine.has_value() &&
+           a.metricItems.size() == b.metricItems.size() && a.titleStyle == b.titleStyle &&
+           a.regionStyle == b.regionStyle && a.temperatureStyle == b.temperatureStyle &&
+           a.conditionStyle == b.conditionStyle && a.feelsLikeStyle == b.feelsLikeStyle &&
+           a.feelsLikeDot == b.feelsLikeDot && a.summaryStyle == b.summaryStyle &&
+           a.statusStyle == b.statusStyle && a.statusDot == b.statusDot && a.statusGlow == b.statusGlow;
+}
+
+} // namespace
+
+bool WeatherHeroView::setModel(const HeroViewModel& model) {
+    if (model == m_model)
+        return true;
+    if (!sameWidgets(model, m_model))
+        return false;
+    m_model = model;
+    m_title->setText(model.title);
+    if (m_region)
+        m_region->setText(*model.region);
+    m_icon->setCondition(model.iconCondition);
+    m_temperature->setText(model.temperature);
+    m_condition->setText(model.conditionTitle);
+    if (m_feelsLike)
+        m_feelsLike->setText(*model.feelsLike);
+    if (m_strip)
+        m_strip->setItems(model.metricItems);
+    m_summary->setText(model.summary);
+    if (m_status)
+        m_status->setText(*model.statusLine);
+    return true;
 }
 
 } // namespace nimbra

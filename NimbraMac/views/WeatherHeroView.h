@@ -5,13 +5,14 @@
 
 namespace nimbra {
 
+class DotView;
 class FitLabel;
 class WrapLabel;
 class WeatherConditionIcon;
 class WeatherContextMetricStrip;
 
 // The card at the top of the dashboard: place, current conditions, context figures, what is coming and how
-// good the data is. Rebuilt from its view model; it keeps no state.
+// good the data is. Built from its view model; it keeps no state.
 class WeatherHeroView : public CardWidget {
     Q_OBJECT
 public:
@@ -24,6 +25,9 @@ public:
                     const LocalCalendar& calendar = LocalCalendar::system(), QWidget* parent = nullptr);
 
     const HeroViewModel& model() const { return m_model; }
+    // Shows another model with the widgets it has, when it has the same rows and figures: false (nothing
+    // changed) when it has not, and the card is to be built anew.
+    bool setModel(const HeroViewModel& model);
     WeatherConditionIcon* icon() const { return m_icon; }
     WeatherContextMetricStrip* metricStrip() const { return m_strip; }
     FitLabel* titleLabel() const { return m_title; }
@@ -37,6 +41,11 @@ private:
     WeatherConditionIcon* m_icon = nullptr;
     WeatherContextMetricStrip* m_strip = nullptr;
     FitLabel* m_temperature = nullptr;
+    FitLabel* m_region = nullptr;
+    FitLabel* m_condition = nullptr;
+    FitLabel* m_feelsLike = nullptr;
+    WrapLabel* m_summary = nullptr;
+    WrapLabel* m_status = nullptr;
 };
 
 } // namespace nimbra

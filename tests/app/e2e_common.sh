@@ -73,6 +73,30 @@ window_geometry() {
         /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}'
 }
 
+# The dashboard: nimbra's visible window at least 300 pixels wide.
+dashboard_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
+        read -r _ _ w h <<<"$(window_geometry "$id")"
+        if [[ -n $w && $w -ge 300 && $h -ge 300 ]]; then echo "$id"; return 0; fi
+    done
+    return 1
+}
+
+no_dashboard() { ! dashboard_window; }
+
+# The items the StatusNotifierWatcher lists, one a line.
+registered_items() {
+    dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+        string:RegisteredStatusNotifierItems 2>/dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
+}
+
+# Whether the watcher lists the item of the nimbra started last (NIMBRA_PID).
+nimbra_registered() {
+    registered_items | grep -q "^org\.kde\.StatusNotifierItem-$NIMBRA_PID-"
+}
+
 # Whether the bus name $1 has an owner on the session bus.
 bus_name_owned() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \

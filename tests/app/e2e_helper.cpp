@@ -60,23 +60,42 @@ int writeSnapshot() {
     return 0;
 }
 
-int warmPixels(const QStringList& args) {
+// The warm (sun-coloured) pixels of an area of a screenshot.
+QList<QPoint> warmPoints(const QStringList& args) {
     const QImage image(args.value(0));
     if (image.isNull() || args.size() < 5) {
         std::fprintf(stderr, "cannot read %s\n", qPrintable(args.value(0)));
-        return 2;
+        return {};
     }
     const QRect area =
         QRect(args[1].toInt(), args[2].toInt(), args[3].toInt(), args[4].toInt()) & image.rect();
-    int warm = 0;
+    QList<QPoint> warm;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
             if (c.red() > 200 && c.green() > 90 && c.green() < 215 && c.blue() < 110)
-                ++warm;
+                warm.append(QPoint(x, y));
         }
     }
-    std::printf("%d\n", warm);
+    return warm;
+}
+
+int warmPixels(const QStringList& args) {
+    if (QImage(args.value(0)).isNull())
+        return 2;
+    std::printf("%d\n", int(warmPoints(args).size()));
+    return 0;
+}
+
+// "X Y": the middle of the warm pixels of the area (where a tray icon's sun is), nothing when there are none.
+int warmSpot(const QStringList& args) {
+    const QList<QPoint> warm = warmPoints(args);
+    if (warm.isEmpty())
+        return 1;
+    QRect bounds(warm.first(), QSize(1, 1));
+    for (const QPoint& point : warm)
+        bounds |= QRect(point, QSize(1, 1));
+    std::printf("%d %d\n", bounds.center().x(), bounds.center().y());
     return 0;
 }
 
@@ -132,6 +151,8 @@ int main(int argc, char** argv) {
         return writeSnapshot();
     if (args.value(0) == QLatin1String("warm-pixels"))
         return warmPixels(args.mid(1));
+    if (args.value(0) == QLatin1String("warm-spot"))
+        return warmSpot(args.mid(1));
     if (args.value(0) == QLatin1String("watcher"))
         return runWatcher();
     std::fprintf(stderr, "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H | watcher\n");

@@ -38,16 +38,6 @@ tray_icon_window() {
     [[ -n $best ]] && echo "$best"
 }
 
-# The dashboard: nimbra's visible window at least 300 pixels wide.
-dashboard_window() {
-    local id
-    for id in $(xdotool search --onlyvisible --classname '^nimbra$' 2>/dev/null); do
-        read -r _ _ w h <<<"$(window_geometry "$id")"
-        if [[ -n $w && $w -ge 300 && $h -ge 300 ]]; then echo "$id"; return 0; fi
-    done
-    return 1
-}
-
 start_session() {
     start_xvfb
     start_bus

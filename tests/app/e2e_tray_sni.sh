@@ -31,17 +31,6 @@ bus_call() {
 
 watcher_present() { bus_name_owned org.kde.StatusNotifierWatcher; }
 
-# The items the watcher lists, one a line.
-registered_items() {
-    bus_call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-        string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems |
-        sed -n 's/^ *string "\(.*\)"$/\1/p'
-}
-
-nimbra_registered() {
-    registered_items | grep -q "^org\.kde\.StatusNotifierItem-$NIMBRA_PID-"
-}
-
 # A string property of the item.
 item_property() {
     bus_call --dest="$ITEM" /StatusNotifierItem org.freedesktop.DBus.Properties.Get \

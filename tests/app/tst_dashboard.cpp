@@ -8,13 +8,16 @@
 #include "DailyListView.h"
 #include "DashboardResizeHandle.h"
 #include "MacDashboardView.h"
+#include "PopoverSizing.h"
 #include "PopoverWindow.h"
 #include "RefreshScheduler.h"
 #include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
+#include "WrapLabel.h"
 
 #include "KeychainWorker.h"
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLayout>
@@ -35,22 +38,31 @@ namespace {
 
 using Sections = QList<DashboardSection>;
 
+// What the selected place holds: nothing, the stand-in of a place no refresh has brought weather for yet
+// (made five seconds ago), or a forecast fetched five minutes ago.
+enum class Held { nothing, standIn, forecast };
+
 // A store whose selected place is a saved one with a forecast; the current location cannot be found, so
 // every refresh ends at once.
 struct DashboardRig {
     StoreHarness harness;
     std::unique_ptr<WeatherStore> store;
 
-    explicit DashboardRig(bool withForecast = true, WeatherSettings settings = {}) {
+    explicit DashboardRig(Held held = Held::forecast, WeatherSettings settings = {}) {
         harness.location->answer = ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable);
         CachedWeatherPayload payload;
         const WeatherLocation oslo = place(1, QStringLiteral("Oslo"), 59.91, 10.75);
         payload.locations = {currentPlace(2), oslo};
         settings.menuBarLocationID = oslo.id;
         payload.settings = settings;
-        if (withForecast) {
-            ConsensusForecast f = consensusFor(oslo, 24);
-            f.generatedAt = kNoon.addSecs(-300);
+        if (held != Held::nothing) {
+            ConsensusForecast f;
+            f.location = oslo;
+            f.generatedAt = kNoon.addSecs(-5);
+            if (held == Held::forecast) {
+                f = consensusFor(oslo, 24);
+                f.generatedAt = kNoon.addSecs(-300);
+            }
             payload.forecasts.insert(oslo.id, f);
             payload.selectedForecast = f;
         }
@@ -83,25 +95,31 @@ private Q_SLOTS:
     void initTestCase() { animations::setEnabled(false); }
 
     void sections_data() {
-        QTest::addColumn<bool>("forecast");
+        QTest::addColumn<Held>("held");
         QTest::addColumn<bool>("trend");
         QTest::addColumn<bool>("hourly");
         QTest::addColumn<bool>("alerts");
         QTest::addColumn<Sections>("sections");
+        QTest::addColumn<QString>("footer");
         using S = DashboardSection;
-        QTest::newRow("no forecast, all on") << false << true << true << true << Sections{S::hero};
-        QTest::newRow("all on") << true << true << true << true
-                                << Sections{S::hero, S::trendGraph, S::hourlyStrip, S::dailyList,
-                                            S::alertList};
-        QTest::newRow("all off") << true << false << false << false << Sections{S::hero, S::dailyList};
+        const QString updated = QStringLiteral("Updated 5 min. ago");
+        const QString notRefreshed = QStringLiteral("Not refreshed");
+        const Sections all{S::hero, S::trendGraph, S::hourlyStrip, S::dailyList, S::alertList};
+        QTest::newRow("no forecast, all on")
+            << Held::nothing << true << true << true << Sections{S::hero} << notRefreshed;
+        // Nothing fetched yet: the stand-in's making is no update.
+        QTest::newRow("stand-in, all on") << Held::standIn << true << true << true << all << notRefreshed;
+        QTest::newRow("all on") << Held::forecast << true << true << true << all << updated;
+        QTest::newRow("all off") << Held::forecast << false << false << false
+                                 << Sections{S::hero, S::dailyList} << updated;
         // The alert list comes last even with no alerts: it then says there are none.
-        QTest::newRow("alerts only") << true << false << false << true
-                                     << Sections{S::hero, S::dailyList, S::alertList};
-        QTest::newRow("hourly only") << true << false << true << false
-                                     << Sections{S::hero, S::hourlyStrip, S::dailyList};
+        QTest::newRow("alerts only") << Held::forecast << false << false << true
+                                     << Sections{S::hero, S::dailyList, S::alertList} << updated;
+        QTest::newRow("hourly only") << Held::forecast << false << true << false
+                                     << Sections{S::hero, S::hourlyStrip, S::dailyList} << updated;
     }
     void sections() {
-        QFETCH(bool, forecast);
+        QFETCH(Held, held);
         WeatherSettings settings;
         QFETCH(bool, trend);
         QFETCH(bool, hourly);
@@ -109,26 +127,32 @@ private Q_SLOTS:
         settings.showTwelveHourTrendGraph = trend;
         settings.showHourlyForecastCards = hourly;
         settings.showAlerts = alerts;
-        DashboardRig rig(forecast, settings);
+        DashboardRig rig(held, settings);
         MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
         QTEST(view.model().sections, "sections");
         QCOMPARE(view.sectionWidgets().size(), view.model().sections.size());
         view.show();
-        QCOMPARE(view.footerLabel()->text(),
-                 forecast ? QStringLiteral("Updated 5 min. ago") : "Not refreshed");
+        QTEST(view.footerLabel()->text(), "footer");
     }
 
     void sectionsFollowTheStoreAndKeepTheirState() {
         DashboardRig rig;
         MacDashboardView view(*rig.store, {}, {}, rig.harness.clock, rig.harness.environment.calendar);
-        auto* daily = qobject_cast<DailyListView*>(view.sectionWidgets().at(3));
+        const QList<QWidget*> sections = view.sectionWidgets();
+        auto* daily = qobject_cast<DailyListView*>(sections.at(3));
         QVERIFY(daily);
         daily->toggle(daily->model().rows.first().date);
         rig.store->updateSettings([](WeatherSettings& s) { s.showTwelveHourTrendGraph = false; });
         QTRY_COMPARE(view.sectionWidgets().size(), 4);
-        // The same ten-day list, its opened day still open.
-        QCOMPARE(view.sectionWidgets().at(2), daily);
+        // The other sections are the same widgets (compared, not printed: replaced ones are gone); the
+        // ten-day list's opened day is still open.
+        const QList<QWidget*> kept = {sections[0], sections[2], sections[3], sections[4]};
+        QVERIFY2(view.sectionWidgets() == kept, "sections updated in place");
         QCOMPARE(daily->expandedDays().size(), 1);
+        // A setting none of them shows (the menu bar's font size) leaves every section as it is.
+        rig.store->updateSettings([](WeatherSettings& s) { s.menuBarFontSize = 15; });
+        QTest::qWait(20);
+        QVERIFY2(view.sectionWidgets() == kept, "sections left as they are");
     }
 
     // The first opening from the tray is prepared over several turns and then shows as a direct showing
@@ -277,20 +301,16 @@ private Q_SLOTS:
         QVERIFY(view.refreshButton()->isEnabled());
         QVERIFY(view.model().busy);
 
-        // Its failure shows as one line above the footer, cut to fit, the whole text in the tooltip.
+        // Its failure shows above the footer, whole.
         rig.harness.location->release(
             ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
         QTRY_VERIFY(*resolving.done);
         QTRY_VERIFY(!view.refreshButton()->isBusy());
         const QString error = *rig.store->lastError();
         QTRY_VERIFY(!view.warningRow()->isHidden());
-        QCOMPARE(view.warningLabel()->fullText(), error);
-        QCOMPARE(view.warningLabel()->toolTip(), error);
-        QCOMPARE(view.warningLabel()->textFormat(), Qt::PlainText);
-        view.resize(360, 610);
-        QTRY_VERIFY(view.warningLabel()->text().size() <= error.size());
+        QCOMPARE(view.warningLabel()->text(), error);
 
-        // A long, multi-line message stays one line.
+        // A multi-line message is one paragraph.
         DashboardInputs inputs;
         inputs.lastError = QStringLiteral("Could not save.\n<b>Disk</b> full");
         QCOMPARE(dashboardModel(inputs, kNoon).warning,
@@ -308,12 +328,15 @@ private Q_SLOTS:
         QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
         PopoverWindow* popover = delegate.popover();
 
-        // The menu: five entries, also after a second build.
+        // The menu: five entries, also after a second build, and the way to the dashboard that only a D-Bus
+        // tray shows.
         const auto actions = delegate.contextMenu()->actions();
-        QCOMPARE(actions.size(), 5);
-        QCOMPARE(actions.at(1)->text(), QStringLiteral("Settings..."));
-        QVERIFY(actions.at(3)->isSeparator());
-        actions.at(1)->trigger();
+        QCOMPARE(actions.size(), 7);
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("Open Nimbra"));
+        QVERIFY(!actions.at(0)->isVisible() && !actions.at(1)->isVisible());
+        QCOMPARE(actions.at(3)->text(), QStringLiteral("Settings..."));
+        QVERIFY(actions.at(5)->isSeparator());
+        actions.at(3)->trigger();
         QCOMPARE(settings.count(), 1);
         // One settings window, closed by the user here, shown again on every later opening.
         VantaSettingsRoot* window = delegate.settingsWindow();
@@ -368,6 +391,19 @@ private Q_SLOTS:
         QTRY_VERIFY(dashboard->warningRow()->isVisible());
         QCOMPARE(dashboard->model().warning, std::optional<QString>(notice));
         QVERIFY(dashboard->model().warningIsNotice);
+        // Whole, the place the file was kept in included, on as many lines as the width needs: at the
+        // popover's usual width and at its narrowest.
+        for (const int width : {PopoverSizing::defaultWidth, PopoverSizing::minimumWidth}) {
+            delegate.popover()->resize(width, PopoverSizing::defaultHeight);
+            QTRY_COMPARE(delegate.popover()->width(), width);
+            QWidget* label = dashboard->warningLabel();
+            QCOMPARE(dashboard->warningLabel()->text(), notice);
+            QVERIFY(label->heightForWidth(label->width()) > label->minimumSizeHint().height());
+            QTRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+            const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/dashboard-renders");
+            QDir().mkpath(dir);
+            QVERIFY(dashboard->grab().save(dir + QStringLiteral("/startup-notice-%1.png").arg(width)));
+        }
         // This refresh fails (no place has a fix): the notice stays.
         QTRY_VERIFY(!delegate.scheduler().isRunning());
         delegate.refreshNow();
@@ -389,9 +425,9 @@ private Q_SLOTS:
         AppDelegate delegate(std::move(rig.store), environment);
         delegate.applicationDidFinishLaunching();
         const auto actions = delegate.contextMenu()->actions();
-        QCOMPARE(actions.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
-        QCOMPARE(actions.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-        QCOMPARE(actions.at(4)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(actions.at(2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(actions.at(3)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+        QCOMPARE(actions.at(6)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QTRY_VERIFY(!delegate.scheduler().isRunning());
         QSignalSpy refreshed(&delegate.scheduler(), &RefreshScheduler::refreshFinished);
         QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);

@@ -6,6 +6,7 @@
 #include "APIKeyStatusBadge.h"
 #include "AboutSettingsTab.h"
 #include "DisplaySettingsTab.h"
+#include "FileSizeLimit.h"
 #include "FitLabel.h"
 #include "LocationsSettingsTab.h"
 #include "MacLocationRowView.h"
@@ -165,6 +166,21 @@ QColor inkOver(const QIcon& icon, const QColor& background) {
         }
     }
     return count ? QColor(int(r / count), int(g / count), int(b / count)) : background;
+}
+
+// The store made again over a save that fails as `name` says: "mirror", the sync folder refuses the places;
+// "set-aside", the file was unreadable, was set aside, and the disk is full.
+void failLaunchSave(SettingsHarness& h, const QString& name) {
+    if (name.endsWith(QLatin1String("mirror"))) {
+        h.mirror = std::make_shared<UbiquitousKeyValueStoreInMemory>(1);
+        h.store = h.makeStore();
+    } else if (name.endsWith(QLatin1String("set-aside"))) {
+        QFile unreadable(h.file);
+        QVERIFY(unreadable.open(QIODevice::WriteOnly | QIODevice::Truncate) && unreadable.write("{ not") > 0);
+        unreadable.close();
+        const FileSizeLimit full(0);
+        h.store = h.makeStore();
+    }
 }
 
 } // namespace
@@ -611,6 +627,9 @@ private Q_SLOTS:
         QTest::newRow("sources") << 2 << "sources";
         QTest::newRow("about") << 3 << "about";
         QTest::newRow("warning") << 0 << "warning";
+        // Messages longer than the window is wide: shown whole, on as many lines as they need.
+        QTest::newRow("warning-mirror") << 0 << "warning-mirror";
+        QTest::newRow("warning-set-aside") << 0 << "warning-set-aside";
     }
     void renders() {
         QFETCH(int, tab);
@@ -618,6 +637,12 @@ private Q_SLOTS:
         if (!QFontDatabase::hasFamily(QStringLiteral("Inter")))
             QSKIP("needs the Inter font (Debian package fonts-inter)");
         SettingsHarness h(payloadWithPlaces());
+        failLaunchSave(h, name);
+        // Without places the window looks for the current location: answered once the render is taken, as an
+        // answer would save the places and clear the warning.
+        const auto answerLocation = qScopeGuard([&h] {
+            h.location->release(ScriptedCurrentLocationService::failed(CurrentLocationError::unavailable));
+        });
         Window w(h, false, true);
         h.store->updateAPIKeyInMemory(QStringLiteral("abc"), K::openWeather);
         if (name == QLatin1String("warning"))
@@ -652,8 +677,13 @@ private Q_SLOTS:
         const QStringList clipped = clippedTexts(form->content());
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(" | "))));
         QVERIFY(clippedTexts(w.view()->warningLine()->parentWidget()).isEmpty());
+        if (name.startsWith(QLatin1String("warning"))) {
+            QVERIFY(w.view()->warningLine()->isVisible());
+            QCOMPARE(w.view()->warningLine()->text(), h.store->saveError().value_or(QString()));
+        }
         QVERIFY(form->content()->width() <= form->viewport()->width());
-        if (name != QLatin1String("about"))
+        // A warning of several lines leaves the Display tab too little height: it scrolls then.
+        if (name != QLatin1String("about") && !name.startsWith(QLatin1String("warning-")))
             QVERIFY2(form->content()->minimumSizeHint().height() <= form->viewport()->height(),
                      qPrintable(QStringLiteral("%1 > %2")
                                     .arg(form->content()->minimumSizeHint().height())

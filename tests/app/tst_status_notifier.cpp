@@ -73,11 +73,19 @@ public:
     void leave() { m_bus.unregisterService(StatusNotifierItem::watcherService); }
 
     QStringList items() const { return m_items; }
+    // A panel that accepts an item and then fails to show it (GNOME's extension when it cannot read the
+    // item): so many registrations are answered and forgotten.
+    int forget = 0;
+    int registrations = 0;
     bool hostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
 
 public Q_SLOTS:
-    void RegisterStatusNotifierItem(const QString& service) { m_items.append(service); }
+    void RegisterStatusNotifierItem(const QString& service) {
+        ++registrations;
+        if (forget-- <= 0)
+            m_items.append(service);
+    }
     void RegisterStatusNotifierHost(const QString&) {}
 
 private:
@@ -242,6 +250,33 @@ private Q_SLOTS:
         QVERIFY(next.take());
         QTRY_COMPARE(next.items(), QStringList{service});
         QCOMPARE(item.host(), StatusItem::Host::statusNotifier);
+
+        // One that loses the item after accepting it is asked again until it lists it, and then no more.
+        FakeWatcher forgetful(QStringLiteral("watcher-forgetful"));
+        forgetful.forget = 2;
+        QVERIFY(forgetful.take());
+        QTRY_COMPARE_WITH_TIMEOUT(forgetful.items(), QStringList{service},
+                                  4 * StatusNotifierItem::confirmDelayMs);
+        QTest::qWait(2 * StatusNotifierItem::confirmDelayMs);
+        QCOMPARE(forgetful.registrations, 3);
+    }
+
+    void listsItem_data() {
+        QTest::addColumn<QStringList>("registered");
+        QTest::addColumn<bool>("listed");
+        // KDE's watcher adds the object path; GNOME's the unique name and path; others the bus name alone.
+        QTest::newRow("bus name") << QStringList{"org.kde.StatusNotifierItem-7-1"} << true;
+        QTest::newRow("bus name and path")
+            << QStringList{"x", "org.kde.StatusNotifierItem-7-1/StatusNotifierItem"} << true;
+        QTest::newRow("unique name and path") << QStringList{":1.42@/StatusNotifierItem"} << true;
+        QTest::newRow("another process") << QStringList{"org.kde.StatusNotifierItem-71-1", ":1.420"} << false;
+        QTest::newRow("none") << QStringList{} << false;
+    }
+    void listsItem() {
+        QFETCH(QStringList, registered);
+        QFETCH(bool, listed);
+        QCOMPARE(StatusNotifierItem::listsItem(registered, {"org.kde.StatusNotifierItem-7-1", ":1.42"}),
+                 listed);
     }
 
     void properties_data() {
@@ -403,16 +438,17 @@ private Q_SLOTS:
             shortcuts.append(
                 qdbus_cast<DBusMenuShortcut>(child.properties.value(QStringLiteral("shortcut"))));
         }
-        QCOMPARE(labels,
-                 (QStringList{AppDelegate::refreshTitle, AppDelegate::settingsTitle,
-                              AppDelegate::updatesTitle, QStringLiteral("-"), AppDelegate::quitTitle}));
+        QCOMPARE(labels, (QStringList{AppDelegate::openTitle, QStringLiteral("-"), AppDelegate::refreshTitle,
+                                      AppDelegate::settingsTitle, AppDelegate::updatesTitle,
+                                      QStringLiteral("-"), AppDelegate::quitTitle}));
         const auto control = [](const char* key) {
             return DBusMenuShortcut{{QStringLiteral("Control"), QString::fromLatin1(key)}};
         };
-        QCOMPARE(shortcuts, (QList<DBusMenuShortcut>{control("R"), control("comma"), {}, {}, control("Q")}));
+        QCOMPARE(shortcuts,
+                 (QList<DBusMenuShortcut>{{}, {}, control("R"), control("comma"), {}, {}, control("Q")}));
         // One item alone, and an id the menu does not have.
         const QDBusMessage one = callItem(service, StatusNotifierItem::menuPath, menuInterface,
-                                          QStringLiteral("GetLayout"), {2, -1, QStringList{"label"}});
+                                          QStringLiteral("GetLayout"), {4, -1, QStringList{"label"}});
         QCOMPARE(qdbus_cast<DBusMenuLayoutItem>(one.arguments().value(1)).properties,
                  (QVariantMap{{QStringLiteral("label"), AppDelegate::settingsTitle}}));
         QCOMPARE(callItem(service, StatusNotifierItem::menuPath, menuInterface, QStringLiteral("GetLayout"),
@@ -433,26 +469,33 @@ private Q_SLOTS:
             return callItem(service, StatusNotifierItem::menuPath, menuInterface, QStringLiteral("Event"),
                             {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
         };
+        // "Open Nimbra" opens the dashboard, as a click on the icon would.
         QCOMPARE(click(1).type(), QDBusMessage::ReplyMessage);
-        QTRY_COMPARE(triggered[0]->size(), 1);
-        click(2);
-        QTRY_VERIFY(rig.delegate->settingsWindow() && rig.delegate->settingsWindow()->isVisible());
-        click(3);
-        QTRY_COMPARE(updateChecks.size(), 1);
-        // The separator does nothing, a hovered item neither.
-        callItem(service, StatusNotifierItem::menuPath, menuInterface, QStringLiteral("Event"),
-                 {1, QStringLiteral("hovered"), QVariant::fromValue(QDBusVariant(0)), 0u});
+        QTRY_VERIFY(rig.delegate->isPopoverShown());
+        rig.delegate->closePopover();
+        QCOMPARE(click(3).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(triggered[2]->size(), 1);
         click(4);
+        QTRY_VERIFY(rig.delegate->settingsWindow() && rig.delegate->settingsWindow()->isVisible());
+        click(5);
+        QTRY_COMPARE(updateChecks.size(), 1);
+        // A separator does nothing, a hovered item neither.
+        callItem(service, StatusNotifierItem::menuPath, menuInterface, QStringLiteral("Event"),
+                 {3, QStringLiteral("hovered"), QVariant::fromValue(QDBusVariant(0)), 0u});
+        click(2);
+        click(6);
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
         const QDBusMessage group = callItem(
             service, StatusNotifierItem::menuPath, menuInterface, QStringLiteral("EventGroup"),
-            {QVariant::fromValue(DBusMenuEvents{{5, QStringLiteral("clicked"), QDBusVariant(0), 0}})});
+            {QVariant::fromValue(DBusMenuEvents{{7, QStringLiteral("clicked"), QDBusVariant(0), 0}})});
         QCOMPARE(group.type(), QDBusMessage::ReplyMessage);
-        QTRY_COMPARE(triggered[4]->size(), 1);
+        QTRY_COMPARE(triggered[6]->size(), 1);
         QCOMPARE(triggered[0]->size(), 1);
-        QCOMPARE(triggered[1]->size(), 1);
+        QCOMPARE(triggered[1]->size(), 0);
         QCOMPARE(triggered[2]->size(), 1);
-        QCOMPARE(triggered[3]->size(), 0);
+        QCOMPARE(triggered[3]->size(), 1);
+        QCOMPARE(triggered[4]->size(), 1);
+        QCOMPARE(triggered[5]->size(), 0);
     }
 
     void activateTogglesAndContextMenuShowsTheMenu() {

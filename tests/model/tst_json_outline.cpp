@@ -76,6 +76,8 @@ private Q_SLOTS:
         QTest::newRow("cut UTF-8") << QByteArray("{\"a\":\"\xe2\x82\"}") << false;
         QTest::newRow("overflowing number") << QByteArray("{\"a\":1e400}") << false;
         QTest::newRow("vanishing number") << QByteArray("{\"a\":1e-400}") << false;
+        // 1e399 written out: every digit counts against the exponent.
+        QTest::newRow("long overflowing number") << "{\"a\":1" + QByteArray(400, '0') + "e-1}" << false;
         QTest::newRow("leading zero") << QByteArray("{\"a\":01}") << false;
         QTest::newRow("bare point") << QByteArray("{\"a\":1.}") << false;
         QTest::newRow("no integer part") << QByteArray("{\"a\":.5}") << false;

@@ -194,6 +194,8 @@ struct StoreHarness {
     std::unique_ptr<LoopbackHTTPServer> server = std::make_unique<LoopbackHTTPServer>();
     std::shared_ptr<HTTPSession> session = std::make_shared<HTTPSession>();
     WeatherStoreEnvironment environment{clock, widgets, std::chrono::milliseconds(10)};
+    // The synced mirror's storage for the stores made from here on; none: each store gets an empty one.
+    std::shared_ptr<UbiquitousKeyValueStoreInMemory> mirror;
 
     StoreHarness() {
         const bool listening = server->listen();
@@ -224,7 +226,8 @@ struct StoreHarness {
     std::unique_ptr<WeatherStore> makeStore(std::shared_ptr<WeatherProviderCredentialStore> credentials) {
         auto store = std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(file),
-            std::make_shared<LocationSyncStore>(std::make_shared<UbiquitousKeyValueStoreInMemory>()),
+            std::make_shared<LocationSyncStore>(mirror ? mirror
+                                                       : std::make_shared<UbiquitousKeyValueStoreInMemory>()),
             location, std::move(credentials), environment);
         store->flushSaves();
         return store;

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace nimbra;
 using namespace std::chrono_literals;
@@ -321,7 +322,8 @@ private Q_SLOTS:
         QCOMPARE(location->id, kEntryID);
         QCOMPARE(location->name, name);
         QCOMPARE(location->subtitle, subtitle);
-        QCOMPARE(QPair(location->latitude, location->longitude), QPair(kBerlin.latitude, kBerlin.longitude));
+        QCOMPARE(std::pair(location->latitude, location->longitude),
+                 std::pair(kBerlin.latitude, kBerlin.longitude));
         QVERIFY(location->isCurrentLocation && location->allowsApproximateLocation);
         QCOMPARE(location->updatedAt, kNow);
     }

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "LocationSyncStore.h"
 #include "StoreHarness.h"
 #include "StoreTestData.h"
@@ -11,12 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 #include <unistd.h>
 
 #include <sys/mount.h>
-#include <sys/resource.h>
 
 using namespace nimbra;
 using namespace nimbra::storetest;
@@ -81,29 +79,6 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
-};
-
-// Makes every write past `bytes` into a file fail with EFBIG, as a full disk fails it, for this process and
-// without privileges.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_previous;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = SIG_DFL;
 };
 
 // A folder that can be made read-only for this process: by its mode, or for root (whom modes do not stop) as

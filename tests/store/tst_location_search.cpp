@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include <utility>
+
 using namespace nimbra;
 using namespace std::chrono_literals;
 
@@ -209,8 +211,8 @@ private Q_SLOTS:
         }
         QCOMPARE(subtitles, QStringList({"Missouri, Greene, United States",
                                          "Illinois, Sangamon, United States", "Queensland, Australia"}));
-        QCOMPARE(QPair(outcome.locations.at(1).latitude, outcome.locations.at(1).longitude),
-                 QPair(39.80172, -89.64371));
+        QCOMPARE(std::pair(outcome.locations.at(1).latitude, outcome.locations.at(1).longitude),
+                 std::pair(39.80172, -89.64371));
         QVERIFY(outcome.locations.at(0).id != outcome.locations.at(1).id);
     }
 

@@ -138,6 +138,18 @@ private Q_SLOTS:
         writer.submit(p, false);
         writer.flush();
         QCOMPARE(identityOf(file), before);
+
+        // The last writes keep no digest; a write after them all the same is never taken for the same bytes.
+        SnapshotWriter last(std::make_shared<WeatherCache>(file),
+                            std::make_shared<LocationSyncStore>(nullptr), WeatherCache(file).read().bytes);
+        CachedWeatherPayload changed = p;
+        changed.settings.refreshIntervalMinutes += 5;
+        last.submit(changed, false);
+        last.finish();
+        QCOMPARE(WeatherCache(file).load(), changed);
+        last.submit(p, false);
+        last.flush();
+        QCOMPARE(WeatherCache(file).load(), p);
     }
 
     // A refused mirror write comes back as such and is tried again with the next save.

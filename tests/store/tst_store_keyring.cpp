@@ -1,8 +1,12 @@
 #include "StoreHarness.h"
 
+#include <QDirIterator>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 using namespace nimbra;
@@ -55,12 +59,13 @@ struct HungKeyring {
     std::shared_ptr<HangingKeychain> keyring = std::make_shared<HangingKeychain>(h.keychain);
     std::unique_ptr<WeatherStore> store;
 
-    explicit HungKeyring(ProviderSet providers = {}) {
+    explicit HungKeyring(ProviderSet providers = {},
+                         std::chrono::milliseconds keyringTimeout = kKeyringTimeout) {
         seedKeys(h, QStringLiteral("ow-key"), QStringLiteral("tm-key"));
         h.save(withProviders(std::move(providers)));
         h.server->route(kOpenMeteo, document(QStringLiteral("open-meteo/forecast-new-york.json")));
         store = h.makeStore(std::make_shared<WeatherProviderCredentialStore>(
-            std::make_shared<InMemoryUserDefaults>(), keyring, kKeyringTimeout));
+            std::make_shared<InMemoryUserDefaults>(), keyring, keyringTimeout));
     }
     ~HungKeyring() {
         // Whatever still waits for the keyring ends before the harness goes.
@@ -75,6 +80,62 @@ struct HungKeyring {
                 return f.errorMessage.value_or(QStringLiteral("(none)"));
         }
         return QStringLiteral("(not refreshed)");
+    }
+};
+
+constexpr char kExitChildVariable[] = "NIMBRA_KEYRING_EXIT_CHILD";
+
+// Stands for the state of the library a keyring call runs in (libsecret's, GLib's): it goes with the
+// process's other static objects.
+std::atomic_bool g_libraryGone = false;
+struct LibraryState {
+    ~LibraryState() { g_libraryGone = true; }
+};
+
+// Holds every call until the process's static objects go, then lets it return into the library's state, as
+// a call that hangs may end while the process exits. Made before the library's state, so it goes after it.
+class HeldUntilExit {
+public:
+    ~HeldUntilExit() {
+        std::unique_lock lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(2), [this] { return m_holding == 0; });
+    }
+    void hold() {
+        std::unique_lock lock(m_mutex);
+        ++m_holding;
+        m_changed.wait(lock, [this] { return m_released; });
+        --m_holding;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_released = false;
+    int m_holding = 0;
+};
+
+HeldUntilExit g_heldUntilExit;
+LibraryState g_library;
+
+class KeyringHungUntilExit final : public Keychain {
+public:
+    KeychainStatus add(const QString&, const QString&, const QByteArray&) override { return call(); }
+    KeychainStatus update(const QString&, const QString&, const QByteArray&) override { return call(); }
+    KeychainLookup find(const QString&, const QString&) const override { return {call(), {}}; }
+    KeychainStatus remove(const QString&, const QString&) override { return call(); }
+
+private:
+    static KeychainStatus call() {
+        g_heldUntilExit.hold();
+        if (g_libraryGone) {
+            // A real library may crash here; the test's own crash handler would still exit 0.
+            std::fputs("keyring call returned into a library that has gone\n", stderr);
+            std::_Exit(3);
+        }
+        return Keychain::notAvailable;
     }
 };
 
@@ -238,6 +299,80 @@ private Q_SLOTS:
         QTRY_VERIFY(run(k.store->refreshSelected()) &&
                     k.store->providerCredentials().tomorrowIOAPIKey == QStringLiteral("tm-key"));
         QVERIFY(!sent(k.h, "appid").isEmpty());
+    }
+
+    // The providers that take no key are asked while the keyring has not answered yet (here it is waited
+    // for longer than the test runs); the keyed ones are asked once it has, with the keys it gave.
+    void keylessProvidersDoNotWaitForTheKeyring() {
+        HungKeyring k({K::openMeteo, K::openWeather}, std::chrono::minutes(1));
+        const Running refreshing = start(k.store->refreshSelected());
+        QTRY_COMPARE(k.h.server->requests(kOpenMeteo).size(), 1);
+        QVERIFY(k.store->isWaitingForKeyring());
+        QCOMPARE(sent(k.h, "appid"), QStringList());
+
+        k.keyring->release();
+        QTRY_VERIFY(*refreshing.done);
+        QStringList keys = sent(k.h, "appid");
+        keys.removeDuplicates();
+        QCOMPARE(keys, QStringList{"ow-key"});
+        QCOMPARE(k.failureOf(K::openMeteo), QStringLiteral("(none)"));
+        QCOMPARE(k.store->providerForecasts().value(k.store->selectedLocation()->id).size(), 2);
+    }
+
+    void quittingWhileAKeyringCallHangs_data() {
+        QTest::addColumn<QString>("keyring");
+        QTest::addColumn<bool>("mainGoesOn");
+        QTest::newRow("answering") << "answering" << true;
+        // The call cannot be cut short: the process ends without its static objects.
+        QTest::newRow("hung") << "hung" << false;
+    }
+
+    // A child process quits as the application does while a keyring read hangs: it ends with status 0, no
+    // keyring call runs into its static destructors, and the change made just before is on disk.
+    void quittingWhileAKeyringCallHangs() {
+        QFETCH(QString, keyring);
+        QFETCH(bool, mainGoesOn);
+        if (qEnvironmentVariableIsSet(kExitChildVariable))
+            QSKIP("this is the child");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kExitChildVariable, keyring);
+        environment.insert("TMPDIR", dir.path());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"quitInsideTheChild"});
+        QVERIFY(child.waitForFinished(60'000));
+        const QByteArray output = child.readAll();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+        QCOMPARE(output.contains("main goes on"), mainGoesOn);
+
+        QDirIterator files(dir.path(), {"weather-widget-cache-v3.json"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        QVERIFY(files.hasNext());
+        QCOMPARE(WeatherCache(files.next()).load().settings.refreshIntervalMinutes, 60);
+    }
+
+    // The child of quittingWhileAKeyringCallHangs: ends as main() does once the application has quit.
+    void quitInsideTheChild() {
+        const QString keyring = qEnvironmentVariable(kExitChildVariable);
+        if (keyring.isEmpty())
+            QSKIP("runs only as a child process");
+        StoreHarness h;
+        h.dir->setAutoRemove(false); // the parent reads the file, and removes it
+        h.save(withProviders({K::openMeteo, K::openWeather}));
+        const std::shared_ptr<Keychain> keychain = keyring == "hung"
+                                                       ? std::make_shared<KeyringHungUntilExit>()
+                                                       : std::shared_ptr<Keychain>(h.keychain);
+        auto store = h.makeStore(std::make_shared<WeatherProviderCredentialStore>(
+            std::make_shared<InMemoryUserDefaults>(), keychain, kKeyringTimeout));
+        QVERIFY(run(store->refreshSelected()));
+        store->updateSettings([](WeatherSettings& settings) { settings.refreshIntervalMinutes = 60; });
+        store.reset();
+        KeychainWorker::exitIfACallHangs(0, std::chrono::milliseconds(200));
+        std::puts("main goes on");
+        std::fflush(stdout);
     }
 
     // Saves do not wait for a hung keyring either: each says the key was not saved, they keep their order

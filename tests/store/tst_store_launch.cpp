@@ -16,6 +16,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include <sys/stat.h>
+
 using namespace nimbra;
 using namespace nimbra::storetest;
 
@@ -68,7 +70,35 @@ CachedWeatherPayload untidyPayload() {
     return saved;
 }
 
+// The file's identity: a rewrite (a new file renamed over it) changes it.
+ino_t inodeOf(const QString& path) {
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Each entry of a table as the file holds it.
+QHash<QUuid, QByteArray> entriesIn(const QByteArray& bytes, QByteArrayView table) {
+    QHash<QUuid, QByteArray> entries;
+    const auto outline = SnapshotOutline::of(bytes);
+    if (!outline)
+        return entries;
+    const QHash<QUuid, QByteArrayView> views =
+        outline->entryBytes(table).value_or(QHash<QUuid, QByteArrayView>());
+    for (auto it = views.cbegin(); it != views.cend(); ++it)
+        entries.insert(it.key(), it->toByteArray());
+    return entries;
+}
+
+enum class QuitChange { none, setting, places };
+
 } // namespace
+
+Q_DECLARE_METATYPE(QuitChange)
 
 class StoreLaunchTest : public QObject {
     Q_OBJECT
@@ -196,6 +226,72 @@ private Q_SLOTS:
         QCOMPARE(written.settings.refreshIntervalMinutes, 15);
         QCOMPARE(written.forecasts, saved.forecasts);
         QCOMPARE(written.providerForecasts, saved.providerForecasts);
+    }
+
+    void quitBeforeTheTablesLandWritesOnlyTheChange_data() {
+        QTest::addColumn<QuitChange>("change");
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("nothing") << QuitChange::none << false;
+        QTest::newRow("nothing, synced") << QuitChange::none << true;
+        QTest::newRow("a setting, synced") << QuitChange::setting << true;
+        QTest::newRow("places") << QuitChange::places << false;
+    }
+
+    // A quit before the forecasts have come in waits for no decode: with nothing to save neither the file
+    // nor the mirror is written, and a change is written to the file with its own bytes of every entry it
+    // did not touch (here with spaces the encoder would not write).
+    void quitBeforeTheTablesLandWritesOnlyTheChange() {
+        QFETCH(QuitChange, change);
+        QFETCH(bool, sync);
+        CachedWeatherPayload saved = payloadWith(5);
+        saved.settings.useICloudSync = sync;
+        QByteArray bytes = *saved.encoded();
+        bytes.replace("\"hourly\":[", "\"hourly\": [");
+        writeFile(bytes);
+        if (sync)
+            QVERIFY(LocationSyncStore(m_mirror).saveEncoded(bytes));
+        const int mirrorWrites = m_mirror->writeCount();
+        const ino_t inode = inodeOf(m_file);
+
+        const auto store = launch();
+        if (change == QuitChange::setting)
+            store->updateSettings([](WeatherSettings& s) { s.refreshIntervalMinutes = 15; });
+        if (change == QuitChange::places) {
+            store->deleteSavedLocations({2});
+            store->addLocation(place(20, QStringLiteral("Bergen"), 60.4, 5.3));
+        }
+        store->close();
+        QVERIFY(!store->hasLoadedForecasts());
+        if (change == QuitChange::none) {
+            QCOMPARE(contentsOf(m_file), bytes);
+            QCOMPARE(inodeOf(m_file), inode);
+            QCOMPARE(m_mirror->writeCount(), mirrorWrites);
+            return;
+        }
+
+        const QByteArray written = contentsOf(m_file);
+        for (const QByteArrayView table : {"forecasts", "providerForecasts"}) {
+            QHash<QUuid, QByteArray> expected = entriesIn(bytes, table);
+            if (change == QuitChange::places)
+                expected.remove(idFor(4));
+            const QHash<QUuid, QByteArray> entries = entriesIn(written, table);
+            for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+                QCOMPARE(entries.value(it.key()), it.value());
+            QCOMPARE(entries.size(), expected.size() + (change == QuitChange::places ? 1 : 0));
+        }
+        const CachedWeatherPayload state = onDisk();
+        QCOMPARE(state.settings.refreshIntervalMinutes,
+                 change == QuitChange::setting ? 15 : saved.settings.refreshIntervalMinutes);
+        QCOMPARE(state.selectedForecast, state.forecasts.value(*state.settings.menuBarLocationID));
+        if (change == QuitChange::places) {
+            QCOMPARE(namesOf(state.locations),
+                     (QStringList{"Leeds", "Place 2", "Place 3", "Place 5", "Bergen"}));
+            QCOMPARE(state.forecasts.value(idFor(20)).providerCount, 0);
+        } else {
+            QCOMPARE(state.selectedForecast, saved.forecasts.value(idFor(2)));
+        }
+        // The mirror, not read yet, waits for the next launch, which merges it with the file and writes it.
+        QCOMPARE(m_mirror->writeCount(), mirrorWrites);
     }
 
     // The mirror is read on the worker: its places from another computer come in with the forecasts, but a

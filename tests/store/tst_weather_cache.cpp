@@ -81,6 +81,12 @@ private Q_SLOTS:
         oddForecasts.insert(QStringLiteral("forecasts"), QJsonArray{uuidText(idFor(1))});
         QJsonObject nullSettings = good;
         nullSettings.insert(QStringLiteral("settings"), QJsonValue::Null);
+        // 1e399 written out: too large for a double, so Qt's parser refuses the whole text.
+        QJsonObject longNumber = good.value(u"forecasts").toArray().at(1).toObject();
+        longNumber.insert(QStringLiteral("extra"), QStringLiteral("long"));
+        const QByteArray longNumberBytes =
+            bytesOf(withElement(good, QStringLiteral("forecasts"), 1, longNumber))
+                .replace("\"long\"", '1' + QByteArray(400, '0') + "e-1");
 
         QTest::newRow("empty object") << QByteArray("{}") << true << 0 << 0;
         QTest::newRow("good") << bytesOf(good) << true << 3 << 0;
@@ -93,6 +99,7 @@ private Q_SLOTS:
         QTest::newRow("one bad forecast")
             << bytesOf(withElement(good, QStringLiteral("forecasts"), 1, badForecast)) << true << 2 << 1;
         QTest::newRow("odd forecast array") << bytesOf(oddForecasts) << true << 0 << 1;
+        QTest::newRow("number out of range in a forecast") << longNumberBytes << false << 0 << 0;
     }
 
     void readingKeepsWhatIsUsable() {
@@ -109,6 +116,9 @@ private Q_SLOTS:
         if (!loaded)
             QCOMPARE(reading.payload, CachedWeatherPayload());
         QCOMPARE(testing::readFile(file), bytes);
+        // A launch reads the forecasts after the rest; it must find a file unreadable (and have the store set
+        // it aside) exactly when the whole reading does.
+        QCOMPARE(WeatherCache(file).readLeading().status, reading.status);
     }
 
     // The widgets need the selected forecast alone; the tables are read only for a file without one.

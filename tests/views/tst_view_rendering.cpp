@@ -321,6 +321,17 @@ private Q_SLOTS:
         preview::settle();
         QVERIFY(chipArea()->isVisible());
         QCOMPARE(chipArea()->horizontalScrollBar()->value(), 30);
+        // Switched in place (the chart keeps its axis), the card paints its chart as one built with that
+        // metric.
+        d.trend->setSelectedMetric(TrendMetric::humidity);
+        preview::settle();
+        TwelveHourTrendGraphView built(forecast.hourly, WeatherSettings{}, TrendMetric::humidity, 108, 7,
+                                       calendar);
+        built.setAttribute(Qt::WA_DontShowOnScreen);
+        built.resize(d.trend->size());
+        built.show();
+        preview::settle();
+        QCOMPARE(grab(d.trend->chart()), grab(built.chart()));
         d.scroll->resize(390, 2000);
         preview::settle();
 

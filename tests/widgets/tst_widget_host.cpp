@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -175,6 +178,40 @@ private Q_SLOTS:
         QCOMPARE(host.windows().size(), 1);
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
             host.windows()[0]->geometry().center()));
+    }
+
+    // The host starts afresh over a file QSettings cannot parse; its next save works, says so, and leaves the
+    // placements alone in the file.
+    void aGarbageFileGivesWayToThePlacements() {
+        HostFiles files;
+        const QString file = files.options().placementsFile;
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QByteArray garbage;
+        QRandomGenerator random(7);
+        for (int i = 0; i < 60000; ++i)
+            garbage += char(random.bounded(256));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(garbage) == garbage.size());
+        out.close();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("could not be saved")));
+        WidgetHost host(files.options());
+        host.start();
+        host.addWidget(tenDay, WidgetFamily::systemLarge);
+        QCOMPARE(host.placements().size(), 2);
+
+        QSettings saved(file, QSettings::IniFormat);
+        QStringList keys{QStringLiteral("placements/size")};
+        for (const QString& index : {QStringLiteral("1"), QStringLiteral("2")}) {
+            for (const QString& key :
+                 {QStringLiteral("family"), QStringLiteral("kind"), QStringLiteral("x"), QStringLiteral("y")})
+                keys.append(QStringLiteral("placements/%1/%2").arg(index, key));
+        }
+        keys.sort();
+        QStringList savedKeys = saved.allKeys();
+        savedKeys.sort();
+        QCOMPARE(savedKeys, keys);
+        QCOMPARE(saved.status(), QSettings::NoError);
+        QCOMPARE(placementsAfterRestart(files), host.placements());
     }
 
     void theBoardHoldsEveryWidget() {
