@@ -124,24 +124,28 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::startWidgetHost() {
     // The widgets belong to the application on the desktop: their host starts with it unless one runs
-    // already.
+    // already. The check on the bus and the start (a fork, then the host's exec) run on a thread of their
+    // own: here they held the launch's first paint up for tens of milliseconds.
     using Outcome = WidgetHostLauncher::Outcome;
-    switch (
-        WidgetHostLauncher::startIfNotRunning(QCoreApplication::applicationDirPath(),
-                                              WidgetHostLauncher::hostOnBus(QDBusConnection::sessionBus()))) {
-    case Outcome::started:
-        keepDashboardAboveTheBoard();
-        break;
-    case Outcome::alreadyRunning:
-        break;
-    case Outcome::notFound:
-        qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName
-                            << "is not installed; the desktop widgets stay off";
-        break;
-    case Outcome::failed:
-        qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName << "could not be started";
-        break;
-    }
+    WidgetHostLauncher::startIfNotRunningAside(
+        this, QCoreApplication::applicationDirPath(),
+        WidgetHostLauncher::hostOnBus(QDBusConnection::sessionBus()), [this](Outcome outcome) {
+            switch (outcome) {
+            case Outcome::started:
+                keepDashboardAboveTheBoard();
+                break;
+            case Outcome::alreadyRunning:
+                break;
+            case Outcome::notFound:
+                qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName
+                                    << "is not installed; the desktop widgets stay off";
+                break;
+            case Outcome::failed:
+                qCWarning(appLog()) << "The widget host" << WidgetHostLauncher::programName
+                                    << "could not be started";
+                break;
+            }
+        });
 }
 
 void AppDelegate::keepDashboardAboveTheBoard() {

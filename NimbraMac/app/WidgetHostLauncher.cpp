@@ -1,6 +1,8 @@
 #include "WidgetHostLauncher.h"
 
-#include <QDBusConnectionInterface>
+#include "RunAside.h"
+
+#include <QDBusMessage>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -17,9 +19,16 @@ bool isProgram(const QString& path) {
 } // namespace
 
 WidgetHostLauncher::HostRunning WidgetHostLauncher::hostOnBus(QDBusConnection bus) {
+    // A plain call, not the bus's interface object: the launcher asks from a thread of its own.
     return [bus] {
-        const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
-        return names && names->isServiceRegistered(busName).value();
+        if (!bus.isConnected())
+            return false;
+        const QDBusMessage reply =
+            bus.call(QDBusMessage::createMethodCall(
+                         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"))
+                     << busName);
+        return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
     };
 }
 
@@ -54,6 +63,14 @@ WidgetHostLauncher::Outcome WidgetHostLauncher::startIfNotRunning(const QString&
     if (program.isEmpty())
         return Outcome::notFound;
     return start(program) ? Outcome::started : Outcome::failed;
+}
+
+void WidgetHostLauncher::startIfNotRunningAside(QObject* context, const QString& applicationDir,
+                                                const HostRunning& running,
+                                                const std::function<void(Outcome)>& done, const Start& start,
+                                                const QString& buildTreeProgram) {
+    runAside<Outcome>(
+        context, [=] { return startIfNotRunning(applicationDir, running, start, buildTreeProgram); }, done);
 }
 
 } // namespace nimbra

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -33,6 +34,14 @@ public:
     static Outcome startIfNotRunning(const QString& applicationDir, const HostRunning& running,
                                      const Start& start = startDetached,
                                      const QString& buildTreeProgram = builtProgram());
+
+    // startIfNotRunning on a thread of its own: the bus check waits for a reply and the start for the host's
+    // exec (tens of milliseconds), neither on the caller's thread. `done` gets the outcome on `context`'s
+    // thread unless `context` is gone by then.
+    static void startIfNotRunningAside(QObject* context, const QString& applicationDir,
+                                       const HostRunning& running, const std::function<void(Outcome)>& done,
+                                       const Start& start = startDetached,
+                                       const QString& buildTreeProgram = builtProgram());
 };
 
 } // namespace nimbra

@@ -31,6 +31,9 @@ private Q_SLOTS:
         QVERIFY(QApplication::windowIcon().isNull());
         QTRY_VERIFY(!QApplication::windowIcon().isNull());
         QVERIFY(!window.windowIcon().isNull());
+        // Pictures rendered beforehand, at the sizes an X11 window icon is made of: setting them renders nothing.
+        QCOMPARE(QApplication::windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {32, 32}, {64, 64}, {128, 128}}));
     }
 };
 

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <optional>
 
 using namespace nimbra;
 
@@ -57,6 +61,38 @@ private Q_SLOTS:
         QCOMPARE(WidgetHostLauncher::startIfNotRunning(
                      installed.path(), notRunning, [](const QString&) { return false; }, builtHost),
                  WidgetHostLauncher::Outcome::failed);
+    }
+
+    // Neither the bus check nor the start holds up the caller's thread; the outcome comes back to it.
+    void startsOnAnotherThreadAndAnswersOnTheCallers() {
+        QTemporaryDir built;
+        const QString builtHost = makeProgram(built.filePath(WidgetHostLauncher::programName));
+        std::atomic<QThread*> askedOn = nullptr;
+        std::atomic<QThread*> startedOn = nullptr;
+        const auto running = [&askedOn] {
+            askedOn = QThread::currentThread();
+            return false;
+        };
+        const auto start = [&startedOn](const QString&) {
+            startedOn = QThread::currentThread();
+            return true;
+        };
+        QObject context;
+        std::optional<WidgetHostLauncher::Outcome> outcome;
+        QThread* answeredOn = nullptr;
+        WidgetHostLauncher::startIfNotRunningAside(
+            &context, QString(), running,
+            [&](WidgetHostLauncher::Outcome o) {
+                outcome = o;
+                answeredOn = QThread::currentThread();
+            },
+            start, builtHost);
+        QTRY_VERIFY(outcome.has_value());
+        QCOMPARE(*outcome, WidgetHostLauncher::Outcome::started);
+        QCOMPARE(answeredOn, QThread::currentThread());
+        QVERIFY(askedOn != QThread::currentThread());
+        QVERIFY(startedOn != QThread::currentThread());
+        QVERIFY(startedOn != nullptr);
     }
 
     void withoutABusNoHostCountsAsRunning() {
