@@ -30,6 +30,7 @@ class WrapLabel;
 // the selected forecast, a warning row for the last failure, and a footer with the time of the last update,
 // the settings and quit buttons. It redraws from the store whenever the store changes, updating the sections
 // in place so the trend graph's metric, the expanded days and the scroll position survive a refresh.
+// (The "Mac" of the name is kept from the application's first platform; here it is a Qt widget.)
 class MacDashboardView : public QWidget {
     Q_OBJECT
 public:

@@ -12,6 +12,7 @@ namespace nimbra {
 
 // One row of the locations tab: what it says and how its symbol is marked. Plain value; MacLocationRowView
 // draws it.
+// (The "Mac" of the name is kept from the application's first platform; here it is a plain record.)
 struct MacLocationRow {
     QString title;
     QString subtitle;              // hidden when empty

@@ -7,6 +7,7 @@
 namespace nimbra {
 
 // Draws one MacLocationRow; the whole row takes clicks. Place names are drawn as plain text.
+// (The "Mac" of the name is kept from the application's first platform; here it is a Qt button.)
 class MacLocationRowView : public QAbstractButton {
     Q_OBJECT
 public:

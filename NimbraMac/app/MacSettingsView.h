@@ -31,6 +31,7 @@ struct SettingsEnvironment {
 
 // The settings in four tabs, each control bound to the store; under them a line, wrapped whole, that says
 // when the last change could not be saved. Controls are updated in place whenever the store changes.
+// (The "Mac" of the name is kept from the application's first platform; here it is a Qt widget.)
 class MacSettingsView : public QWidget {
     Q_OBJECT
 public:

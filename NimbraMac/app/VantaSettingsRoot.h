@@ -8,6 +8,7 @@ namespace nimbra {
 
 // The settings window: 620 x 480, dark whatever the desktop's theme, the settings view inset by 18. Made
 // once by the application and shown again on every opening; closing only hides it.
+// ("Vanta" is the name the settings window and its look had first; here it is the top-level Qt widget.)
 class VantaSettingsRoot : public QWidget {
     Q_OBJECT
 public:

@@ -21,6 +21,7 @@ class UserDefaults;
 //
 // Events travel only when the build names an endpoint. Without one, every event is still built and every
 // marker written, but nothing leaves the machine.
+// ("Vanta" is the name the telemetry had first; here it is Nimbra's own usage counter.)
 class VantaTelemetry : public QObject {
     Q_OBJECT
 public:

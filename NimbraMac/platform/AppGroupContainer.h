@@ -9,6 +9,8 @@ namespace nimbra {
 // The folder that the application and the widget host share: $XDG_DATA_HOME/<group identifier>/. Both
 // programs run as the same user and find it at the same place, whatever their own names are. It never falls
 // back to the temporary directory, where state would be lost at the next reboot.
+// (The name is the first platform's shared folder of an application and its widgets; here it is a folder
+// under $XDG_DATA_HOME named after the group identifier.)
 class AppGroupContainer {
 public:
     // The per-user container of this build's group identifier.

@@ -12,6 +12,8 @@ namespace nimbra {
 
 // A per-user key-value store that follows the user to their other machines. A write may be refused without
 // notice and a synchronisation request may be ignored: callers rely only on reading back what was stored.
+// (The name is the first platform's synced store; here synchronize() has nothing to push: the file in the
+// sync folder is the store, and the user's own tool carries it to other machines.)
 class UbiquitousKeyValueStore {
 public:
     virtual ~UbiquitousKeyValueStore() = default;
