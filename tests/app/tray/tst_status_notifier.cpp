@@ -1,7 +1,7 @@
 // The D-Bus tray item against a watcher of our own on a private session bus (run under dbus-run-session with
 // NIMBRA_PRIVATE_BUS=1; without it every case skips). Everything a panel would do goes over the bus: the
 // watcher takes its name on a connection of its own, and reads go out from a third one.
-#include "../store/StoreHarness.h"
+#include "../../store/StoreHarness.h"
 
 #include "AppDelegate.h"
 #include "DBusMenuExporter.h"

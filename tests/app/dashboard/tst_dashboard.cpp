@@ -1,7 +1,7 @@
 // The popover dashboard over a real store: its sections, busy indicator, footer (its relative time worked out
 // only on screen) and warning row; and the application shell around it: Ctrl+, in the popover, the gear, the
 // context menu and the popover's size.
-#include "../store/StoreHarness.h"
+#include "../../store/StoreHarness.h"
 
 #include "AppDelegate.h"
 #include "AppGlyphs.h"

@@ -1,8 +1,8 @@
 // The dashboard is built at launch but stays hidden until the tray icon is clicked. Hidden, it must measure
 // no text: every font face it loads stays in an application otherwise idle in the tray. Once shown it must
 // look exactly like a dashboard that was on screen all along, however its data changed while it was hidden.
-#include "../store/StoreHarness.h"
-#include "../views/DashboardPreview.h"
+#include "../../store/StoreHarness.h"
+#include "../../views/DashboardPreview.h"
 
 #include "DailyListView.h"
 #include "FitLabel.h"
