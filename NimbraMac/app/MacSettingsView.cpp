@@ -40,14 +40,17 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
     const auto makeTimer =
         environment.makeTimer ? environment.makeTimer : [] { return SingleShotTimer::make(); };
     const SettingsBinding binding(store);
-    m_display = new DisplaySettingsTab(binding);
+    // Each tab is made inside this view, with the palette and font it is shown with (see VantaSettingsRoot).
+    m_display = new DisplaySettingsTab(binding, this);
     m_locations = new LocationsSettingsTab(
-        store, LocationsSettingsTab::makeSearch(
-                   store, environment.search ? environment.search : defaultSearch(), makeTimer()));
-    m_sources = new SourcesSettingsTab(binding, std::make_unique<APIKeyEditing>(store, makeTimer()));
-    m_about = new AboutSettingsTab(binding, std::move(environment.about));
+        store,
+        LocationsSettingsTab::makeSearch(store, environment.search ? environment.search : defaultSearch(),
+                                         makeTimer()),
+        this);
+    m_sources = new SourcesSettingsTab(binding, std::make_unique<APIKeyEditing>(store, makeTimer()), this);
+    m_about = new AboutSettingsTab(binding, std::move(environment.about), this);
 
-    m_tabs = new QTabWidget;
+    m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
     m_tabs->setUsesScrollButtons(false);
     QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
