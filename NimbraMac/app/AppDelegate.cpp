@@ -11,6 +11,7 @@
 #include "PopoverWindow.h"
 #include "ProviderBaseURL.h"
 #include "StatusItem.h"
+#include "SymbolImage.h"
 #include "SystemEvents.h"
 #include "Translations.h"
 #include "UbiquitousKeyValueStore.h"
@@ -106,6 +107,9 @@ void AppDelegate::applicationDidFinishLaunching() {
             loadDashboard();
             if (m_environment.useDesktop)
                 startWidgetHost();
+            // The settings window's symbols are made meanwhile, off this thread, so its opening draws them
+            // at once (one alone takes 7 ms to make).
+            SymbolImage::prepareAllInBackground();
             // The launch's decode and merge are done with.
             releaseFreedMemorySoon();
         });
