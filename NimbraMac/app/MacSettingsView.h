@@ -15,9 +15,11 @@ class QTabWidget;
 
 namespace nimbra {
 
+class APIKeyEditing;
 class DisplaySettingsTab;
 class FitLabel;
 class LocationsSettingsTab;
+class SettingsForm;
 class SourcesSettingsTab;
 
 // What the settings window reaches outside the store. Tests replace the search and the timers.
@@ -30,7 +32,8 @@ struct SettingsEnvironment {
 };
 
 // The settings in four tabs, each control bound to the store; under them one line that says when the last
-// change could not be saved. Controls are updated in place whenever the store changes.
+// change could not be saved. Controls are updated in place whenever the store changes. A tab is made when it
+// is first shown, so the window opens with only the one it shows.
 class MacSettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -47,19 +50,29 @@ public:
     void syncFromStore();
 
     QTabWidget* tabs() const { return m_tabs; }
+    // The first tab is made with the view; the others when first shown or asked for.
     DisplaySettingsTab* displayTab() const { return m_display; }
-    LocationsSettingsTab* locationsTab() const { return m_locations; }
-    SourcesSettingsTab* sourcesTab() const { return m_sources; }
-    AboutSettingsTab* aboutTab() const { return m_about; }
+    LocationsSettingsTab* locationsTab();
+    SourcesSettingsTab* sourcesTab();
+    AboutSettingsTab* aboutTab();
     FitLabel* warningLine() const { return m_warning; }
 
 private:
+    enum Tab { display, locations, sources, about, tabCount };
+    // The tab's form, made inside its page the first time.
+    SettingsForm* makeTab(int index);
+
     QPointer<WeatherStore> m_store;
+    // What the tabs not yet made will take.
+    AboutEnvironment m_aboutEnvironment;
+    LocationSearchController* m_search;
+    std::unique_ptr<APIKeyEditing> m_keyEditing;
     QTabWidget* m_tabs;
-    DisplaySettingsTab* m_display;
-    LocationsSettingsTab* m_locations;
-    SourcesSettingsTab* m_sources;
-    AboutSettingsTab* m_about;
+    QWidget* m_pages[tabCount] = {};
+    DisplaySettingsTab* m_display = nullptr;
+    LocationsSettingsTab* m_locations = nullptr;
+    SourcesSettingsTab* m_sources = nullptr;
+    AboutSettingsTab* m_about = nullptr;
     FitLabel* m_warning;
     // The store announces a change before making it: the controls follow once it is made.
     QTimer m_syncSoon;

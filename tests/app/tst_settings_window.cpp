@@ -647,7 +647,7 @@ private Q_SLOTS:
         QVERIFY(qGray(image.pixel(3, 3)) < 80); // dark on a light desktop
         QVERIFY(qGray(QApplication::palette().color(QPalette::Window).rgb()) > 180);
 
-        auto* form = qobject_cast<SettingsForm*>(w.view()->tabs()->currentWidget());
+        auto* form = w.view()->tabs()->currentWidget()->findChild<SettingsForm*>();
         QVERIFY(form);
         const QStringList clipped = clippedTexts(form->content());
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(" | "))));
