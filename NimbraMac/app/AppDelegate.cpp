@@ -452,8 +452,11 @@ void AppDelegate::openSettings() {
         about.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
         m_settingsWindow = std::make_unique<VantaSettingsRoot>(m_store.get(), std::move(environment));
         addMenuKeys(m_settingsWindow.get(), true);
+        // Made in this turn, laid out and shown in the next: together they held the thread past a frame.
+        QTimer::singleShot(0, m_settingsWindow.get(), &VantaSettingsRoot::present);
+    } else {
+        m_settingsWindow->present();
     }
-    m_settingsWindow->present();
     Q_EMIT settingsRequested();
     // Closed even when it was not shown; nothing happens once the delegate is gone.
     QTimer::singleShot(settingsPopoverCloseDelayMs, this, &AppDelegate::closePopover);
