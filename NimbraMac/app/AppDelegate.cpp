@@ -11,6 +11,7 @@
 #include "PopoverWindow.h"
 #include "ProviderBaseURL.h"
 #include "StatusItem.h"
+#include "SymbolImage.h"
 #include "SystemEvents.h"
 #include "Translations.h"
 #include "UbiquitousKeyValueStore.h"
@@ -113,6 +114,9 @@ void AppDelegate::applicationDidFinishLaunching() {
             loadDashboard();
             if (m_environment.useDesktop)
                 startWidgetHost();
+            // The settings window's symbols are made meanwhile, off this thread, so its opening draws them
+            // at once (one alone takes 7 ms to make).
+            SymbolImage::prepareAllInBackground();
             // The launch's decode and merge are done with.
             releaseFreedMemorySoon();
         });
@@ -481,8 +485,11 @@ void AppDelegate::openSettings() {
         about.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
         m_settingsWindow = std::make_unique<VantaSettingsRoot>(m_store.get(), std::move(environment));
         addMenuKeys(m_settingsWindow.get(), true);
+        // Made in this turn, laid out and shown in the next: together they held the thread past a frame.
+        QTimer::singleShot(0, m_settingsWindow.get(), &VantaSettingsRoot::present);
+    } else {
+        m_settingsWindow->present();
     }
-    m_settingsWindow->present();
     Q_EMIT settingsRequested();
     // Closed even when it was not shown; nothing happens once the delegate is gone.
     QTimer::singleShot(settingsPopoverCloseDelayMs, this, &AppDelegate::closePopover);

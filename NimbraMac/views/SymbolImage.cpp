@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
+#include <QThreadPool>
 #include <QTransform>
 
 #include <cmath>
@@ -496,17 +497,25 @@ const QHash<QString, qsizetype>& glyphIndex() {
 }
 
 // A glyph is built the first time it is drawn: some cost milliseconds of path booleans, and a window shows
-// only a few of them. The lock keeps the table as safe to reach from two threads as a build-all-at-once was.
+// only a few of them. The lock keeps the table as safe to reach from two threads as a build-all-at-once was;
+// it is not held while a glyph is built, so a thread drawing one never waits for another building a glyph
+// ahead of time (should both build the same one, the first kept wins).
 const Glyph* glyph(const QString& name) {
-    static std::mutex building;
+    static std::mutex guard;
     static std::vector<std::optional<Glyph>> glyphs(std::size_t(glyphTable().size()));
     const auto it = glyphIndex().constFind(name);
     if (it == glyphIndex().constEnd())
         return nullptr;
-    const std::lock_guard lock(building);
     std::optional<Glyph>& entry = glyphs[std::size_t(*it)];
+    {
+        const std::lock_guard lock(guard);
+        if (entry)
+            return &*entry;
+    }
+    Glyph built = glyphTable()[*it].second();
+    const std::lock_guard lock(guard);
     if (!entry)
-        entry = glyphTable()[*it].second();
+        entry = std::move(built);
     return &*entry;
 }
 
@@ -528,6 +537,13 @@ bool SymbolImage::isKnown(const QString& name) {
 
 void SymbolImage::prepare(const QString& name) {
     (void)glyph(name);
+}
+
+void SymbolImage::prepareAllInBackground() {
+    QThreadPool::globalInstance()->start([] {
+        for (const QString& name : names())
+            prepare(name);
+    });
 }
 
 bool SymbolImage::draw(QPainter& painter, const QString& name, const QRectF& box, const QColor& tint,

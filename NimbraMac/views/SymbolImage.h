@@ -21,6 +21,8 @@ public:
     static bool isKnown(const QString& name);
     // Makes the glyph now rather than at its first drawing (some take milliseconds).
     static void prepare(const QString& name);
+    // Makes every glyph on a worker thread, so that a window drawing them first finds them made.
+    static void prepareAllInBackground();
 
     // Draws the glyph centred in box (the largest square inside it). An unknown name draws nothing and
     // returns false.

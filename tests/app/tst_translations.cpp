@@ -61,7 +61,7 @@ private Q_SLOTS:
         QVERIFY(switchNames(root.content()).contains(QStringLiteral("Wetterbeschreibung zeigen")));
         QVERIFY(switchNames(root.content()).contains(QStringLiteral("Show confidence")));
         // A text kept as an English constant is looked up where it is shown.
-        auto* locations = root.content()->findChild<LocationsSettingsTab*>();
+        auto* locations = root.content()->locationsTab();
         QVERIFY(locations);
         auto* search = locations->findChild<QLineEdit*>();
         QVERIFY(search);

@@ -4,7 +4,6 @@
 #include "MacLocationRowView.h"
 #include "SettingsControls.h"
 #include "SymbolIcon.h"
-#include "SymbolImage.h"
 #include "Translations.h"
 #include "ViewTheme.h"
 #include "WrapLabel.h"
@@ -26,12 +25,7 @@ void setRowVisible(QWidget* content, bool visible) {
 }
 
 QIcon trashIcon(const QPalette& palette) {
-    QIcon icon;
-    for (const qreal ratio : {1.0, 2.0})
-        icon.addPixmap(QPixmap::fromImage(SymbolImage::image(QStringLiteral("trash"), 14,
-                                                             theme::color(Tint::secondary, palette),
-                                                             FontWeight::regular, ratio)));
-    return icon;
+    return tintedSymbolIcon(QStringLiteral("trash"), theme::color(Tint::secondary, palette));
 }
 
 } // namespace
@@ -201,6 +195,11 @@ void LocationsSettingsTab::syncCurrent() {
 void LocationsSettingsTab::syncSaved() {
     const QList<WeatherLocation> saved = m_store->savedLocations();
     const auto selected = m_store->selectedLocation();
+    const QUuid selectedID = selected ? selected->id : QUuid();
+    // The store changes for many reasons (a slider step, a refresh): the list follows only its own.
+    if (m_savedShown && m_savedShown->places == saved && m_savedShown->selectedID == selectedID)
+        return;
+    m_savedShown = ShownSaved{saved, selectedID};
     setRowVisible(m_noSaved, saved.isEmpty());
     while (m_saved.size() < saved.size()) {
         SavedRow row;

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QUuid>
 
+#include <optional>
+
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -58,6 +60,11 @@ private:
         QToolButton* trash = nullptr;
         QUuid id;
     };
+    // What the saved rows were last filled from.
+    struct ShownSaved {
+        QList<WeatherLocation> places;
+        QUuid selectedID;
+    };
     struct ResultRow {
         MacLocationRowView* row = nullptr;
         WeatherLocation location;
@@ -84,6 +91,7 @@ private:
     SettingsSection* m_savedSection;
     WrapLabel* m_noSaved;
     QList<SavedRow> m_saved;
+    std::optional<ShownSaved> m_savedShown;
 };
 
 } // namespace nimbra

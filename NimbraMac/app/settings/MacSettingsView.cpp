@@ -1,5 +1,6 @@
 #include "MacSettingsView.h"
 
+#include "APIKeyEditing.h"
 #include "DisplaySettingsTab.h"
 #include "HTTPSession.h"
 #include "LocationsSettingsTab.h"
@@ -36,25 +37,29 @@ LocationSearchController::SearchFunction defaultSearch() {
 } // namespace
 
 MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment environment, QWidget* parent)
-    : QWidget(parent), m_store(store) {
+    : QWidget(parent), m_store(store), m_aboutEnvironment(std::move(environment.about)) {
     const auto makeTimer =
         environment.makeTimer ? environment.makeTimer : [] { return SingleShotTimer::make(); };
-    const SettingsBinding binding(store);
-    m_display = new DisplaySettingsTab(binding);
-    m_locations = new LocationsSettingsTab(
-        store, LocationsSettingsTab::makeSearch(
-                   store, environment.search ? environment.search : defaultSearch(), makeTimer()));
-    m_sources = new SourcesSettingsTab(binding, std::make_unique<APIKeyEditing>(store, makeTimer()));
-    m_about = new AboutSettingsTab(binding, std::move(environment.about));
+    // Made now, in this order, whichever tab is made first: the search's timer, then the key saver's.
+    m_search = LocationsSettingsTab::makeSearch(
+        store, environment.search ? environment.search : defaultSearch(), makeTimer());
+    m_search->setParent(this);
+    m_keyEditing = std::make_unique<APIKeyEditing>(store, makeTimer());
 
-    m_tabs = new QTabWidget;
+    m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
     m_tabs->setUsesScrollButtons(false);
-    QWidget* pages[] = {m_display, m_locations, m_sources, m_about};
-    for (int i = 0; i < 4; ++i)
-        m_tabs->addTab(pages[i], tr(kTabs[i].title));
+    for (int i = 0; i < tabCount; ++i) {
+        // Made inside the view, with the palette and font the window shows it with (see VantaSettingsRoot).
+        m_pages[i] = new QWidget(this);
+        auto* fill = new QVBoxLayout(m_pages[i]);
+        fill->setContentsMargins(0, 0, 0, 0);
+        m_tabs->addTab(m_pages[i], tr(kTabs[i].title));
+    }
+    makeTab(display);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MacSettingsView::makeTab);
     paintWithPalette(m_tabs, [tabs = m_tabs](const QPalette& palette) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < tabCount; ++i)
             tabs->setTabIcon(i, symbolIcon(kTabs[i].symbol, palette, 16));
     });
     m_tabs->setIconSize(QSize(16, 16));
@@ -77,14 +82,62 @@ MacSettingsView::MacSettingsView(WeatherStore* store, SettingsEnvironment enviro
 
 MacSettingsView::~MacSettingsView() = default;
 
+LocationsSettingsTab* MacSettingsView::locationsTab() {
+    makeTab(locations);
+    return m_locations;
+}
+
+SourcesSettingsTab* MacSettingsView::sourcesTab() {
+    makeTab(sources);
+    return m_sources;
+}
+
+AboutSettingsTab* MacSettingsView::aboutTab() {
+    makeTab(about);
+    return m_about;
+}
+
+SettingsForm* MacSettingsView::makeTab(int index) {
+    SettingsForm* forms[] = {m_display, m_locations, m_sources, m_about};
+    if (index < 0 || index >= tabCount || forms[index] || !m_store)
+        return index >= 0 && index < tabCount ? forms[index] : nullptr;
+    // Each tab shows the store's state as it is made.
+    const SettingsBinding binding(m_store);
+    QWidget* page = m_pages[index];
+    SettingsForm* form = nullptr;
+    switch (Tab(index)) {
+    case display:
+        form = m_display = new DisplaySettingsTab(binding, page);
+        break;
+    case locations:
+        form = m_locations = new LocationsSettingsTab(m_store, m_search, page);
+        break;
+    case sources:
+        form = m_sources = new SourcesSettingsTab(binding, std::move(m_keyEditing), page);
+        break;
+    case about:
+        form = m_about = new AboutSettingsTab(binding, std::move(m_aboutEnvironment), page);
+        break;
+    case tabCount:
+        break;
+    }
+    page->layout()->addWidget(form);
+    // Shown now, not on the layout's later turn: a tab made as it is switched to is laid out whole at once.
+    form->show();
+    return form;
+}
+
 void MacSettingsView::syncFromStore() {
     m_syncSoon.stop();
     if (!m_store)
         return;
     m_display->syncFromStore();
-    m_locations->syncFromStore();
-    m_sources->syncFromStore();
-    m_about->syncFromStore();
+    if (m_locations)
+        m_locations->syncFromStore();
+    if (m_sources)
+        m_sources->syncFromStore();
+    if (m_about)
+        m_about->syncFromStore();
     // A change that could not be saved must not look saved.
     const auto error = m_store->saveError();
     m_warning->setText(error.value_or(QString()));
@@ -97,14 +150,16 @@ void MacSettingsView::appeared() {
         m_resolution = makeCancellation();
         m_store->resolveCurrentLocation(m_resolution);
     }
-    m_locations->search()->resume();
+    m_search->resume();
 }
 
 void MacSettingsView::disappeared() {
     if (const CancellationToken resolution = std::exchange(m_resolution, nullptr))
         resolution->cancel();
-    m_locations->search()->cancel();
-    m_sources->saveKeys();
+    m_search->cancel();
+    // Keys are typed only into a Sources tab that was made.
+    if (m_sources)
+        m_sources->saveKeys();
 }
 
 } // namespace nimbra

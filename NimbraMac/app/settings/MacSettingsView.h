@@ -15,8 +15,10 @@ class QTabWidget;
 
 namespace nimbra {
 
+class APIKeyEditing;
 class DisplaySettingsTab;
 class LocationsSettingsTab;
+class SettingsForm;
 class SourcesSettingsTab;
 class WrapLabel;
 
@@ -30,7 +32,8 @@ struct SettingsEnvironment {
 };
 
 // The settings in four tabs, each control bound to the store; under them a line, wrapped whole, that says
-// when the last change could not be saved. Controls are updated in place whenever the store changes.
+// when the last change could not be saved. Controls are updated in place whenever the store changes. A tab is
+// made when it is first shown, so the window opens with only the one it shows.
 // (The "Mac" of the name is kept from the application's first platform; here it is a Qt widget.)
 class MacSettingsView : public QWidget {
     Q_OBJECT
@@ -48,19 +51,29 @@ public:
     void syncFromStore();
 
     QTabWidget* tabs() const { return m_tabs; }
+    // The first tab is made with the view; the others when first shown or asked for.
     DisplaySettingsTab* displayTab() const { return m_display; }
-    LocationsSettingsTab* locationsTab() const { return m_locations; }
-    SourcesSettingsTab* sourcesTab() const { return m_sources; }
-    AboutSettingsTab* aboutTab() const { return m_about; }
+    LocationsSettingsTab* locationsTab();
+    SourcesSettingsTab* sourcesTab();
+    AboutSettingsTab* aboutTab();
     WrapLabel* warningLine() const { return m_warning; }
 
 private:
+    enum Tab { display, locations, sources, about, tabCount };
+    // The tab's form, made inside its page the first time.
+    SettingsForm* makeTab(int index);
+
     QPointer<WeatherStore> m_store;
+    // What the tabs not yet made will take.
+    AboutEnvironment m_aboutEnvironment;
+    LocationSearchController* m_search;
+    std::unique_ptr<APIKeyEditing> m_keyEditing;
     QTabWidget* m_tabs;
-    DisplaySettingsTab* m_display;
-    LocationsSettingsTab* m_locations;
-    SourcesSettingsTab* m_sources;
-    AboutSettingsTab* m_about;
+    QWidget* m_pages[tabCount] = {};
+    DisplaySettingsTab* m_display = nullptr;
+    LocationsSettingsTab* m_locations = nullptr;
+    SourcesSettingsTab* m_sources = nullptr;
+    AboutSettingsTab* m_about = nullptr;
     WrapLabel* m_warning;
     // The store announces a change before making it: the controls follow once it is made.
     QTimer m_syncSoon;

@@ -53,7 +53,9 @@ VantaSettingsRoot::VantaSettingsRoot(WeatherStore* store, SettingsEnvironment en
     setFont(font);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);
-    m_content = new MacSettingsView(store, std::move(environment));
+    // Made inside the window, so its controls take the window's palette and font as they are made instead
+    // of each being told again when the whole tree is moved in.
+    m_content = new MacSettingsView(store, std::move(environment), this);
     column->addWidget(m_content);
 }
 

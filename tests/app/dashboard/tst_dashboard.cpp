@@ -340,7 +340,8 @@ private Q_SLOTS:
         QCOMPARE(settings.count(), 1);
         // One settings window, closed by the user here, shown again on every later opening.
         VantaSettingsRoot* window = delegate.settingsWindow();
-        QVERIFY(window && window->isVisible());
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
         QCOMPARE(window->size(), VantaSettingsRoot::windowSize);
         window->close();
         // Each opening closes the popover a moment later, shown or not.
@@ -446,6 +447,7 @@ private Q_SLOTS:
         delegate.openSettings();
         QCOMPARE(settings.count(), 1);
         VantaSettingsRoot* window = delegate.settingsWindow();
+        QTRY_VERIFY(window->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QWidget* focused = window->focusWidget() ? window->focusWidget() : window;
         QTest::keyClick(focused, Qt::Key_R, Qt::ControlModifier);
@@ -466,7 +468,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(delegate.popover()));
         delegate.dashboard()->settingsButton()->click();
         QCOMPARE(settings.count(), 1);
-        QVERIFY(delegate.settingsWindow() && delegate.settingsWindow()->isVisible());
+        QVERIFY(delegate.settingsWindow());
+        QTRY_VERIFY(delegate.settingsWindow()->isVisible());
         QTRY_VERIFY(!delegate.isPopoverShown());
     }
 

@@ -14,6 +14,7 @@
 #include "SettingsTestSupport.h"
 #include "SourcesSettingsModel.h"
 #include "SourcesSettingsTab.h"
+#include "SymbolIcon.h"
 #include "SymbolImage.h"
 #include "VantaSettingsRoot.h"
 #include "WrapLabel.h"
@@ -617,6 +618,26 @@ private Q_SLOTS:
         check("light window");
     }
 
+    // Symbol icons are shared once drawn: each is the one for its symbol, size and colour.
+    void sharedSymbolIcons() {
+        const QPalette dark = VantaSettingsRoot::darkPalette();
+        const QPalette light = QApplication::style()->standardPalette();
+        const auto edge = [](const QIcon& icon) { return icon.actualSize(QSize(64, 64)).width(); };
+        QCOMPARE(edge(symbolIcon(QStringLiteral("trash"), dark, 14)), 14);
+        QCOMPARE(edge(symbolIcon(QStringLiteral("trash"), dark, 20)), 20);
+        QVERIFY(symbolIcon(QStringLiteral("trash"), dark).cacheKey() !=
+                symbolIcon(QStringLiteral("safari"), dark).cacheKey());
+        for (const QPalette& palette : {dark, light}) {
+            const QColor ink = palette.color(QPalette::ButtonText);
+            const QColor background = palette.color(QPalette::Button);
+            QCOMPARE(inkOver(symbolIcon(QStringLiteral("trash"), palette), background).lightness() > 128,
+                     ink.lightness() > 128);
+        }
+        const QColor red = inkOver(tintedSymbolIcon(QStringLiteral("trash"), Qt::red), Qt::white);
+        const QColor blue = inkOver(tintedSymbolIcon(QStringLiteral("trash"), Qt::blue), Qt::white);
+        QVERIFY(red.red() > red.blue() && blue.blue() > blue.red());
+    }
+
     // Every tab at the window's size, with the project's fonts: dark, nothing cut off.
     void renders_data() {
         QTest::addColumn<int>("tab");
@@ -672,7 +693,7 @@ private Q_SLOTS:
         QVERIFY(qGray(image.pixel(3, 3)) < 80); // dark on a light desktop
         QVERIFY(qGray(QApplication::palette().color(QPalette::Window).rgb()) > 180);
 
-        auto* form = qobject_cast<SettingsForm*>(w.view()->tabs()->currentWidget());
+        auto* form = w.view()->tabs()->currentWidget()->findChild<SettingsForm*>();
         QVERIFY(form);
         const QStringList clipped = clippedTexts(form->content());
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(" | "))));
