@@ -470,20 +470,16 @@ void AppDelegate::openSettings() {
         about.hasTelemetryEndpoint = m_telemetry && m_telemetry->hasEndpoint();
         about.websiteURL = BuildInfo::websiteURL();
         about.privacyURL = BuildInfo::privacyURL();
-        const QPointer<AppDelegate> self(this);
-        about.checkForUpdates = [self] {
-            if (self)
-                self->checkForUpdates();
-        };
-        about.isTelemetryEnabled = [self] {
-            return self && self->m_telemetry && self->m_telemetry->isEnabled();
-        };
-        about.setTelemetryEnabled = [self](bool on) {
-            if (self && self->m_telemetry)
-                self->m_telemetry->setEnabled(on);
-        };
-        about.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+        about.telemetryEnabled = m_telemetry && m_telemetry->isEnabled();
         m_settingsWindow = std::make_unique<VantaSettingsRoot>(m_store.get(), std::move(environment));
+        MacSettingsView* view = m_settingsWindow->content();
+        connect(view, &MacSettingsView::checkForUpdatesRequested, this, &AppDelegate::checkForUpdates);
+        connect(view, &MacSettingsView::telemetryEnabledChanged, this, [this](bool on) {
+            if (m_telemetry)
+                m_telemetry->setEnabled(on);
+        });
+        connect(view, &MacSettingsView::openURLRequested, this,
+                [](const QUrl& url) { QDesktopServices::openUrl(url); });
         addMenuKeys(m_settingsWindow.get(), true);
         // Made in this turn, laid out and shown in the next: together they held the thread past a frame.
         QTimer::singleShot(0, m_settingsWindow.get(), &VantaSettingsRoot::present);

@@ -65,10 +65,7 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
     buttonLine->addStretch(1);
     updates->addRow(buttonBox);
     // The same handler as the tray menu's entry, including its answer when no updater is available.
-    connect(m_checkForUpdates, &QPushButton::clicked, this, [this] {
-        if (m_environment.checkForUpdates)
-            m_environment.checkForUpdates();
-    });
+    connect(m_checkForUpdates, &QPushButton::clicked, this, &AboutSettingsTab::checkForUpdatesRequested);
     updates->addCaption(aboutsettings::updatesCaption(m_environment.hasUpdateFeed));
 
     auto* sync = addSection(tr("Sync"));
@@ -84,10 +81,10 @@ AboutSettingsTab::AboutSettingsTab(SettingsBinding binding, AboutEnvironment env
     m_statistics->setAccessibleName(tr("Share anonymous usage statistics"));
     privacy->addRow(tr("Share anonymous usage statistics"), m_statistics);
     // Without an endpoint nothing could be sent: the switch shows that it has no effect.
-    m_statistics->setEnabled(m_environment.hasTelemetryEndpoint && m_environment.setTelemetryEnabled);
+    m_statistics->setEnabled(m_environment.hasTelemetryEndpoint);
     connect(m_statistics, &ToggleSwitch::clicked, this, [this](bool on) {
-        if (m_environment.setTelemetryEnabled)
-            m_environment.setTelemetryEnabled(on);
+        m_environment.telemetryEnabled = on;
+        Q_EMIT telemetryEnabledChanged(on);
     });
     if (!m_environment.hasTelemetryEndpoint)
         privacy->addCaption(translatedText("nimbra::AboutSettingsTab", noStatisticsCaption));
@@ -112,10 +109,7 @@ QPushButton* AboutSettingsTab::linkButton(const QString& title, const QString& s
     auto* button = new QPushButton(title);
     setSymbolIcon(button, symbol);
     button->setVisible(!url.isEmpty());
-    connect(button, &QPushButton::clicked, this, [this, url] {
-        if (m_environment.openURL)
-            m_environment.openURL(url);
-    });
+    connect(button, &QPushButton::clicked, this, [this, url] { Q_EMIT openURLRequested(url); });
     return button;
 }
 
@@ -126,8 +120,7 @@ void AboutSettingsTab::syncFromStore() {
     }
     const QSignalBlocker blocker(m_statistics);
     // A switch that can send nothing shows off; the stored choice stays for a build with an endpoint.
-    m_statistics->setChecked(m_statistics->isEnabled() && m_environment.isTelemetryEnabled &&
-                             m_environment.isTelemetryEnabled());
+    m_statistics->setChecked(m_statistics->isEnabled() && m_environment.telemetryEnabled);
 }
 
 } // namespace nimbra

@@ -5,8 +5,6 @@
 
 #include <QUrl>
 
-#include <functional>
-
 class QPushButton;
 
 namespace nimbra {
@@ -15,20 +13,18 @@ class FitLabel;
 class ToggleSwitch;
 class WrapLabel;
 
-// What the About tab shows of the build and reaches in the application: the updater, the telemetry switch
-// and the maker's pages. An empty address or a missing handler switches its part off.
+// What the About tab shows of the build and of the application: the update feed, the telemetry switch and
+// the maker's pages. An empty address switches its button off. What the user asks for there comes out as the
+// tab's signals.
 struct AboutEnvironment {
     QString version;
     QString build;
     bool hasUpdateFeed = false;
     bool hasTelemetryEndpoint = false;
+    // Whether the statistics switch starts on; only the switch itself changes it afterwards.
+    bool telemetryEnabled = false;
     QUrl websiteURL;
     QUrl privacyURL;
-    std::function<void()> checkForUpdates;
-    std::function<bool()> isTelemetryEnabled;
-    std::function<void(bool)> setTelemetryEnabled;
-    // Opens an address in the default browser.
-    std::function<void(const QUrl&)> openURL;
 };
 
 // The About tab's texts that depend on the build.
@@ -79,6 +75,12 @@ public:
     QPushButton* websiteButton() const { return m_website; }
     QPushButton* privacyButton() const { return m_privacy; }
     SettingsSection* supportSection() const { return m_support; }
+
+Q_SIGNALS:
+    void checkForUpdatesRequested();
+    void telemetryEnabledChanged(bool on);
+    // An address for the default browser.
+    void openURLRequested(const QUrl& url);
 
 private:
     QPushButton* linkButton(const QString& title, const QString& symbol, const QUrl& url);

@@ -117,6 +117,11 @@ SettingsForm* MacSettingsView::makeTab(int index) {
         break;
     case about:
         form = m_about = new AboutSettingsTab(binding, std::move(m_aboutEnvironment), page);
+        connect(m_about, &AboutSettingsTab::checkForUpdatesRequested, this,
+                &MacSettingsView::checkForUpdatesRequested);
+        connect(m_about, &AboutSettingsTab::telemetryEnabledChanged, this,
+                &MacSettingsView::telemetryEnabledChanged);
+        connect(m_about, &AboutSettingsTab::openURLRequested, this, &MacSettingsView::openURLRequested);
         break;
     case tabCount:
         break;

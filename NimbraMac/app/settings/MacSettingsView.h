@@ -58,6 +58,12 @@ public:
     AboutSettingsTab* aboutTab();
     WrapLabel* warningLine() const { return m_warning; }
 
+Q_SIGNALS:
+    // The About tab's requests, whenever that tab is made.
+    void checkForUpdatesRequested();
+    void telemetryEnabledChanged(bool on);
+    void openURLRequested(const QUrl& url);
+
 private:
     enum Tab { display, locations, sources, about, tabCount };
     // The tab's form, made inside its page the first time.

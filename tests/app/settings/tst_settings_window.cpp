@@ -82,11 +82,14 @@ struct Window {
             environment.about.websiteURL = QUrl(QStringLiteral("https://example.org/"));
             environment.about.privacyURL = QUrl(QStringLiteral("https://example.org/privacy"));
         }
-        environment.about.checkForUpdates = [this] { updatesChecked = true; };
-        environment.about.isTelemetryEnabled = [this] { return telemetry; };
-        environment.about.setTelemetryEnabled = [this](bool on) { telemetry = on; };
-        environment.about.openURL = [this](const QUrl& url) { opened.append(url); };
+        environment.about.telemetryEnabled = telemetry;
         root = std::make_unique<VantaSettingsRoot>(h.store.get(), std::move(environment));
+        QObject::connect(view(), &MacSettingsView::checkForUpdatesRequested,
+                         [this] { updatesChecked = true; });
+        QObject::connect(view(), &MacSettingsView::telemetryEnabledChanged,
+                         [this](bool on) { telemetry = on; });
+        QObject::connect(view(), &MacSettingsView::openURLRequested,
+                         [this](const QUrl& url) { opened.append(url); });
     }
     MacSettingsView* view() const { return root->content(); }
     // Lets the window follow the store, as the event loop would.
