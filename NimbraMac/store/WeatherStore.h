@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "CurrentLocationService.h"
 #include "ForecastMoves.h"
+#include "LaunchLoader.h"
 #include "LocalCalendar.h"
 #include "LocationList.h"
 #include "LocationSyncStore.h"
@@ -21,10 +22,8 @@
 
 #include <QCoro/QCoroTask>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 
@@ -228,8 +227,6 @@ public:
     bool hasLoadedForecasts() const { return !m_launchLoad; }
     // How long after the launch the worker starts on them.
     static constexpr std::chrono::milliseconds launchRestDelay{100};
-    // How often a refresh that ended before them looks whether they are in.
-    static constexpr std::chrono::milliseconds launchLoadPoll{10};
 
     // The location list.
     bool containsDuplicateLocation(const WeatherLocation& location) const;
@@ -253,27 +250,6 @@ Q_SIGNALS:
     void objectWillChange();
 
 private:
-    // What a launch leaves to a worker: the forecast tables, and the mirror's places when sync is on.
-    struct LaunchRest {
-        ForecastTables tables;
-        std::optional<CachedWeatherPayload> mirrorPlaces;
-    };
-    // The rest on its way from the worker, and what changed here meanwhile.
-    struct LaunchLoad {
-        ForecastMoves moves;
-        std::shared_ptr<const SnapshotOutline> outline;
-        // Read too when sync is on.
-        std::shared_ptr<LocationSyncStore> mirror;
-        std::future<LaunchRest> rest;
-        QSet<QUuid> storedForecasts;
-        QSet<QUuid> storedProviderLists;
-        // Places given a placeholder meanwhile; the file's entry replaces it.
-        QSet<QUuid> standIns;
-        // A save was asked for meanwhile: the state differs from the file's.
-        bool saveAsked = false;
-        // Set when nobody will take in the worker's result any more.
-        std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
-    };
     // What the launch's load would save, the entries it would take unchanged from the file left as the
     // file's bytes.
     struct StateAsRead {
@@ -290,10 +266,6 @@ private:
     // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
     // worker.
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
-    // The tables of `outline`, and the places of `mirror` when there is one; nothing complete once `stop`
-    // is set.
-    static LaunchRest restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
-                             const std::atomic<bool>& stop);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything.
@@ -392,7 +364,9 @@ private:
     bool m_closed = false;
     // Made last and so destroyed first: it may still be writing the state above.
     std::unique_ptr<SnapshotWriter> m_writer;
-    std::unique_ptr<LaunchLoad> m_launchLoad;
+    // Until the launch's tables are in. Shared with the refreshes waiting for its end, which may come after
+    // the store went.
+    std::shared_ptr<LaunchLoader> m_launchLoad;
 };
 
 } // namespace nimbra

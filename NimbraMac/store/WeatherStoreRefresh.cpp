@@ -9,7 +9,7 @@
 #include <QScopeGuard>
 #include <QThread>
 
-#include <QCoro/QCoroTimer>
+#include <QCoro/QCoroSignal>
 
 #include <cmath>
 
@@ -120,8 +120,8 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
                                           m_environment.calendar, std::move(later));
     const WeatherRefreshResult result = co_await pipeline.refresh(location, m_accuracyScores);
     // A failed result keeps what the place had: the file's forecasts, when they are still on their way.
-    while (self && !hasLoadedForecasts())
-        co_await QCoro::sleepFor(launchLoadPoll);
+    if (const std::shared_ptr<LaunchLoader> load = self ? self->m_launchLoad : nullptr)
+        co_await qCoro(load.get(), &LaunchLoader::finished);
     if (!self || !isListed(location.id))
         co_return; // the place was deleted while its weather was fetched
     const auto stored = m_forecasts.constFind(location.id);
