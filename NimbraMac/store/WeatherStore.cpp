@@ -84,12 +84,16 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
                            std::shared_ptr<WeatherProviderCredentialStore> credentialStore,
                            WeatherStoreEnvironment environment, QObject* parent)
     : QObject(parent), m_cache(std::move(cache)), m_syncStore(std::move(syncStore)),
-      m_currentLocationService(std::move(currentLocationService)),
-      m_credentialStore(std::move(credentialStore)), m_environment(std::move(environment)) {
+      m_currentLocationService(std::move(currentLocationService)), m_environment(std::move(environment)) {
     if (!m_environment.providers.session)
         m_environment.providers.session = std::make_shared<HTTPSession>();
     // Everything the store and its refreshes stamp goes to the snapshot, which keeps whole seconds.
     m_environment.clock = std::make_shared<WholeSecondClock>(m_environment.clock);
+    m_environment.providers.clock = m_environment.clock;
+    m_keys = std::make_unique<ProviderKeys>(std::move(credentialStore), m_environment.providers,
+                                            m_environment.keyCheckTimeout);
+    connect(m_keys.get(), &ProviderKeys::willChange, this, &WeatherStore::objectWillChange);
+    connect(m_keys.get(), &ProviderKeys::saveReported, this, &WeatherStore::reportKeySave);
     // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
     // forecast come first, the rest on a worker once the tray is up.
     const WeatherCacheReading reading = m_cache->readLeading();

@@ -11,6 +11,7 @@
 #include "LocationList.h"
 #include "LocationSyncStore.h"
 #include "ProviderClientFactory.h"
+#include "ProviderKeys.h"
 #include "SnapshotWriter.h"
 #include "WeatherCache.h"
 #include "WeatherProviderCredentialStore.h"
@@ -18,7 +19,6 @@
 #include "WidgetCenter.h"
 
 #include <QObject>
-#include <QScopeGuard>
 
 #include <QCoro/QCoroTask>
 
@@ -77,8 +77,8 @@ public:
     static QString staleFallbackMessage() {
         return tr("Refresh failed; showing the last available forecast.");
     }
-    static QString noCurrentWeatherMessage() { return tr("No current weather returned."); }
-    static QString providerUnavailableMessage() { return tr("Provider is unavailable."); }
+    static QString noCurrentWeatherMessage() { return ProviderKeys::noCurrentWeatherMessage(); }
+    static QString providerUnavailableMessage() { return ProviderKeys::providerUnavailableMessage(); }
     static QString mirrorSaveErrorText() {
         return tr("Your places could not be written to the sync folder, so your other computers do not "
                   "see this change yet. It is kept on this computer.");
@@ -122,13 +122,13 @@ public:
     const QString& currentLocationStatus() const { return m_currentLocationStatus; }
     // The API keys known so far: empty until readAPIKeys() has read them from the keyring, but for those the
     // user set meanwhile.
-    const WeatherProviderCredentials& providerCredentials() const { return m_providerCredentials; }
+    const WeatherProviderCredentials& providerCredentials() const { return m_keys->credentials(); }
     // Reads the keys from the keyring unless they were read already, waiting at most the credential store's
     // time-out (the keyring may not answer at all). A refresh asks only when an enabled provider takes a key,
     // so a launch whose providers take none never touches the keyring.
-    QCoro::Task<void> readAPIKeys();
+    QCoro::Task<void> readAPIKeys() { return m_keys->read(); }
     const QHash<WeatherProviderKind, APIKeyCheckStatus>& apiKeyCheckStatuses() const {
-        return m_apiKeyCheckStatuses;
+        return m_keys->checkStatuses();
     }
     // Read from the snapshot, handed to refreshes and written back; not published.
     const AccuracyScores& accuracyScores() const { return m_accuracyScores; }
@@ -178,14 +178,16 @@ public:
     QCoro::Task<void> updateAPIKey(const QString& key, WeatherProviderKind kind);
     // The first half of updateAPIKey: the key and its check state change in memory only. For a field that
     // edits a key keystroke by keystroke, where each keyring write is a D-Bus call that may ask to unlock.
-    void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind);
+    void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind) {
+        m_keys->setInMemory(key, kind);
+    }
     // The second half: writes the keys to the keyring, off the main thread and in the order of the calls; a
     // failure, or a keyring that does not answer in time, becomes lastError() and saveError(). A key never
     // read from the keyring and not set by the user is left as it is there.
-    QCoro::Task<void> saveAPIKeys();
+    QCoro::Task<void> saveAPIKeys() { return m_keys->save(); }
     // A key read or save has not ended yet (it may be waiting for a keyring that does not answer).
-    bool isWaitingForKeyring() const { return m_keyringCallsRunning > 0; }
-    APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const;
+    bool isWaitingForKeyring() const { return m_keys->isWaitingForKeyring(); }
+    APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const { return m_keys->checkStatus(kind); }
     // Asks the provider for one forecast with the kind's key. Only OpenWeather and Tomorrow.io take keys.
     // The answer is dropped when the key changed meanwhile or a newer check of the kind started.
     QCoro::Task<void> checkAPIKey(WeatherProviderKind kind);
@@ -293,21 +295,7 @@ private:
     void setResolvingCurrentLocation(bool on);
     void setCurrentLocationStatus(const QString& text);
     void setSelection(std::optional<QUuid> id);
-    void setProviderCredentials(const WeatherProviderCredentials& credentials);
-    // Takes the keys read from the keyring, keeping those the user set before they arrived.
-    void adoptReadKeys(const WeatherProviderCredentials& read);
-    // The keyed kinds whose key is known: all once the keys were read, else those the user set.
-    ProviderSet knownKeys() const;
     void reportKeySave(const std::optional<QString>& failure);
-    // Counts a keyring call until the returned guard goes.
-    QScopeGuard<std::function<void()>> keyringCall();
-    void setAPIKeyCheckStatus(WeatherProviderKind kind, const APIKeyCheckStatus& status);
-    // The clients of `kinds`. A keyed kind whose key is not known (the keyring did not answer) gets a
-    // placeholder that says so.
-    QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
-    // providerClients() once the keys are read (or the keyring did not answer in time); nothing when the
-    // store went meanwhile.
-    QCoro::Task<QList<WeatherProviderClientPtr>> clientsAfterReadingKeys(ProviderSet kinds, bool useFixtures);
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
@@ -326,7 +314,6 @@ private:
     std::shared_ptr<WeatherCache> m_cache;
     std::shared_ptr<LocationSyncStore> m_syncStore;
     std::shared_ptr<CurrentLocationService> m_currentLocationService;
-    std::shared_ptr<WeatherProviderCredentialStore> m_credentialStore;
     WeatherStoreEnvironment m_environment;
 
     QList<WeatherLocation> m_locations;
@@ -339,19 +326,10 @@ private:
     std::optional<QString> m_snapshotSaveError;
     std::optional<QString> m_keySaveError;
     QString m_currentLocationStatus = unresolvedStatusText();
-    WeatherProviderCredentials m_providerCredentials;
-    bool m_keysRead = false;
-    // The kinds whose key the user set before the keys were read: a read that arrives later keeps them.
-    ProviderSet m_keysSetBeforeRead;
-    // Counts the key saves: only the latest one's outcome may set or clear the failure.
-    quint64 m_keySaveGeneration = 0;
-    int m_keyringCallsRunning = 0;
-    QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
+    std::unique_ptr<ProviderKeys> m_keys;
     AccuracyScores m_accuracyScores;
     // Places deleted here, so that an older copy in the mirror does not bring them back.
     QList<LocationDeletion> m_deletedLocations;
-    // Counts the key checks started per kind: only the latest one's answer may set the badge.
-    QHash<WeatherProviderKind, quint64> m_keyCheckGenerations;
 
     // The snapshot file was there but unreadable: it is moved aside before anything replaces it.
     bool m_unreadableSnapshotPending = false;
