@@ -1,12 +1,59 @@
 #include "LaunchLoader.h"
 
 #include "FreedMemory.h"
+#include "LocationList.h"
 #include "Log.h"
 
 #include <QTimer>
 
+#include <cmath>
+
 namespace nimbra {
 namespace {
+
+struct SamplePlace {
+    const char16_t* name;
+    const char16_t* subtitle;
+    double latitude;
+    double longitude;
+};
+
+constexpr SamplePlace samplePlaces[] = {
+    {u"London", u"United Kingdom", 51.5072, -0.1276},
+    {u"Nairobi", u"Kenya", -1.2921, 36.8219},
+    {u"New York", u"New York, United States", 40.7128, -74.006},
+};
+
+bool near(const WeatherLocation& l, double latitude, double longitude) {
+    constexpr double tolerance = 0.0001;
+    return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
+}
+
+// A current-location entry that an earlier version filled with a sample city instead of a real fix.
+bool holdsSampleCoordinate(const WeatherLocation& l) {
+    const bool placeholderName = l.name == u"Current Location";
+    return (placeholderName && near(l, 40.7128, -74.006)) ||
+           ((placeholderName || l.name == u"Nairobi") && near(l, -1.2921, 36.8219));
+}
+
+// Merges duplicate places until no two are left; the kept entry takes the dropped one's selection, and
+// `moves` hands it the dropped one's forecasts. One pass is not enough: the entry that took an earlier one's
+// place may duplicate a later entry that the earlier one did not, and whichever pass merged that pair next
+// would drop the later entry's forecasts.
+void mergeDuplicates(CachedWeatherPayload& payload, ForecastMoves& moves) {
+    for (;;) {
+        const DeduplicatedLocations merged = deduplicatedLocations(payload.locations);
+        if (merged.locations.size() == payload.locations.size())
+            return;
+        payload.locations = merged.locations;
+        for (const auto& [dropped, kept] : merged.replacements) {
+            if (payload.settings.menuBarLocationID == dropped)
+                payload.settings.menuBarLocationID = kept;
+            moves.carry(dropped, *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
+                                               [&](const WeatherLocation& l) { return l.id == kept; }));
+        }
+    }
+}
 
 // What a store changed while its tables were loading wins over what the file held: entries stored meanwhile,
 // and stand-ins for places the file has no entry for.
@@ -63,6 +110,67 @@ ForecastTables idsOnly(const FileEntries& asRead) {
 }
 
 } // namespace
+
+LaunchStart LaunchLoader::launchStart(WeatherCache& cache, LocationSyncStore& mirror, const Clock& clock) {
+    LaunchStart start{cache.readLeading(), {}, {}, false};
+    const WeatherCacheReading& reading = start.reading;
+    // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
+    // Beside a well-formed file it is read on the worker, and its places merged in when they change anything.
+    std::optional<CachedWeatherPayload> remote;
+    if (reading.payload.settings.useICloudSync && !reading.outline)
+        remote = mirror.loadPlaces();
+    start.placesFromMirror =
+        reading.status == WeatherCacheReading::Status::unreadable && remote && !remote->locations.isEmpty();
+    start.places = launchPlaces(LocationSyncStore::merge(reading.payload, remote), start.moves, clock);
+    start.moves.keepOnly(idsOf(start.places.locations));
+    return start;
+}
+
+CachedWeatherPayload LaunchLoader::launchPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
+                                                const Clock& clock) {
+    payload = tidiedPlaces(std::move(payload), moves, clock);
+    payload.locations = normalizedLocations(payload.locations, clock.now());
+    // The unresolved entry put first when there is none may duplicate a saved place; the next launch
+    // would merge the two, so this one does.
+    mergeDuplicates(payload, moves);
+    return payload;
+}
+
+CachedWeatherPayload LaunchLoader::tidiedPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
+                                                const Clock& clock) {
+    QList<WeatherLocation> kept;
+    QSet<QUuid> seenIDs;
+    for (WeatherLocation l : std::as_const(payload.locations)) {
+        // Forecasts and deletes go by id: a place that reuses an earlier place's id (a file written
+        // elsewhere) gets one of its own, so it neither shows nor takes the other's data.
+        if (seenIDs.contains(l.id))
+            l.id = QUuid::createUuid();
+        seenIDs.insert(l.id);
+        if (isSamplePlace(l))
+            continue;
+        if (l.isCurrentLocation && holdsSampleCoordinate(l))
+            kept.append(unresolvedCurrentLocation(l.id, clock.now()));
+        else
+            kept.append(l);
+    }
+
+    payload.locations = kept;
+    mergeDuplicates(payload, moves);
+    // Forecasts of vanished places, and of ids no place ever had, would otherwise wait for the next pass.
+    moves.keepOnly(idsOf(payload.locations));
+    return payload;
+}
+
+bool LaunchLoader::isSamplePlace(const WeatherLocation& location) {
+    if (location.isCurrentLocation)
+        return false;
+    for (const SamplePlace& sample : samplePlaces) {
+        if (location.name == QStringView(sample.name) && location.subtitle == QStringView(sample.subtitle) &&
+            near(location, sample.latitude, sample.longitude))
+            return true;
+    }
+    return false;
+}
 
 LaunchLoader::LaunchLoader(std::shared_ptr<const SnapshotOutline> outline, ForecastMoves moves,
                            std::shared_ptr<LocationSyncStore> mirror)

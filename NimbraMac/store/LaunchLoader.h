@@ -1,10 +1,12 @@
 #pragma once
 
 #include "CachedWeatherPayload.h"
+#include "Clock.h"
 #include "ForecastMoves.h"
 #include "LocationSyncStore.h"
 #include "SnapshotEncoder.h"
 #include "SnapshotOutline.h"
+#include "WeatherCache.h"
 
 #include <QObject>
 #include <QSet>
@@ -17,6 +19,19 @@
 #include <optional>
 
 namespace nimbra {
+
+// What a launch starts from, before any forecast table is decoded.
+struct LaunchStart {
+    // The snapshot file's leading part: its tables outlined when it is well-formed.
+    WeatherCacheReading reading;
+    // Its places and settings (merged with the mirror's when sync is on and the file is not well-formed),
+    // tidied and normalised; its tables as read.
+    CachedWeatherPayload places;
+    // What becomes of the file's forecasts.
+    ForecastMoves moves;
+    // The places of an unreadable snapshot came back from the synced mirror.
+    bool placesFromMirror = false;
+};
 
 // The part of a launch's snapshot that comes in after the launch: the forecast tables of a well-formed file
 // (and the mirror's places when sync is on), read on a worker, and what the store changed meanwhile, which
@@ -35,6 +50,20 @@ public:
         ForecastTables winners;
         FileEntries asRead;
     };
+
+    // Reads the file's leading part and tidies its places; the mirror is read only with sync on and beside a
+    // file that is not well-formed (beside a well-formed one the worker reads it).
+    static LaunchStart launchStart(WeatherCache& cache, LocationSyncStore& mirror, const Clock& clock);
+    // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate
+    // reset, a repeated id replaced, duplicates merged until no two are left (their selection carried to the
+    // kept entry), and ids no listed place has cut; what becomes of the forecasts is recorded in `moves`.
+    static CachedWeatherPayload tidiedPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
+                                             const Clock& clock);
+    // tidiedPlaces(), normalised, and merged again where the normalising made a duplicate.
+    static CachedWeatherPayload launchPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
+                                             const Clock& clock);
+    // The built-in sample places of earlier versions (never a current-location entry).
+    static bool isSamplePlace(const WeatherLocation& location);
 
     // `mirror` is read too when it is there (sync on); nothing else touches it until the rest is taken in.
     LaunchLoader(std::shared_ptr<const SnapshotOutline> outline, ForecastMoves moves,

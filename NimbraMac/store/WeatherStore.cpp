@@ -8,23 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include <cmath>
-
 namespace nimbra {
 namespace {
-
-struct SamplePlace {
-    const char16_t* name;
-    const char16_t* subtitle;
-    double latitude;
-    double longitude;
-};
-
-constexpr SamplePlace samplePlaces[] = {
-    {u"London", u"United Kingdom", 51.5072, -0.1276},
-    {u"Nairobi", u"Kenya", -1.2921, 36.8219},
-    {u"New York", u"New York, United States", 40.7128, -74.006},
-};
 
 QString setAsideNotice(const QString& copy, bool placesFromMirror) {
     return (placesFromMirror
@@ -37,44 +22,6 @@ QString setAsideNotice(const QString& copy, bool placesFromMirror) {
                       "Your saved places could not be read, so Nimbra started without them. "
                       "The unreadable file was kept as %1."))
         .arg(copy);
-}
-
-bool near(const WeatherLocation& l, double latitude, double longitude) {
-    constexpr double tolerance = 0.0001;
-    return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
-}
-
-// A current-location entry that an earlier version filled with a sample city instead of a real fix.
-bool holdsSampleCoordinate(const WeatherLocation& l) {
-    const bool placeholderName = l.name == u"Current Location";
-    return (placeholderName && near(l, 40.7128, -74.006)) ||
-           ((placeholderName || l.name == u"Nairobi") && near(l, -1.2921, 36.8219));
-}
-
-QSet<QUuid> idsOf(const QList<WeatherLocation>& locations) {
-    QSet<QUuid> ids;
-    for (const WeatherLocation& l : locations)
-        ids.insert(l.id);
-    return ids;
-}
-
-// Merges duplicate places until no two are left; the kept entry takes the dropped one's selection, and
-// `moves` hands it the dropped one's forecasts. One pass is not enough: the entry that took an earlier one's
-// place may duplicate a later entry that the earlier one did not, and whichever pass merged that pair next
-// would drop the later entry's forecasts.
-void mergeDuplicates(CachedWeatherPayload& payload, ForecastMoves& moves) {
-    for (;;) {
-        const DeduplicatedLocations merged = deduplicatedLocations(payload.locations);
-        if (merged.locations.size() == payload.locations.size())
-            return;
-        payload.locations = merged.locations;
-        for (const auto& [dropped, kept] : merged.replacements) {
-            if (payload.settings.menuBarLocationID == dropped)
-                payload.settings.menuBarLocationID = kept;
-            moves.carry(dropped, *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
-                                               [&](const WeatherLocation& l) { return l.id == kept; }));
-        }
-    }
 }
 
 } // namespace
@@ -96,46 +43,33 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     connect(m_keys.get(), &ProviderKeys::saveReported, this, &WeatherStore::reportKeySave);
     // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
     // forecast come first, the rest on a worker once the tray is up.
-    const WeatherCacheReading reading = m_cache->readLeading();
+    const LaunchStart start = LaunchLoader::launchStart(*m_cache, *m_syncStore, *m_environment.clock);
+    const WeatherCacheReading& reading = start.reading;
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
-
-    // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
-    // Beside a well-formed file it is read on the worker, and its places merged in when they change anything.
-    const bool sync = reading.payload.settings.useICloudSync;
-    std::optional<CachedWeatherPayload> remote;
-    if (sync && !reading.outline)
-        remote = m_syncStore->loadPlaces();
-    m_placesFromMirror = m_unreadableSnapshotPending && remote && !remote->locations.isEmpty();
-    ForecastMoves moves;
-    CachedWeatherPayload tidied =
-        tidiedStartupPlaces(LocationSyncStore::merge(reading.payload, remote), moves);
-    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
-    // The unresolved entry put first when there is none may duplicate a saved place; the next launch
-    // would merge the two, so this one does.
-    mergeDuplicates(tidied, moves);
-
-    m_locations = tidied.locations;
-    const QSet<QUuid> validIDs = idsOf(m_locations);
-    moves.keepOnly(validIDs);
-
-    m_settings = tidied.settings;
-    m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
-    if (!m_settings.menuBarLocationID || !validIDs.contains(*m_settings.menuBarLocationID))
-        m_settings.menuBarLocationID = m_locations.first().id;
-    m_accuracyScores = tidied.accuracyScores;
-    m_deletedLocations = tidied.deletedLocations;
+    m_placesFromMirror = start.placesFromMirror;
+    adoptLaunchPlaces(start.places);
 
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
     m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
     connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
     // With the tables still to come, the save waits for them (finishLaunchLoad()).
     if (reading.outline) {
-        loadRestLater(reading.outline, moves, sync);
+        loadRestLater(reading.outline, start.moves, reading.payload.settings.useICloudSync);
         return;
     }
     adoptLaunchTables(
-        launchTables(moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
+        launchTables(start.moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
     persist();
+}
+
+void WeatherStore::adoptLaunchPlaces(const CachedWeatherPayload& places) {
+    m_locations = places.locations;
+    m_settings = places.settings;
+    m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
+    if (!m_settings.menuBarLocationID || !idsOf(m_locations).contains(*m_settings.menuBarLocationID))
+        m_settings.menuBarLocationID = m_locations.first().id;
+    m_accuracyScores = places.accuracyScores;
+    m_deletedLocations = places.deletedLocations;
 }
 
 ForecastTables WeatherStore::launchTables(ForecastTables tables) const {
@@ -194,9 +128,8 @@ void WeatherStore::finishLaunchLoad() {
 
 void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
     ForecastMoves moves;
-    CachedWeatherPayload tidied = tidiedStartupPlaces(LocationSyncStore::merge(snapshot(), mirror), moves);
-    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
-    mergeDuplicates(tidied, moves);
+    const CachedWeatherPayload tidied =
+        LaunchLoader::launchPlaces(LocationSyncStore::merge(snapshot(), mirror), moves, *m_environment.clock);
     // Mostly the mirror holds what this computer wrote last, and nothing changes.
     if (tidied.locations == m_locations && tidied.settings.menuBarLocationID == m_settings.menuBarLocationID)
         return;
@@ -444,48 +377,12 @@ void WeatherStore::reloadWidgetTimelines(WidgetCenter& center) {
         center.reloadTimelines(kind);
 }
 
-bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
-    if (location.isCurrentLocation)
-        return false;
-    for (const SamplePlace& sample : samplePlaces) {
-        if (location.name == QStringView(sample.name) && location.subtitle == QStringView(sample.subtitle) &&
-            near(location, sample.latitude, sample.longitude))
-            return true;
-    }
-    return false;
-}
-
 CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
     ForecastMoves moves;
-    payload = tidiedStartupPlaces(std::move(payload), moves);
+    payload = LaunchLoader::tidiedPlaces(std::move(payload), moves, *m_environment.clock);
     const ForecastTables tables = moves.applied({payload.forecasts, payload.providerForecasts});
     payload.forecasts = tables.forecasts;
     payload.providerForecasts = tables.providerForecasts;
-    return payload;
-}
-
-CachedWeatherPayload WeatherStore::tidiedStartupPlaces(CachedWeatherPayload payload,
-                                                       ForecastMoves& moves) const {
-    QList<WeatherLocation> kept;
-    QSet<QUuid> seenIDs;
-    for (WeatherLocation l : std::as_const(payload.locations)) {
-        // Forecasts and deletes go by id: a place that reuses an earlier place's id (a file written
-        // elsewhere) gets one of its own, so it neither shows nor takes the other's data.
-        if (seenIDs.contains(l.id))
-            l.id = QUuid::createUuid();
-        seenIDs.insert(l.id);
-        if (isSampleLocation(l))
-            continue;
-        if (l.isCurrentLocation && holdsSampleCoordinate(l))
-            kept.append(unresolvedCurrentLocation(l.id, now()));
-        else
-            kept.append(l);
-    }
-
-    payload.locations = kept;
-    mergeDuplicates(payload, moves);
-    // Forecasts of vanished places, and of ids no place ever had, would otherwise wait for the next pass.
-    moves.keepOnly(idsOf(payload.locations));
     return payload;
 }
 

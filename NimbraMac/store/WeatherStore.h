@@ -220,7 +220,9 @@ public:
     // A place away from (0, 0), where the current-location entry waits before its first fix.
     static bool hasPositionFix(const WeatherLocation& location);
     // The built-in sample places of earlier versions (never a current-location entry).
-    static bool isSampleLocation(const WeatherLocation& location);
+    static bool isSampleLocation(const WeatherLocation& location) {
+        return LaunchLoader::isSamplePlace(location);
+    }
     // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate reset,
     // duplicates merged until no two are left (their selection and forecasts carried to the kept entry), and
     // forecasts of ids no listed place has removed. Tidying the result again changes nothing.
@@ -260,8 +262,8 @@ private:
     };
 
     QDateTime now() const { return m_environment.clock->now(); }
-    // The places of tidiedStartupPayload(); what becomes of the forecasts is recorded in `moves`.
-    CachedWeatherPayload tidiedStartupPlaces(CachedWeatherPayload payload, ForecastMoves& moves) const;
+    // The launch's places, settings, scores and deletions, with Open-Meteo always on and a listed selection.
+    void adoptLaunchPlaces(const CachedWeatherPayload& places);
     // The tables as launch leaves them: a placeholder for the first place when none has a forecast.
     ForecastTables launchTables(ForecastTables tables) const;
     void adoptLaunchTables(const ForecastTables& tables);
