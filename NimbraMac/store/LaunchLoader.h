@@ -36,7 +36,8 @@ struct LaunchStart {
 // The part of a launch's snapshot that comes in after the launch: the forecast tables of a well-formed file
 // (and the mirror's places when sync is on), read on a worker, and what the store changed meanwhile, which
 // wins over the file's entries. Lives on the store's thread; the store takes the rest in when restRead()
-// comes, or at once when it must save, and then calls finish().
+// comes, or at once when it must save, and then calls finish(). Its static part is what comes before: the
+// file's leading part read and its places tidied (launchStart()).
 class LaunchLoader : public QObject {
     Q_OBJECT
 public:
