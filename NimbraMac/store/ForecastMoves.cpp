@@ -1,13 +1,6 @@
 #include "ForecastMoves.h"
 
 namespace nimbra {
-namespace {
-
-template <typename Table> void keepOnlyIDs(Table& table, const QSet<QUuid>& ids) {
-    table.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
-}
-
-} // namespace
 
 void ForecastMoves::carry(const QUuid& dropped, const WeatherLocation& kept) {
     m_steps.append({dropped, kept, {}});

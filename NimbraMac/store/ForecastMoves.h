@@ -11,6 +11,11 @@
 
 namespace nimbra {
 
+// Drops the entries of a table keyed by place whose ids are not in `ids`.
+template <typename Table> void keepOnlyIDs(Table& table, const QSet<QUuid>& ids) {
+    table.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
+}
+
 // What tidying the places at launch does to the forecast tables, in order: a merged duplicate hands its
 // entries to the place kept, and entries of places no longer listed go. The places are tidied first and these
 // steps recorded; replayed on the tables, whole or only the part that reaches one place, they give the same

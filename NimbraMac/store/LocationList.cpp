@@ -74,6 +74,13 @@ DeduplicatedLocations deduplicatedLocations(const QList<WeatherLocation>& locati
     return out;
 }
 
+QSet<QUuid> idsOf(const QList<WeatherLocation>& locations) {
+    QSet<QUuid> ids;
+    for (const WeatherLocation& l : locations)
+        ids.insert(l.id);
+    return ids;
+}
+
 WeatherLocation unresolvedCurrentLocation(const QUuid& id, const QDateTime& now) {
     return {id,
             QStringLiteral("Current Location"),

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QUuid>
 
 #include <set>
@@ -34,6 +35,9 @@ struct DeduplicatedLocations {
 // the current-location entry wins, then a newer entry with a longer subtitle, then the strictly newer one,
 // else the earlier one.
 DeduplicatedLocations deduplicatedLocations(const QList<WeatherLocation>& locations);
+
+// The ids of the entries.
+QSet<QUuid> idsOf(const QList<WeatherLocation>& locations);
 
 // The entry that stands for the device's position until the first fix.
 WeatherLocation unresolvedCurrentLocation(const QUuid& id, const QDateTime& now);

@@ -8,23 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include <cmath>
-
 namespace nimbra {
 namespace {
-
-struct SamplePlace {
-    const char16_t* name;
-    const char16_t* subtitle;
-    double latitude;
-    double longitude;
-};
-
-constexpr SamplePlace samplePlaces[] = {
-    {u"London", u"United Kingdom", 51.5072, -0.1276},
-    {u"Nairobi", u"Kenya", -1.2921, 36.8219},
-    {u"New York", u"New York, United States", 40.7128, -74.006},
-};
 
 QString setAsideNotice(const QString& copy, bool placesFromMirror) {
     return (placesFromMirror
@@ -39,102 +24,6 @@ QString setAsideNotice(const QString& copy, bool placesFromMirror) {
         .arg(copy);
 }
 
-bool near(const WeatherLocation& l, double latitude, double longitude) {
-    constexpr double tolerance = 0.0001;
-    return std::abs(l.latitude - latitude) < tolerance && std::abs(l.longitude - longitude) < tolerance;
-}
-
-// A current-location entry that an earlier version filled with a sample city instead of a real fix.
-bool holdsSampleCoordinate(const WeatherLocation& l) {
-    const bool placeholderName = l.name == u"Current Location";
-    return (placeholderName && near(l, 40.7128, -74.006)) ||
-           ((placeholderName || l.name == u"Nairobi") && near(l, -1.2921, 36.8219));
-}
-
-QSet<QUuid> idsOf(const QList<WeatherLocation>& locations) {
-    QSet<QUuid> ids;
-    for (const WeatherLocation& l : locations)
-        ids.insert(l.id);
-    return ids;
-}
-
-template <typename Dictionary> void keepOnly(Dictionary& dictionary, const QSet<QUuid>& ids) {
-    dictionary.removeIf([&](const auto& entry) { return !ids.contains(entry.key()); });
-}
-
-// Merges duplicate places until no two are left; the kept entry takes the dropped one's selection, and
-// `moves` hands it the dropped one's forecasts. One pass is not enough: the entry that took an earlier one's
-// place may duplicate a later entry that the earlier one did not, and whichever pass merged that pair next
-// would drop the later entry's forecasts.
-void mergeDuplicates(CachedWeatherPayload& payload, ForecastMoves& moves) {
-    for (;;) {
-        const DeduplicatedLocations merged = deduplicatedLocations(payload.locations);
-        if (merged.locations.size() == payload.locations.size())
-            return;
-        payload.locations = merged.locations;
-        for (const auto& [dropped, kept] : merged.replacements) {
-            if (payload.settings.menuBarLocationID == dropped)
-                payload.settings.menuBarLocationID = kept;
-            moves.carry(dropped, *std::find_if(payload.locations.cbegin(), payload.locations.cend(),
-                                               [&](const WeatherLocation& l) { return l.id == kept; }));
-        }
-    }
-}
-
-// What a store changed while its tables were loading wins over what the file held: entries stored meanwhile,
-// and stand-ins for places the file has no entry for.
-bool currentWins(const QUuid& id, bool inFile, const QSet<QUuid>& stored, const QSet<QUuid>& standIns) {
-    return stored.contains(id) || (standIns.contains(id) && !inFile);
-}
-
-template <typename Table>
-Table overlaid(Table loaded, const Table& current, const QSet<QUuid>& stored, const QSet<QUuid>& standIns,
-               const QSet<QUuid>& listed) {
-    for (auto it = current.cbegin(); it != current.cend(); ++it) {
-        if (currentWins(it.key(), loaded.contains(it.key()), stored, standIns))
-            loaded.insert(it.key(), it.value());
-    }
-    keepOnly(loaded, listed);
-    return loaded;
-}
-
-// overlaid() with the file's entries left as their bytes: the store's entries that win, and in `asRead` the
-// file's entries that stay.
-template <typename Table>
-Table winningEntries(const Table& current, QHash<QUuid, QByteArrayView>& asRead, const QSet<QUuid>& stored,
-                     const QSet<QUuid>& standIns, const QSet<QUuid>& listed) {
-    Table winners;
-    for (auto it = current.cbegin(); it != current.cend(); ++it) {
-        if (currentWins(it.key(), asRead.contains(it.key()), stored, standIns))
-            winners.insert(it.key(), it.value());
-    }
-    keepOnly(winners, listed);
-    asRead.removeIf(
-        [&](const auto& entry) { return winners.contains(entry.key()) || !listed.contains(entry.key()); });
-    return winners;
-}
-
-// The file's entries that `kept` (the same ids, moved as at launch) still has; false when a move gave an
-// entry to a place the file has none for (its bytes name the place it came from).
-template <typename Table> bool keepMoved(QHash<QUuid, QByteArrayView>& asRead, const Table& kept) {
-    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
-        if (!asRead.contains(it.key()))
-            return false;
-    }
-    asRead.removeIf([&](const auto& entry) { return !kept.contains(entry.key()); });
-    return true;
-}
-
-// Tables of empty entries under the ids of the entries as read: what the launch's moves are replayed on.
-ForecastTables idsOnly(const FileEntries& asRead) {
-    ForecastTables tables;
-    for (auto it = asRead.forecasts.cbegin(); it != asRead.forecasts.cend(); ++it)
-        tables.forecasts.insert(it.key(), {});
-    for (auto it = asRead.providerForecasts.cbegin(); it != asRead.providerForecasts.cend(); ++it)
-        tables.providerForecasts.insert(it.key(), {});
-    return tables;
-}
-
 } // namespace
 
 WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
@@ -142,54 +31,45 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
                            std::shared_ptr<WeatherProviderCredentialStore> credentialStore,
                            WeatherStoreEnvironment environment, QObject* parent)
     : QObject(parent), m_cache(std::move(cache)), m_syncStore(std::move(syncStore)),
-      m_currentLocationService(std::move(currentLocationService)),
-      m_credentialStore(std::move(credentialStore)), m_environment(std::move(environment)) {
+      m_currentLocationService(std::move(currentLocationService)), m_environment(std::move(environment)) {
     if (!m_environment.providers.session)
         m_environment.providers.session = std::make_shared<HTTPSession>();
     // Everything the store and its refreshes stamp goes to the snapshot, which keeps whole seconds.
     m_environment.clock = std::make_shared<WholeSecondClock>(m_environment.clock);
+    m_environment.providers.clock = m_environment.clock;
+    m_keys = std::make_unique<ProviderKeys>(std::move(credentialStore), m_environment.providers,
+                                            m_environment.keyCheckTimeout);
+    connect(m_keys.get(), &ProviderKeys::willChange, this, &WeatherStore::objectWillChange);
+    connect(m_keys.get(), &ProviderKeys::saveReported, this, &WeatherStore::reportKeySave);
     // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
     // forecast come first, the rest on a worker once the tray is up.
-    const WeatherCacheReading reading = m_cache->readLeading();
+    const LaunchStart start = LaunchLoader::launchStart(*m_cache, *m_syncStore, *m_environment.clock);
+    const WeatherCacheReading& reading = start.reading;
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
-
-    // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
-    // Beside a well-formed file it is read on the worker, and its places merged in when they change anything.
-    const bool sync = reading.payload.settings.useICloudSync;
-    std::optional<CachedWeatherPayload> remote;
-    if (sync && !reading.outline)
-        remote = m_syncStore->loadPlaces();
-    m_placesFromMirror = m_unreadableSnapshotPending && remote && !remote->locations.isEmpty();
-    ForecastMoves moves;
-    CachedWeatherPayload tidied =
-        tidiedStartupPlaces(LocationSyncStore::merge(reading.payload, remote), moves);
-    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
-    // The unresolved entry put first when there is none may duplicate a saved place; the next launch
-    // would merge the two, so this one does.
-    mergeDuplicates(tidied, moves);
-
-    m_locations = tidied.locations;
-    const QSet<QUuid> validIDs = idsOf(m_locations);
-    moves.keepOnly(validIDs);
-
-    m_settings = tidied.settings;
-    m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
-    if (!m_settings.menuBarLocationID || !validIDs.contains(*m_settings.menuBarLocationID))
-        m_settings.menuBarLocationID = m_locations.first().id;
-    m_accuracyScores = tidied.accuracyScores;
-    m_deletedLocations = tidied.deletedLocations;
+    m_placesFromMirror = start.placesFromMirror;
+    adoptLaunchPlaces(start.places);
 
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
     m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
     connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
     // With the tables still to come, the save waits for them (finishLaunchLoad()).
     if (reading.outline) {
-        loadRestLater(reading.outline, moves, sync);
+        loadRestLater(reading.outline, start.moves, reading.payload.settings.useICloudSync);
         return;
     }
     adoptLaunchTables(
-        launchTables(moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
+        launchTables(start.moves.applied({reading.payload.forecasts, reading.payload.providerForecasts})));
     persist();
+}
+
+void WeatherStore::adoptLaunchPlaces(const CachedWeatherPayload& places) {
+    m_locations = places.locations;
+    m_settings = places.settings;
+    m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
+    if (!m_settings.menuBarLocationID || !idsOf(m_locations).contains(*m_settings.menuBarLocationID))
+        m_settings.menuBarLocationID = m_locations.first().id;
+    m_accuracyScores = places.accuracyScores;
+    m_deletedLocations = places.deletedLocations;
 }
 
 ForecastTables WeatherStore::launchTables(ForecastTables tables) const {
@@ -218,65 +98,29 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
         provisional.forecasts.insert(selected, part.forecasts.value(selected));
     adoptLaunchTables(launchTables(provisional));
 
-    m_launchLoad = std::make_unique<LaunchLoad>();
-    m_launchLoad->moves = moves;
-    m_launchLoad->outline = std::move(outline);
-    // The mirror is not touched elsewhere until this is taken in: the first save waits for it.
-    m_launchLoad->mirror = sync ? m_syncStore : nullptr;
+    m_launchLoad = std::make_shared<LaunchLoader>(std::move(outline), moves, sync ? m_syncStore : nullptr);
+    connect(m_launchLoad.get(), &LaunchLoader::restRead, this, &WeatherStore::finishLaunchLoad);
     // Started once the launch's own work is done: before the first turn the worker's allocations would
     // contend with it for the one heap, and while the dashboard is built they would interleave with its
     // long-lived ones, leaving a heap that cannot shrink (some 2.7 MB more at 3 places).
-    QTimer::singleShot(launchRestDelay, this, [this] {
-        if (!m_launchLoad || m_launchLoad->rest.valid() || m_closed)
-            return;
-        m_launchLoad->rest =
-            std::async(std::launch::async, [this, outline = m_launchLoad->outline,
-                                            mirror = m_launchLoad->mirror, stop = m_launchLoad->stop] {
-                LaunchRest rest = restOf(*outline, mirror.get(), *stop);
-                // Stopped, the store waits for this to return (and takes in nothing).
-                if (!stop->load())
-                    QMetaObject::invokeMethod(this, &WeatherStore::finishLaunchLoad, Qt::QueuedConnection);
-                return rest;
-            });
-    });
-}
-
-WeatherStore::LaunchRest WeatherStore::restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
-                                              const std::atomic<bool>& stop) {
-    LaunchRest rest;
-    QStringList dropped;
-    auto tables = outline.tables(stop, &dropped);
-    if (!tables)
-        return rest;
-    rest.tables = std::move(*tables);
-    for (const QString& entry : std::as_const(dropped))
-        qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
-    if (mirror && !stop.load())
-        rest.mirrorPlaces = mirror->loadPlaces();
-    // The decode's temporaries are several times the file.
-    releaseFreedMemorySoon();
-    return rest;
+    m_launchLoad->startLater(launchRestDelay);
 }
 
 void WeatherStore::finishLaunchLoad() {
     if (!m_launchLoad || m_closed)
         return;
-    std::unique_ptr<LaunchLoad> load = std::move(m_launchLoad);
-    // Asked for before the worker started (a save flushed at once): read here.
-    const LaunchRest rest =
-        load->rest.valid() ? load->rest.get() : restOf(*load->outline, load->mirror.get(), *load->stop);
+    std::shared_ptr<LaunchLoader> load = std::move(m_launchLoad);
+    const LaunchLoader::Rest rest = load->takeRest();
     qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
            static_cast<long long>(rest.tables.forecasts.size()));
-    const ForecastTables loaded = launchTables(load->moves.applied(rest.tables));
-    const QSet<QUuid> listed = idsOf(m_locations);
+    const ForecastTables loaded = launchTables(load->moves().applied(rest.tables));
     Q_EMIT objectWillChange();
-    m_forecasts = overlaid(loaded.forecasts, m_forecasts, load->storedForecasts, load->standIns, listed);
-    m_providerForecasts = overlaid(loaded.providerForecasts, m_providerForecasts, load->storedProviderLists,
-                                   load->standIns, listed);
+    adoptLaunchTables(load->overlaid(loaded, {m_forecasts, m_providerForecasts}, idsOf(m_locations)));
     if (rest.mirrorPlaces)
         takeInMirrorPlaces(*rest.mirrorPlaces);
     // Saves asked for meanwhile waited for the whole state.
     persist();
+    load->finish();
     // With it go the file's bytes, which the worker held.
     load.reset();
     releaseFreedMemorySoon();
@@ -284,9 +128,8 @@ void WeatherStore::finishLaunchLoad() {
 
 void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
     ForecastMoves moves;
-    CachedWeatherPayload tidied = tidiedStartupPlaces(LocationSyncStore::merge(snapshot(), mirror), moves);
-    tidied.locations = nimbra::normalizedLocations(tidied.locations, now());
-    mergeDuplicates(tidied, moves);
+    const CachedWeatherPayload tidied =
+        LaunchLoader::launchPlaces(LocationSyncStore::merge(snapshot(), mirror), moves, *m_environment.clock);
     // Mostly the mirror holds what this computer wrote last, and nothing changes.
     if (tidied.locations == m_locations && tidied.settings.menuBarLocationID == m_settings.menuBarLocationID)
         return;
@@ -302,31 +145,21 @@ void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
 }
 
 std::optional<WeatherStore::StateAsRead> WeatherStore::launchStateAsRead() const {
-    const LaunchLoad& load = *m_launchLoad;
-    const auto forecasts = load.outline->entryBytes("forecasts");
-    const auto providerForecasts = load.outline->entryBytes("providerForecasts");
-    if (!forecasts || !providerForecasts)
+    const LaunchLoader& load = *m_launchLoad;
+    auto entries = load.entriesAsRead({m_forecasts, m_providerForecasts}, idsOf(m_locations));
+    if (!entries)
         return std::nullopt;
-    StateAsRead state{snapshot(), {load.outline, *forecasts, *providerForecasts}};
-    FileEntries& asRead = state.asRead;
-    const ForecastTables kept = load.moves.applied(idsOnly(asRead));
-    // A file without forecasts gets the launch's placeholder.
-    if (kept.forecasts.isEmpty() || !keepMoved(asRead.forecasts, kept.forecasts) ||
-        !keepMoved(asRead.providerForecasts, kept.providerForecasts))
-        return std::nullopt;
-    const QSet<QUuid> listed = idsOf(m_locations);
+    StateAsRead state{snapshot(), std::move(entries->asRead)};
     CachedWeatherPayload& payload = state.payload;
-    payload.forecasts =
-        winningEntries(m_forecasts, asRead.forecasts, load.storedForecasts, load.standIns, listed);
-    payload.providerForecasts = winningEntries(m_providerForecasts, asRead.providerForecasts,
-                                               load.storedProviderLists, load.standIns, listed);
+    payload.forecasts = entries->winners.forecasts;
+    payload.providerForecasts = entries->winners.providerForecasts;
     // The selected place's forecast is written twice: decoded from the file when it comes from there.
     payload.selectedForecast.reset();
     if (const auto selected = selectedLocation()) {
         if (payload.forecasts.contains(selected->id))
             payload.selectedForecast = payload.forecasts.value(selected->id);
-        else if (asRead.forecasts.contains(selected->id))
-            payload.selectedForecast = load.outline->forecastsOf({selected->id}).value(selected->id);
+        else if (state.asRead.forecasts.contains(selected->id))
+            payload.selectedForecast = load.outline().forecastsOf({selected->id}).value(selected->id);
     }
     return state;
 }
@@ -334,17 +167,18 @@ std::optional<WeatherStore::StateAsRead> WeatherStore::launchStateAsRead() const
 void WeatherStore::stopSaving() {
     if (m_closed)
         return;
-    if (m_launchLoad && m_launchLoad->saveAsked) {
+    if (m_launchLoad && m_launchLoad->saveAsked()) {
         // The mirror, not read yet, is left as it is: writing it would drop places another computer added
         // there. The next launch merges the two and writes it.
         if (auto state = launchStateAsRead())
-            m_writer->submit(std::move(state->payload), m_settings.useICloudSync && !m_launchLoad->mirror,
+            m_writer->submit(std::move(state->payload),
+                             m_settings.useICloudSync && !m_launchLoad->readsMirror(),
                              std::move(state->asRead));
         else
             finishLaunchLoad();
     }
     if (m_launchLoad)
-        m_launchLoad->stop->store(true);
+        m_launchLoad->stop();
     m_closed = true;
 }
 
@@ -360,6 +194,9 @@ WeatherStore::~WeatherStore() {
     blockSignals(true);
     stopSaving();
     m_writer->waitUntilWritten();
+    // Refreshes waiting for the tables end.
+    if (m_launchLoad)
+        m_launchLoad->abandon();
 }
 
 void WeatherStore::setSettings(const WeatherSettings& settings) {
@@ -424,7 +261,7 @@ void WeatherStore::persist() {
     if (m_closed)
         return;
     if (m_launchLoad) {
-        m_launchLoad->saveAsked = true;
+        m_launchLoad->noteSaveAsked();
         return;
     }
     if (m_unreadableSnapshotPending && !setAsideUnreadableSnapshot()) {
@@ -518,10 +355,7 @@ void WeatherStore::storeStandIns(const WeatherLocation& location, bool forecast,
     if (providerList)
         storeProviderForecasts(location.id, {});
     if (m_launchLoad && (forecast || providerList)) {
-        // Only until the file's own entry for the place has loaded, if it has one.
-        m_launchLoad->storedForecasts.remove(location.id);
-        m_launchLoad->storedProviderLists.remove(location.id);
-        m_launchLoad->standIns.insert(location.id);
+        m_launchLoad->noteStandIn(location.id);
     }
 }
 
@@ -543,48 +377,12 @@ void WeatherStore::reloadWidgetTimelines(WidgetCenter& center) {
         center.reloadTimelines(kind);
 }
 
-bool WeatherStore::isSampleLocation(const WeatherLocation& location) {
-    if (location.isCurrentLocation)
-        return false;
-    for (const SamplePlace& sample : samplePlaces) {
-        if (location.name == QStringView(sample.name) && location.subtitle == QStringView(sample.subtitle) &&
-            near(location, sample.latitude, sample.longitude))
-            return true;
-    }
-    return false;
-}
-
 CachedWeatherPayload WeatherStore::tidiedStartupPayload(CachedWeatherPayload payload) const {
     ForecastMoves moves;
-    payload = tidiedStartupPlaces(std::move(payload), moves);
+    payload = LaunchLoader::tidiedPlaces(std::move(payload), moves, *m_environment.clock);
     const ForecastTables tables = moves.applied({payload.forecasts, payload.providerForecasts});
     payload.forecasts = tables.forecasts;
     payload.providerForecasts = tables.providerForecasts;
-    return payload;
-}
-
-CachedWeatherPayload WeatherStore::tidiedStartupPlaces(CachedWeatherPayload payload,
-                                                       ForecastMoves& moves) const {
-    QList<WeatherLocation> kept;
-    QSet<QUuid> seenIDs;
-    for (WeatherLocation l : std::as_const(payload.locations)) {
-        // Forecasts and deletes go by id: a place that reuses an earlier place's id (a file written
-        // elsewhere) gets one of its own, so it neither shows nor takes the other's data.
-        if (seenIDs.contains(l.id))
-            l.id = QUuid::createUuid();
-        seenIDs.insert(l.id);
-        if (isSampleLocation(l))
-            continue;
-        if (l.isCurrentLocation && holdsSampleCoordinate(l))
-            kept.append(unresolvedCurrentLocation(l.id, now()));
-        else
-            kept.append(l);
-    }
-
-    payload.locations = kept;
-    mergeDuplicates(payload, moves);
-    // Forecasts of vanished places, and of ids no place ever had, would otherwise wait for the next pass.
-    moves.keepOnly(idsOf(payload.locations));
     return payload;
 }
 
@@ -639,7 +437,7 @@ void WeatherStore::storeForecast(const QUuid& id, const ConsensusForecast& forec
     Q_EMIT objectWillChange();
     m_forecasts.insert(id, forecast);
     if (m_launchLoad)
-        m_launchLoad->storedForecasts.insert(id);
+        m_launchLoad->noteForecastStored(id);
 }
 
 void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderForecast>& forecasts) {
@@ -648,7 +446,7 @@ void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderF
     Q_EMIT objectWillChange();
     m_providerForecasts.insert(id, forecasts);
     if (m_launchLoad)
-        m_launchLoad->storedProviderLists.insert(id);
+        m_launchLoad->noteProviderListStored(id);
 }
 
 void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const DeduplicatedLocations& merges) {
@@ -662,8 +460,8 @@ void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const Dedu
     if (!gone.isEmpty())
         m_deletedLocations = LocationDeletion::recorded(m_deletedLocations, gone, now());
     m_locations = list;
-    keepOnly(m_forecasts, ids);
-    keepOnly(m_providerForecasts, ids);
+    keepOnlyIDs(m_forecasts, ids);
+    keepOnlyIDs(m_providerForecasts, ids);
     const auto& selection = m_settings.menuBarLocationID;
     if (selection && !ids.contains(*selection)) {
         const QUuid replacement = merges.keptID(*selection);

@@ -6,10 +6,12 @@
 #include "Clock.h"
 #include "CurrentLocationService.h"
 #include "ForecastMoves.h"
+#include "LaunchLoader.h"
 #include "LocalCalendar.h"
 #include "LocationList.h"
 #include "LocationSyncStore.h"
 #include "ProviderClientFactory.h"
+#include "ProviderKeys.h"
 #include "SnapshotWriter.h"
 #include "WeatherCache.h"
 #include "WeatherProviderCredentialStore.h"
@@ -17,14 +19,11 @@
 #include "WidgetCenter.h"
 
 #include <QObject>
-#include <QScopeGuard>
 
 #include <QCoro/QCoroTask>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 
@@ -78,8 +77,8 @@ public:
     static QString staleFallbackMessage() {
         return tr("Refresh failed; showing the last available forecast.");
     }
-    static QString noCurrentWeatherMessage() { return tr("No current weather returned."); }
-    static QString providerUnavailableMessage() { return tr("Provider is unavailable."); }
+    static QString noCurrentWeatherMessage() { return ProviderKeys::noCurrentWeatherMessage(); }
+    static QString providerUnavailableMessage() { return ProviderKeys::providerUnavailableMessage(); }
     static QString mirrorSaveErrorText() {
         return tr("Your places could not be written to the sync folder, so your other computers do not "
                   "see this change yet. It is kept on this computer.");
@@ -123,13 +122,13 @@ public:
     const QString& currentLocationStatus() const { return m_currentLocationStatus; }
     // The API keys known so far: empty until readAPIKeys() has read them from the keyring, but for those the
     // user set meanwhile.
-    const WeatherProviderCredentials& providerCredentials() const { return m_providerCredentials; }
+    const WeatherProviderCredentials& providerCredentials() const { return m_keys->credentials(); }
     // Reads the keys from the keyring unless they were read already, waiting at most the credential store's
     // time-out (the keyring may not answer at all). A refresh asks only when an enabled provider takes a key,
     // so a launch whose providers take none never touches the keyring.
-    QCoro::Task<void> readAPIKeys();
+    QCoro::Task<void> readAPIKeys() { return m_keys->read(); }
     const QHash<WeatherProviderKind, APIKeyCheckStatus>& apiKeyCheckStatuses() const {
-        return m_apiKeyCheckStatuses;
+        return m_keys->checkStatuses();
     }
     // Read from the snapshot, handed to refreshes and written back; not published.
     const AccuracyScores& accuracyScores() const { return m_accuracyScores; }
@@ -179,14 +178,16 @@ public:
     QCoro::Task<void> updateAPIKey(const QString& key, WeatherProviderKind kind);
     // The first half of updateAPIKey: the key and its check state change in memory only. For a field that
     // edits a key keystroke by keystroke, where each keyring write is a D-Bus call that may ask to unlock.
-    void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind);
+    void updateAPIKeyInMemory(const QString& key, WeatherProviderKind kind) {
+        m_keys->setInMemory(key, kind);
+    }
     // The second half: writes the keys to the keyring, off the main thread and in the order of the calls; a
     // failure, or a keyring that does not answer in time, becomes lastError() and saveError(). A key never
     // read from the keyring and not set by the user is left as it is there.
-    QCoro::Task<void> saveAPIKeys();
+    QCoro::Task<void> saveAPIKeys() { return m_keys->save(); }
     // A key read or save has not ended yet (it may be waiting for a keyring that does not answer).
-    bool isWaitingForKeyring() const { return m_keyringCallsRunning > 0; }
-    APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const;
+    bool isWaitingForKeyring() const { return m_keys->isWaitingForKeyring(); }
+    APIKeyCheckStatus apiKeyCheckStatus(WeatherProviderKind kind) const { return m_keys->checkStatus(kind); }
     // Asks the provider for one forecast with the kind's key. Only OpenWeather and Tomorrow.io take keys.
     // The answer is dropped when the key changed meanwhile or a newer check of the kind started.
     QCoro::Task<void> checkAPIKey(WeatherProviderKind kind);
@@ -219,7 +220,9 @@ public:
     // A place away from (0, 0), where the current-location entry waits before its first fix.
     static bool hasPositionFix(const WeatherLocation& location);
     // The built-in sample places of earlier versions (never a current-location entry).
-    static bool isSampleLocation(const WeatherLocation& location);
+    static bool isSampleLocation(const WeatherLocation& location) {
+        return LaunchLoader::isSamplePlace(location);
+    }
     // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate reset,
     // duplicates merged until no two are left (their selection and forecasts carried to the kept entry), and
     // forecasts of ids no listed place has removed. Tidying the result again changes nothing.
@@ -228,8 +231,6 @@ public:
     bool hasLoadedForecasts() const { return !m_launchLoad; }
     // How long after the launch the worker starts on them.
     static constexpr std::chrono::milliseconds launchRestDelay{100};
-    // How often a refresh that ended before them looks whether they are in.
-    static constexpr std::chrono::milliseconds launchLoadPoll{10};
 
     // The location list.
     bool containsDuplicateLocation(const WeatherLocation& location) const;
@@ -253,27 +254,6 @@ Q_SIGNALS:
     void objectWillChange();
 
 private:
-    // What a launch leaves to a worker: the forecast tables, and the mirror's places when sync is on.
-    struct LaunchRest {
-        ForecastTables tables;
-        std::optional<CachedWeatherPayload> mirrorPlaces;
-    };
-    // The rest on its way from the worker, and what changed here meanwhile.
-    struct LaunchLoad {
-        ForecastMoves moves;
-        std::shared_ptr<const SnapshotOutline> outline;
-        // Read too when sync is on.
-        std::shared_ptr<LocationSyncStore> mirror;
-        std::future<LaunchRest> rest;
-        QSet<QUuid> storedForecasts;
-        QSet<QUuid> storedProviderLists;
-        // Places given a placeholder meanwhile; the file's entry replaces it.
-        QSet<QUuid> standIns;
-        // A save was asked for meanwhile: the state differs from the file's.
-        bool saveAsked = false;
-        // Set when nobody will take in the worker's result any more.
-        std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
-    };
     // What the launch's load would save, the entries it would take unchanged from the file left as the
     // file's bytes.
     struct StateAsRead {
@@ -282,18 +262,14 @@ private:
     };
 
     QDateTime now() const { return m_environment.clock->now(); }
-    // The places of tidiedStartupPayload(); what becomes of the forecasts is recorded in `moves`.
-    CachedWeatherPayload tidiedStartupPlaces(CachedWeatherPayload payload, ForecastMoves& moves) const;
+    // The launch's places, settings, scores and deletions, with Open-Meteo always on and a listed selection.
+    void adoptLaunchPlaces(const CachedWeatherPayload& places);
     // The tables as launch leaves them: a placeholder for the first place when none has a forecast.
     ForecastTables launchTables(ForecastTables tables) const;
     void adoptLaunchTables(const ForecastTables& tables);
     // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
     // worker.
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
-    // The tables of `outline`, and the places of `mirror` when there is one; nothing complete once `stop`
-    // is set.
-    static LaunchRest restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
-                             const std::atomic<bool>& stop);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything.
@@ -321,21 +297,7 @@ private:
     void setResolvingCurrentLocation(bool on);
     void setCurrentLocationStatus(const QString& text);
     void setSelection(std::optional<QUuid> id);
-    void setProviderCredentials(const WeatherProviderCredentials& credentials);
-    // Takes the keys read from the keyring, keeping those the user set before they arrived.
-    void adoptReadKeys(const WeatherProviderCredentials& read);
-    // The keyed kinds whose key is known: all once the keys were read, else those the user set.
-    ProviderSet knownKeys() const;
     void reportKeySave(const std::optional<QString>& failure);
-    // Counts a keyring call until the returned guard goes.
-    QScopeGuard<std::function<void()>> keyringCall();
-    void setAPIKeyCheckStatus(WeatherProviderKind kind, const APIKeyCheckStatus& status);
-    // The clients of `kinds`. A keyed kind whose key is not known (the keyring did not answer) gets a
-    // placeholder that says so.
-    QList<WeatherProviderClientPtr> providerClients(const ProviderSet& kinds, bool useFixtures) const;
-    // providerClients() once the keys are read (or the keyring did not answer in time); nothing when the
-    // store went meanwhile.
-    QCoro::Task<QList<WeatherProviderClientPtr>> clientsAfterReadingKeys(ProviderSet kinds, bool useFixtures);
     std::optional<WeatherLocation> listedLocation(const QUuid& id) const;
     // Stores a forecast or a provider list under a listed id; results for a place removed meanwhile are
     // dropped.
@@ -354,7 +316,6 @@ private:
     std::shared_ptr<WeatherCache> m_cache;
     std::shared_ptr<LocationSyncStore> m_syncStore;
     std::shared_ptr<CurrentLocationService> m_currentLocationService;
-    std::shared_ptr<WeatherProviderCredentialStore> m_credentialStore;
     WeatherStoreEnvironment m_environment;
 
     QList<WeatherLocation> m_locations;
@@ -367,19 +328,10 @@ private:
     std::optional<QString> m_snapshotSaveError;
     std::optional<QString> m_keySaveError;
     QString m_currentLocationStatus = unresolvedStatusText();
-    WeatherProviderCredentials m_providerCredentials;
-    bool m_keysRead = false;
-    // The kinds whose key the user set before the keys were read: a read that arrives later keeps them.
-    ProviderSet m_keysSetBeforeRead;
-    // Counts the key saves: only the latest one's outcome may set or clear the failure.
-    quint64 m_keySaveGeneration = 0;
-    int m_keyringCallsRunning = 0;
-    QHash<WeatherProviderKind, APIKeyCheckStatus> m_apiKeyCheckStatuses;
+    std::unique_ptr<ProviderKeys> m_keys;
     AccuracyScores m_accuracyScores;
     // Places deleted here, so that an older copy in the mirror does not bring them back.
     QList<LocationDeletion> m_deletedLocations;
-    // Counts the key checks started per kind: only the latest one's answer may set the badge.
-    QHash<WeatherProviderKind, quint64> m_keyCheckGenerations;
 
     // The snapshot file was there but unreadable: it is moved aside before anything replaces it.
     bool m_unreadableSnapshotPending = false;
@@ -392,7 +344,9 @@ private:
     bool m_closed = false;
     // Made last and so destroyed first: it may still be writing the state above.
     std::unique_ptr<SnapshotWriter> m_writer;
-    std::unique_ptr<LaunchLoad> m_launchLoad;
+    // Until the launch's tables are in. Shared with the refreshes waiting for its end, which may come after
+    // the store went.
+    std::shared_ptr<LaunchLoader> m_launchLoad;
 };
 
 } // namespace nimbra

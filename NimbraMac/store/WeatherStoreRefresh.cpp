@@ -1,7 +1,6 @@
 // The store's refresh and current-location operations.
 #include "WeatherStore.h"
 
-#include "PlaceholderWeatherClient.h"
 #include "TaskDeadline.h"
 #include "WeatherRefreshPipeline.h"
 
@@ -9,7 +8,7 @@
 #include <QScopeGuard>
 #include <QThread>
 
-#include <QCoro/QCoroTimer>
+#include <QCoro/QCoroSignal>
 
 #include <cmath>
 
@@ -54,34 +53,6 @@ std::optional<WeatherLocation> WeatherStore::listedLocation(const QUuid& id) con
     return std::nullopt;
 }
 
-QList<WeatherProviderClientPtr> WeatherStore::providerClients(const ProviderSet& kinds,
-                                                              bool useFixtures) const {
-    ProviderEnvironment environment = m_environment.providers;
-    environment.clock = m_environment.clock;
-    QList<WeatherProviderClientPtr> clients =
-        ProviderClientFactory{m_providerCredentials.configuration(), useFixtures, environment}.clients(kinds);
-    if (useFixtures)
-        return clients;
-    // A key the keyring did not give is not a missing key: the provider says why it has none.
-    const ProviderSet known = knownKeys();
-    for (WeatherProviderClientPtr& client : clients) {
-        const WeatherProviderKind kind = client->provider();
-        if (ProviderClientFactory::takesKey(kind) && !known.contains(kind))
-            client = std::make_shared<PlaceholderWeatherClient>(
-                kind, WeatherProviderCredentialStore::keyringNotAnsweringMessage(), environment.clock);
-    }
-    return clients;
-}
-
-QCoro::Task<QList<WeatherProviderClientPtr>> WeatherStore::clientsAfterReadingKeys(ProviderSet kinds,
-                                                                                   bool useFixtures) {
-    const QPointer<WeatherStore> self(this);
-    co_await readAPIKeys();
-    if (!self)
-        co_return QList<WeatherProviderClientPtr>();
-    co_return providerClients(kinds, useFixtures);
-}
-
 QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
     Q_ASSERT(QThread::currentThread() == thread());
     if (location.isCurrentLocation && currentLocationNeedsResolution()) {
@@ -114,14 +85,16 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
         (ProviderClientFactory::takesKey(kind) ? keyed : keyless).insert(kind);
     LaterClients later;
     if (!keyed.isEmpty()) // called as the refresh starts, while the store is surely there
-        later = {keyed, [this, keyed, useFixtures] { return clientsAfterReadingKeys(keyed, useFixtures); }};
-    const WeatherRefreshPipeline pipeline(providerClients(keyless, useFixtures),
+        later = {keyed, [keys = m_keys.get(), keyed, useFixtures] {
+                     return keys->clientsAfterReading(keyed, useFixtures);
+                 }};
+    const WeatherRefreshPipeline pipeline(m_keys->clients(keyless, useFixtures),
                                           m_environment.providerTimeout, m_environment.clock,
                                           m_environment.calendar, std::move(later));
     const WeatherRefreshResult result = co_await pipeline.refresh(location, m_accuracyScores);
     // A failed result keeps what the place had: the file's forecasts, when they are still on their way.
-    while (self && !hasLoadedForecasts())
-        co_await QCoro::sleepFor(launchLoadPoll);
+    if (const std::shared_ptr<LaunchLoader> load = self ? self->m_launchLoad : nullptr)
+        co_await qCoro(load.get(), &LaunchLoader::finished);
     if (!self || !isListed(location.id))
         co_return; // the place was deleted while its weather was fetched
     const auto stored = m_forecasts.constFind(location.id);

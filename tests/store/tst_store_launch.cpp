@@ -214,6 +214,19 @@ private Q_SLOTS:
         QCOMPARE(onDisk().forecasts.value(idFor(3)), fresh);
     }
 
+    // After a close the file's forecasts never come in: a refresh waiting for them ends when the store goes.
+    void refreshWaitingForTheFileEndsWithTheStore() {
+        const CachedWeatherPayload saved = payloadWith(3);
+        writeFile(*saved.encoded());
+        auto store = launch(true);
+        auto refresh = store->refresh(saved.locations.at(2));
+        store->close();
+        QTest::qWait(200);
+        QVERIFY(!refresh.isReady());
+        store.reset();
+        QTRY_VERIFY(refresh.isReady());
+    }
+
     // A store closed before the worker is done still writes the change made meanwhile, with every forecast.
     void closingBeforeTheTablesLandSavesEverything() {
         const CachedWeatherPayload saved = payloadWith(4);
