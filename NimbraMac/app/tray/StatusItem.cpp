@@ -46,7 +46,7 @@ StatusItem::StatusItem(QMenu* contextMenu, QDBusConnection bus, QObject* parent)
         &m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
         [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
     m_xembedPoll.setInterval(xembedPollMs);
-    connect(&m_xembedPoll, &QTimer::timeout, this, &StatusItem::chooseHost);
+    connect(&m_xembedPoll, &QTimer::timeout, this, &StatusItem::lookForTray);
     chooseHost();
 }
 
@@ -55,6 +55,14 @@ StatusItem::~StatusItem() = default;
 bool StatusItem::watcherPresent() const {
     const QDBusConnectionInterface* bus = m_bus.isConnected() ? m_bus.interface() : nullptr;
     return bus && bus->isServiceRegistered(StatusNotifierItem::watcherService).value();
+}
+
+void StatusItem::lookForTray() {
+    // While the XEmbed icon shows, only its tray's going is news (a watcher announces itself): one question
+    // to the X server, not a D-Bus call.
+    if (m_host == Host::xembed && x11SystemTrayOwned().value_or(true))
+        return;
+    chooseHost();
 }
 
 void StatusItem::chooseHost() {

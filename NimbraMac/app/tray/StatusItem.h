@@ -57,6 +57,8 @@ Q_SIGNALS:
 private:
     // Picks the tray for what is on the session now.
     void chooseHost();
+    // The poll: a tray where there is none, or whether the XEmbed one still stands.
+    void lookForTray();
     void watcherOwnerChanged(const QString& newOwner);
     bool watcherPresent() const;
     void useStatusNotifier();
