@@ -112,6 +112,10 @@ void AppDelegate::applicationDidFinishLaunching() {
         m_scheduler->trigger(RefreshTrigger::launch);
         QTimer::singleShot(0, this, [this] {
             loadDashboard();
+            // Never invisible: without a tray to open it from, the dashboard shows as a window. Readied over
+            // turns as a tray click readies it: shown in the launch's turn, it held the thread two frames.
+            if (dashboardIsTheWayBack())
+                openDashboard();
             if (m_environment.useDesktop)
                 startWidgetHost();
             // The settings window's symbols are made meanwhile, off this thread, so its opening draws them
@@ -121,9 +125,6 @@ void AppDelegate::applicationDidFinishLaunching() {
             releaseFreedMemorySoon();
         });
     });
-    // Never invisible: without a tray to open it from, the dashboard shows as a window.
-    if (m_environment.useDesktop && !hasTray())
-        showDashboard();
 }
 
 void AppDelegate::startWidgetHost() {
@@ -277,7 +278,7 @@ void AppDelegate::trayAvailabilityChanged(bool available) {
     m_trayAvailable = available;
     if (!available && m_launched && m_environment.useDesktop) {
         qCInfo(appLog()) << "The tray host is gone: the dashboard shows as a window";
-        showDashboard();
+        openDashboard();
     }
 }
 
