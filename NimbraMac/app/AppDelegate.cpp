@@ -156,7 +156,7 @@ void AppDelegate::startWidgetHost() {
 void AppDelegate::keepDashboardAboveTheBoard() {
     // Where the host shows one board window (Wayland), it opens after the dashboard and would cover it: the
     // dashboard, the only way back without a tray, comes forward again once the host is up.
-    if (!dashboardIsTheWayBack() || !isPopoverShown())
+    if (!dashboardIsTheWayBack() || !(isPopoverShown() || m_firstOpening.isRunning()))
         return;
     auto* watcher = new QDBusServiceWatcher(WidgetHostLauncher::busName, QDBusConnection::sessionBus(),
                                             QDBusServiceWatcher::WatchForRegistration, this);
