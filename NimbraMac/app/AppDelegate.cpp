@@ -51,16 +51,18 @@ constexpr int hostStartLimitMs = 15'000;
 
 } // namespace
 
-std::unique_ptr<WeatherStore> AppDelegate::makeDefaultStore() {
+std::unique_ptr<WeatherStore>
+AppDelegate::makeDefaultStore(std::shared_ptr<SnapshotReadAhead> launchReading) {
     auto session = std::make_shared<HTTPSession>();
     WeatherStoreEnvironment environment;
     environment.providers.session = session;
+    auto cache = launchReading ? launchReading->cache() : std::make_shared<WeatherCache>();
+    environment.launchReading = std::move(launchReading);
     const QUrl baseURL = providerBaseURLOverride();
     if (!baseURL.isEmpty()) {
         for (const auto kind : providers::allCases())
             environment.providers.baseURLs.insert(kind, baseURL);
     }
-    auto cache = std::make_shared<WeatherCache>();
     auto syncStore = std::make_shared<LocationSyncStore>(UbiquitousKeyValueStore::makeDefault());
     auto location = DeviceCurrentLocationService::makeDefault(session, baseURL);
     auto credentials =

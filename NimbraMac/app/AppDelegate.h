@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Clock.h"
+#include "FirstOpening.h"
 #include "LocalCalendar.h"
 #include "PopoverSizing.h"
 #include "RefreshScheduler.h"
 #include "StatusItemModel.h"
 #include "TrayClickFilter.h"
-#include "FirstOpening.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -25,6 +25,7 @@ namespace nimbra {
 class MacDashboardView;
 class PopoverWindow;
 class StatusItem;
+class SnapshotReadAhead;
 class SystemEvents;
 class UpdaterController;
 class UserDefaults;
@@ -80,8 +81,10 @@ public:
 
     // The store as the application runs it: the snapshot file, the synced mirror, the device's location
     // service and the keyring. NIMBRA_PROVIDER_BASE_URL, when set, sends every provider request there, and
-    // the naming of the current location (for checks that must not reach a real service).
-    static std::unique_ptr<WeatherStore> makeDefaultStore();
+    // the naming of the current location (for checks that must not reach a real service). The snapshot
+    // file is `launchReading`'s when given.
+    static std::unique_ptr<WeatherStore>
+    makeDefaultStore(std::shared_ptr<SnapshotReadAhead> launchReading = {});
 
     explicit AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment environment = {},
                          QObject* parent = nullptr);

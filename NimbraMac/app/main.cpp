@@ -19,8 +19,8 @@ namespace {
 constexpr std::chrono::milliseconds keychainExitWait{100};
 
 // The application until it quits. Everything of it is gone on return: saves written, key writes waited for.
-int run(nimbra::SingleInstance& instance) {
-    nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore());
+int run(nimbra::SingleInstance& instance, std::shared_ptr<nimbra::SnapshotReadAhead> launchReading) {
+    nimbra::AppDelegate delegate(nimbra::AppDelegate::makeDefaultStore(std::move(launchReading)));
     QObject::connect(&instance, &nimbra::SingleInstance::showRequested, &delegate,
                      &nimbra::AppDelegate::anotherStartRequested);
     delegate.applicationDidFinishLaunching();
@@ -33,6 +33,9 @@ int run(nimbra::SingleInstance& instance) {
 
 int main(int argc, char** argv) {
     nimbra::useOneAllocatorArena();
+    // Read while the application connects to the display: with many places, most of a launch.
+    auto launchReading =
+        std::make_shared<nimbra::SnapshotReadAhead>(std::make_shared<nimbra::WeatherCache>());
     QApplication app(argc, argv);
     nimbra::Translations::install(app);
     QApplication::setApplicationName(QStringLiteral("Nimbra"));
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
 
     // Logout and Ctrl+C end it like "Quit": the delegate tears down, the store and the keyring flush.
     nimbra::TerminationSignals::quitApplicationOnSignals();
-    const int status = run(instance);
+    const int status = run(instance, std::move(launchReading));
     nimbra::KeychainWorker::exitIfACallHangs(status, keychainExitWait);
     return status;
 }

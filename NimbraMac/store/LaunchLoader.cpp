@@ -111,8 +111,9 @@ ForecastTables idsOnly(const FileEntries& asRead) {
 
 } // namespace
 
-LaunchStart LaunchLoader::launchStart(WeatherCache& cache, LocationSyncStore& mirror, const Clock& clock) {
-    LaunchStart start{cache.readLeading(), {}, {}, false};
+LaunchStart LaunchLoader::launchStart(WeatherCacheReading leading, LocationSyncStore& mirror,
+                                      const Clock& clock) {
+    LaunchStart start{std::move(leading), {}, {}, false};
     const WeatherCacheReading& reading = start.reading;
     // With sync off the mirror may hold places deleted since it was last written: it is not read at all then.
     // Beside a well-formed file it is read on the worker, and its places merged in when they change anything.

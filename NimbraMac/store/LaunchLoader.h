@@ -52,9 +52,10 @@ public:
         FileEntries asRead;
     };
 
-    // Reads the file's leading part and tidies its places; the mirror is read only with sync on and beside a
-    // file that is not well-formed (beside a well-formed one the worker reads it).
-    static LaunchStart launchStart(WeatherCache& cache, LocationSyncStore& mirror, const Clock& clock);
+    // Tidies the places of the file's leading part, as read; the mirror is read only with sync on and beside
+    // a file that is not well-formed (beside a well-formed one the worker reads it).
+    static LaunchStart launchStart(WeatherCacheReading leading, LocationSyncStore& mirror,
+                                   const Clock& clock);
     // The launch clean-up: sample places dropped, a current-location entry left at a sample coordinate
     // reset, a repeated id replaced, duplicates merged until no two are left (their selection carried to the
     // kept entry), and ids no listed place has cut; what becomes of the forecasts is recorded in `moves`.

@@ -24,6 +24,13 @@ QString setAsideNotice(const QString& copy, bool placesFromMirror) {
         .arg(copy);
 }
 
+// The leading part read ahead for this store's file, taken (once), or read now.
+WeatherCacheReading launchReading(std::shared_ptr<SnapshotReadAhead> ahead, const WeatherCache& cache) {
+    if (ahead && ahead->cache()->filePath() == cache.filePath())
+        return ahead->take();
+    return cache.readLeading();
+}
+
 } // namespace
 
 WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<LocationSyncStore> syncStore,
@@ -43,7 +50,9 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     connect(m_keys.get(), &ProviderKeys::saveReported, this, &WeatherStore::reportKeySave);
     // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
     // forecast come first, the rest on a worker once the tray is up.
-    const LaunchStart start = LaunchLoader::launchStart(*m_cache, *m_syncStore, *m_environment.clock);
+    const LaunchStart start = LaunchLoader::launchStart(
+        launchReading(std::exchange(m_environment.launchReading, nullptr), *m_cache), *m_syncStore,
+        *m_environment.clock);
     const WeatherCacheReading& reading = start.reading;
     m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
     m_placesFromMirror = start.placesFromMirror;

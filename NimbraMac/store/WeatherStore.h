@@ -12,6 +12,7 @@
 #include "LocationSyncStore.h"
 #include "ProviderClientFactory.h"
 #include "ProviderKeys.h"
+#include "SnapshotReadAhead.h"
 #include "SnapshotWriter.h"
 #include "WeatherCache.h"
 #include "WeatherProviderCredentialStore.h"
@@ -55,6 +56,8 @@ struct WeatherStoreEnvironment {
     // so a resolution can never hold its busy flag for the rest of the session.
     std::chrono::milliseconds currentLocationTimeout{45'000};
     LocalCalendar calendar = LocalCalendar::system();
+    // The snapshot's leading part read ahead of the store (of the same file); without it the store reads it.
+    std::shared_ptr<SnapshotReadAhead> launchReading;
 };
 
 // The application's single owner of state: places, forecasts, settings, API keys and the flags the views

@@ -110,13 +110,15 @@ private:
 
     // The store as its constructor leaves it: the worker's part may not have come in yet.
     std::unique_ptr<WeatherStore> launch(bool fixtures = false,
-                                         std::shared_ptr<UbiquitousKeyValueStore> mirror = nullptr) {
+                                         std::shared_ptr<UbiquitousKeyValueStore> mirror = nullptr,
+                                         std::shared_ptr<SnapshotReadAhead> readAhead = nullptr) {
         auto credentials = std::make_shared<WeatherProviderCredentialStore>(
             std::make_shared<InMemoryUserDefaults>(), std::make_shared<InMemoryKeychain>());
         WeatherStoreEnvironment environment{std::make_shared<ManualClock>(kNoon.addDays(1)),
                                             std::make_shared<WidgetCenterRecorder>(),
                                             std::chrono::milliseconds(0)};
         environment.useFixtures = fixtures;
+        environment.launchReading = std::move(readAhead);
         return std::make_unique<WeatherStore>(std::make_shared<WeatherCache>(m_file),
                                               std::make_shared<LocationSyncStore>(mirror ? mirror : m_mirror),
                                               std::make_shared<LocationServicesOff>(), credentials,
@@ -159,6 +161,16 @@ private Q_SLOTS:
         QCOMPARE(stateOf(*outlined), expected);
         outlined->flushSaves();
         QCOMPARE(onDisk(), expected);
+
+        // Read ahead on a thread, the same; read ahead of another file, not taken for this one.
+        const QString otherFile = m_dir->filePath(QStringLiteral("other.json"));
+        QVERIFY(WeatherCache(otherFile).save(payloadWith(1)) == std::nullopt);
+        for (const QString& aheadOf : {m_file, otherFile}) {
+            const auto readAhead = launch(
+                false, nullptr, std::make_shared<SnapshotReadAhead>(std::make_shared<WeatherCache>(aheadOf)));
+            QTRY_VERIFY(readAhead->hasLoadedForecasts());
+            QCOMPARE(stateOf(*readAhead), expected);
+        }
     }
 
     // Everything a user (or a refresh) does before the forecasts have come in is kept, and the forecasts
