@@ -276,14 +276,10 @@ QList<QWidget*> MacDashboardView::sectionWidgets() const {
 }
 
 void MacDashboardView::rebuildSections(const DashboardInputs& inputs, const QDateTime& now) {
-    auto builtFrom = std::make_pair(inputs.forecast, inputs.settings);
-    if (m_builtFrom == builtFrom)
+    SectionFreshness::Source source{inputs.forecast, inputs.settings};
+    if (!m_freshness.mustRebuild(source))
         return;
-    m_builtFrom = std::move(builtFrom);
-    // Shown since the last update and hidden now: the next showing starts as a new dashboard does, its rows
-    // scrolled back to their start.
-    const bool reopening = m_sectionsShown && !isVisible();
-    m_sectionsShown = isVisible();
+    const bool reopening = m_freshness.rebuilt(std::move(source), isVisible());
 
     QWidget* column = m_scroll->widget();
     column->setUpdatesEnabled(false);
@@ -398,7 +394,7 @@ void MacDashboardView::resizeEvent(QResizeEvent* event) {
 }
 
 bool MacDashboardView::isOnScreenOrAboutTo() const {
-    return isVisible() || m_preparedToShow;
+    return isVisible() || m_freshness.isAboutToShow();
 }
 
 bool MacDashboardView::heroIsCurrent(const QDateTime& now) const {
@@ -423,12 +419,10 @@ void MacDashboardView::prepareToShow() {
     setFonts();
     // The footer and the warning row too: set after the first layout, they would lay out and paint the
     // window a second time.
-    m_preparedToShow = true;
-    if (m_sectionsShown || !heroIsCurrent(m_clock->now()))
-        m_builtFrom.reset();
+    m_freshness.prepared([this] { return heroIsCurrent(m_clock->now()); });
     reload();
     // Only for the showing that follows in this turn.
-    QTimer::singleShot(0, this, [this] { m_preparedToShow = false; });
+    QTimer::singleShot(0, this, [this] { m_freshness.preparationLapsed(); });
 }
 
 QList<std::function<void()>> MacDashboardView::firstShowingSteps() {
@@ -477,11 +471,9 @@ void MacDashboardView::showEvent(QShowEvent* event) {
     setFonts();
     QWidget::showEvent(event);
     // Relative times ("Updated 5 min. ago") have moved on while it was hidden; this runs before the first
-    // paint.
-    if (!std::exchange(m_preparedToShow, false))
-        m_builtFrom.reset();
+    // paint. (A showing sets the widget visible before it sends this event: the sections are built as shown.)
+    m_freshness.shown();
     reload();
-    m_sectionsShown = true;
     // The column lays itself out, and the scroll bar shows, in events of their own once the column's height
     // is known: taken now, before the first paint, the window is painted once, as it stays.
     QCoreApplication::sendPostedEvents(m_scroll->widget(), QEvent::LayoutRequest);
@@ -495,10 +487,8 @@ void MacDashboardView::hideEvent(QHideEvent* event) {
     // The next showing wants fresh sections: built now, while nobody waits, instead of when the user opens
     // it. A window only minimised is still visible and keeps them.
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible() && m_sectionsShown) {
-            m_builtFrom.reset();
+        if (!isVisible() && m_freshness.hidden())
             reload();
-        }
     });
 }
 

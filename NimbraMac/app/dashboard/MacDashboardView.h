@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DashboardModel.h"
 #include "LocalCalendar.h"
+#include "SectionFreshness.h"
 #include "TrendGraphViewModel.h"
 
 #include <QLabel>
@@ -54,8 +55,8 @@ public:
     void reload();
     // For a showing that follows at once: brings the sections up to date while still hidden, so the window's
     // first layout and paint are of what it shows and the showing builds nothing again. Sections built since
-    // the last showing are kept as they are when the hero reads the same now; otherwise they are brought up to
-    // date as a showing does (in place, their rows scrolled back to the start).
+    // the last showing are kept as they are when the hero reads the same now; otherwise they are brought up
+    // to date as a showing does (in place, their rows scrolled back to the start).
     void prepareToShow();
     // Before the first showing, what it would do in one long block, cut in pieces short enough for one
     // event-loop turn each: reading the font list, loading the fonts and measuring each section, laying the
@@ -115,14 +116,11 @@ private:
     std::shared_ptr<const Clock> m_clock;
     LocalCalendar m_calendar;
     DashboardModel m_model;
-    // What the sections were last built from; none before the first build.
-    std::optional<std::pair<std::optional<ConsensusForecast>, WeatherSettings>> m_builtFrom;
+    // Whether reload() builds the sections again, and whether a showing is about to happen.
+    SectionFreshness m_freshness;
     bool m_reloadPending = false;
-    // prepareToShow() built the sections for the showing under way.
-    bool m_preparedToShow = false;
+    // Set at the first showing, or at the last of the steps readying it: nothing is left to ready after.
     bool m_fontsSet = false;
-    // The sections have been on screen since they were built: relative times and scroll positions moved on.
-    bool m_sectionsShown = false;
     // The start-up notice was on screen, and a refresh has started since.
     bool m_noticeSeen = false;
     bool m_refreshSinceNoticeSeen = false;

@@ -11,6 +11,7 @@
 #include "PopoverSizing.h"
 #include "PopoverWindow.h"
 #include "RefreshScheduler.h"
+#include "SectionFreshness.h"
 #include "VantaSettingsRoot.h"
 #include "VantaTelemetry.h"
 #include "ViewAnimations.h"
@@ -153,6 +154,45 @@ private Q_SLOTS:
         rig.store->updateSettings([](WeatherSettings& s) { s.menuBarFontSize = 15; });
         QTest::qWait(20);
         QVERIFY2(view.sectionWidgets() == kept, "sections left as they are");
+    }
+
+    // Whether the sections are built again after these events (the same forecast and settings throughout):
+    // a prepared showing builds nothing again, nor does a preparation that finds sections not yet shown and
+    // their hero current; sections shown go stale once hidden, so they are built before the next showing.
+    void sectionFreshness_data() {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<bool>("rebuild");
+        const auto row = [](const char* name, const char* events, bool rebuild) {
+            QTest::newRow(name) << QString::fromLatin1(events).split(u' ') << rebuild;
+        };
+        row("built hidden", "built", false);
+        row("shown unprepared", "built shown", true);
+        row("shown prepared", "built prepared shown", false);
+        row("preparation lapsed", "built prepared lapsed shown", true);
+        row("prepared, hero moved on", "built preparedHeroStale", true);
+        row("prepared after a showing", "builtOnScreen prepared", true);
+        row("hidden after a showing", "built prepared shown hidden", true);
+        row("hidden unshown", "built hidden", false);
+    }
+    void sectionFreshness() {
+        QFETCH(QStringList, events);
+        const SectionFreshness::Source source{
+            consensusFor(place(1, QStringLiteral("Oslo"), 59.91, 10.75), 24), {}};
+        SectionFreshness freshness;
+        const QHash<QString, std::function<void()>> apply{
+            {QStringLiteral("built"), [&] { freshness.rebuilt(source, false); }},
+            {QStringLiteral("builtOnScreen"), [&] { freshness.rebuilt(source, true); }},
+            {QStringLiteral("prepared"), [&] { freshness.prepared([] { return true; }); }},
+            {QStringLiteral("preparedHeroStale"), [&] { freshness.prepared([] { return false; }); }},
+            {QStringLiteral("lapsed"), [&] { freshness.preparationLapsed(); }},
+            {QStringLiteral("shown"), [&] { freshness.shown(); }},
+            {QStringLiteral("hidden"), [&] { freshness.hidden(); }},
+        };
+        for (const QString& event : std::as_const(events)) {
+            QVERIFY2(apply.contains(event), qPrintable(event));
+            apply[event]();
+        }
+        QTEST(freshness.mustRebuild(source), "rebuild");
     }
 
     // The first opening from the tray is prepared over several turns and then shows as a direct showing
