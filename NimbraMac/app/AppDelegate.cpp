@@ -313,8 +313,11 @@ void AppDelegate::installObserversAndRefreshTimer() {
 }
 
 void AppDelegate::observeStoreChanges() {
-    // Restarted by every change, so a burst gives one repaint after its last change.
-    connect(m_store.get(), &WeatherStore::objectWillChange, &m_repaintDebounce, qOverload<>(&QTimer::start));
+    // The title shows the selected place's forecast as the settings format it, and the timer follows the
+    // interval setting: nothing else the store changes bears on either. Restarted by every such change, so
+    // a burst gives one repaint after its last change.
+    for (const auto signal : {&WeatherStore::settingsChanged, &WeatherStore::selectedForecastChanged})
+        connect(m_store.get(), signal, &m_repaintDebounce, qOverload<>(&QTimer::start));
 }
 
 void AppDelegate::updateStatusItem() {

@@ -76,7 +76,8 @@ public:
     static inline const QKeySequence refreshKey{Qt::CTRL | Qt::Key_R};
     static inline const QKeySequence settingsKey{Qt::CTRL | Qt::Key_Comma};
     static inline const QKeySequence quitKey{Qt::CTRL | Qt::Key_Q};
-    // The status item repaints once a burst of store changes has been quiet this long.
+    // The status item repaints once a burst of changes of the settings or the selected forecast has been
+    // quiet this long.
     static constexpr int repaintDebounceMs = 80;
 
     // The store as the application runs it: the snapshot file, the synced mirror, the device's location

@@ -123,10 +123,11 @@ void WeatherStore::finishLaunchLoad() {
     qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
            static_cast<long long>(rest.tables.forecasts.size()));
     const ForecastTables loaded = launchTables(load->moves().applied(rest.tables));
-    Q_EMIT objectWillChange();
+    const SignalledFacts before = announceChange();
     adoptLaunchTables(load->overlaid(loaded, {m_forecasts, m_providerForecasts}, idsOf(m_locations)));
     if (rest.mirrorPlaces)
         takeInMirrorPlaces(*rest.mirrorPlaces);
+    signalChanges(before);
     // Saves asked for meanwhile waited for the whole state.
     persist();
     load->finish();
@@ -210,8 +211,9 @@ WeatherStore::~WeatherStore() {
 
 void WeatherStore::setSettings(const WeatherSettings& settings) {
     Q_ASSERT(QThread::currentThread() == thread());
-    Q_EMIT objectWillChange();
+    const SignalledFacts before = announceChange();
     m_settings = settings;
+    signalChanges(before);
 }
 
 std::optional<WeatherLocation> WeatherStore::currentLocation() const {
@@ -400,6 +402,18 @@ bool WeatherStore::isListed(const QUuid& id) const {
                        [&](const WeatherLocation& l) { return l.id == id; });
 }
 
+WeatherStore::SignalledFacts WeatherStore::announceChange() {
+    Q_EMIT objectWillChange();
+    return {m_settings, selectedForecast()};
+}
+
+void WeatherStore::signalChanges(const SignalledFacts& before) {
+    if (m_settings != before.settings)
+        Q_EMIT settingsChanged();
+    if (selectedForecast() != before.selectedForecast)
+        Q_EMIT selectedForecastChanged();
+}
+
 void WeatherStore::setLastError(std::optional<QString> text) {
     if (m_lastError == text)
         return;
@@ -436,17 +450,19 @@ void WeatherStore::setCurrentLocationStatus(const QString& text) {
 }
 
 void WeatherStore::setSelection(std::optional<QUuid> id) {
-    Q_EMIT objectWillChange();
+    const SignalledFacts before = announceChange();
     m_settings.menuBarLocationID = id;
+    signalChanges(before);
 }
 
 void WeatherStore::storeForecast(const QUuid& id, const ConsensusForecast& forecast) {
     if (!isListed(id))
         return;
-    Q_EMIT objectWillChange();
+    const SignalledFacts before = announceChange();
     m_forecasts.insert(id, forecast);
     if (m_launchLoad)
         m_launchLoad->noteForecastStored(id);
+    signalChanges(before);
 }
 
 void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderForecast>& forecasts) {
@@ -459,7 +475,7 @@ void WeatherStore::storeProviderForecasts(const QUuid& id, const QList<ProviderF
 }
 
 void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const DeduplicatedLocations& merges) {
-    Q_EMIT objectWillChange();
+    const SignalledFacts before = announceChange();
     const QSet<QUuid> ids = idsOf(list);
     QList<QUuid> gone;
     for (const WeatherLocation& l : std::as_const(m_locations)) {
@@ -481,6 +497,7 @@ void WeatherStore::adoptLocations(const QList<WeatherLocation>& list, const Dedu
         else
             m_settings.menuBarLocationID = m_locations.first().id;
     }
+    signalChanges(before);
 }
 
 void WeatherStore::adoptNormalizedLocations(const QList<WeatherLocation>& list) {

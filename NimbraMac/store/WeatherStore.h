@@ -62,7 +62,8 @@ struct WeatherStoreEnvironment {
 
 // The application's single owner of state: places, forecasts, settings, API keys and the flags the views
 // show. Lives on the main thread. objectWillChange() is emitted just before each change of the published
-// state.
+// state; settingsChanged() and selectedForecastChanged() once a change has altered their value, for a view
+// that shows only those.
 //
 // Invariants after construction and after every operation: `locations` holds exactly one current-location
 // entry, first; its entries are no duplicates of each other; every key of `forecasts` and `providerForecasts`
@@ -255,6 +256,11 @@ public:
 
 Q_SIGNALS:
     void objectWillChange();
+    // settings() now holds another value.
+    void settingsChanged();
+    // selectedForecast() now holds another value: the selected place's forecast was replaced, or another
+    // place (or none) is the selected one.
+    void selectedForecastChanged();
 
 private:
     // What the launch's load would save, the entries it would take unchanged from the file left as the
@@ -275,7 +281,8 @@ private:
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
-    // The mirror's places merged in and tidied as at launch, when they change anything.
+    // The mirror's places merged in and tidied as at launch, when they change anything. Within
+    // finishLaunchLoad(), which signals what they changed.
     void takeInMirrorPlaces(const CachedWeatherPayload& mirror);
     // The state finishLaunchLoad() would save, without decoding the tables; nothing when that cannot be
     // told without them (places merged at launch, a file without forecasts, keys with escapes).
@@ -292,6 +299,17 @@ private:
     // The result of writing the mirror while sync is on: a failure becomes lastError() and saveError(), a
     // success clears the latter.
     void noteMirrorWrite(bool written);
+
+    // What has a change signal of its own, as it was before a change.
+    struct SignalledFacts {
+        WeatherSettings settings;
+        std::optional<ConsensusForecast> selectedForecast;
+    };
+    // Announces a change that may alter a signalled fact (objectWillChange()), and notes the facts as they
+    // are.
+    SignalledFacts announceChange();
+    // Once the change is made: the signal of each fact that now differs from `before`.
+    void signalChanges(const SignalledFacts& before);
 
     // Publishing helpers, each announcing the change first.
     void setLastError(std::optional<QString> text);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -96,9 +97,29 @@ QHash<QUuid, QByteArray> entriesIn(const QByteArray& bytes, QByteArrayView table
 
 enum class QuitChange { none, setting, places };
 
+// What a change-signal row does: the first three are the launch's own, the rest come after it.
+enum class StoreChange {
+    tablesLand,
+    mirrorAddsAPlace,
+    mirrorReplacesTheSelected,
+    settingEdited,
+    settingsKept,
+    otherSelected,
+    selectedAgain,
+    placeAdded,
+    selectedDeleted,
+    otherDeleted,
+    placesMoved,
+    selectedRefreshed,
+    otherRefreshed,
+    currentFixed,
+    keyEdited,
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(QuitChange)
+Q_DECLARE_METATYPE(StoreChange)
 
 class StoreLaunchTest : public QObject {
     Q_OBJECT
@@ -317,6 +338,114 @@ private Q_SLOTS:
         }
         // The mirror, not read yet, waits for the next launch, which merges it with the file and writes it.
         QCOMPARE(m_mirror->writeCount(), mirrorWrites);
+    }
+
+    void changeSignalsFollowTheirFacts_data() {
+        QTest::addColumn<StoreChange>("change");
+        QTest::addColumn<bool>("settingsChange");
+        QTest::addColumn<bool>("selectedForecastChange");
+        QTest::newRow("the tables land") << StoreChange::tablesLand << false << false;
+        QTest::newRow("the mirror adds a place") << StoreChange::mirrorAddsAPlace << false << false;
+        QTest::newRow("the mirror's newer copy of the selected place replaces it")
+            << StoreChange::mirrorReplacesTheSelected << true << true;
+        QTest::newRow("a setting edited") << StoreChange::settingEdited << true << false;
+        QTest::newRow("settings set to what they are") << StoreChange::settingsKept << false << false;
+        QTest::newRow("another place selected") << StoreChange::otherSelected << true << true;
+        QTest::newRow("the selected place selected again") << StoreChange::selectedAgain << false << false;
+        QTest::newRow("a place added") << StoreChange::placeAdded << true << true;
+        QTest::newRow("the selected place deleted") << StoreChange::selectedDeleted << true << true;
+        QTest::newRow("another place deleted") << StoreChange::otherDeleted << false << false;
+        QTest::newRow("places moved") << StoreChange::placesMoved << false << false;
+        QTest::newRow("the selected place refreshed") << StoreChange::selectedRefreshed << false << true;
+        QTest::newRow("another place refreshed") << StoreChange::otherRefreshed << false << false;
+        QTest::newRow("a new fix of the current place") << StoreChange::currentFixed << false << false;
+        QTest::newRow("an API key edited") << StoreChange::keyEdited << false << false;
+    }
+
+    // settingsChanged() and selectedForecastChanged() follow every path that alters their fact, and only
+    // those; a receiver reads the fact as the change left it.
+    void changeSignalsFollowTheirFacts() {
+        QFETCH(StoreChange, change);
+        QFETCH(bool, settingsChange);
+        QFETCH(bool, selectedForecastChange);
+        // Leeds (current), Place 2 (selected), Place 3 and Place 4; synced, the mirror as this computer wrote
+        // it.
+        CachedWeatherPayload saved = payloadWith(4);
+        saved.settings.useICloudSync = true;
+        writeFile(*saved.encoded());
+        CachedWeatherPayload remote = saved;
+        if (change == StoreChange::mirrorAddsAPlace)
+            remote.locations.append(place(30, QStringLiteral("Oslo"), 59.9, 10.7));
+        if (change == StoreChange::mirrorReplacesTheSelected)
+            remote.locations.append(place(31, QStringLiteral("Place 2"), 11.001, 21.001,
+                                          QStringLiteral("Somewhere"), false, kNoon.addSecs(60)));
+        QVERIFY(LocationSyncStore(m_mirror).save(remote));
+        const auto store = launch(true);
+        if (change > StoreChange::mirrorReplacesTheSelected)
+            store->flushSaves();
+
+        QSignalSpy settingsSignals(store.get(), &WeatherStore::settingsChanged);
+        QSignalSpy forecastSignals(store.get(), &WeatherStore::selectedForecastChanged);
+        const WeatherSettings settingsBefore = store->settings();
+        const std::optional<ConsensusForecast> forecastBefore = store->selectedForecast();
+        WeatherSettings settingsSeen = settingsBefore;
+        std::optional<ConsensusForecast> forecastSeen = forecastBefore;
+        connect(store.get(), &WeatherStore::settingsChanged, store.get(),
+                [&] { settingsSeen = store->settings(); });
+        connect(store.get(), &WeatherStore::selectedForecastChanged, store.get(),
+                [&] { forecastSeen = store->selectedForecast(); });
+
+        switch (change) {
+        case StoreChange::tablesLand:
+        case StoreChange::mirrorAddsAPlace:
+        case StoreChange::mirrorReplacesTheSelected:
+            store->flushSaves();
+            break;
+        case StoreChange::settingEdited:
+            store->updateSettings([](WeatherSettings& s) { s.refreshIntervalMinutes = 15; });
+            break;
+        case StoreChange::settingsKept:
+            store->updateSettings([](WeatherSettings&) {});
+            break;
+        case StoreChange::otherSelected:
+            store->select(saved.locations.at(2));
+            break;
+        case StoreChange::selectedAgain:
+            store->select(saved.locations.at(1));
+            break;
+        case StoreChange::placeAdded:
+            store->addLocation(place(20, QStringLiteral("Bergen"), 60.4, 5.3));
+            break;
+        case StoreChange::selectedDeleted:
+            store->deleteSavedLocations({0});
+            break;
+        case StoreChange::otherDeleted:
+            store->deleteSavedLocations({1});
+            break;
+        case StoreChange::placesMoved:
+            store->moveSavedLocations({2}, 0);
+            break;
+        case StoreChange::selectedRefreshed:
+            QVERIFY(run(store->refreshSelected()));
+            break;
+        case StoreChange::otherRefreshed:
+            QVERIFY(run(store->refresh(saved.locations.at(2))));
+            break;
+        case StoreChange::currentFixed:
+            store->updateCurrentLocation(currentPlace(1, QStringLiteral("Leeds"), 53.81, -1.56));
+            break;
+        case StoreChange::keyEdited:
+            store->updateAPIKeyInMemory(QStringLiteral("key"), WeatherProviderKind::openWeather);
+            break;
+        }
+
+        // The row names a change that alters the fact, or one that leaves it as it was.
+        QCOMPARE(store->settings() != settingsBefore, settingsChange);
+        QCOMPARE(store->selectedForecast() != forecastBefore, selectedForecastChange);
+        QCOMPARE(!settingsSignals.isEmpty(), settingsChange);
+        QCOMPARE(!forecastSignals.isEmpty(), selectedForecastChange);
+        QCOMPARE(settingsSeen, store->settings());
+        QCOMPARE(forecastSeen, store->selectedForecast());
     }
 
     // The mirror is read on the worker: its places from another computer come in with the forecasts, but a

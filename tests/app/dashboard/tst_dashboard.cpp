@@ -530,6 +530,18 @@ private Q_SLOTS:
         QTRY_VERIFY(delegate.statusItemModel().iconText != fahrenheit);
         QCOMPARE(delegate.statusItemModel(),
                  nimbra::statusItemModel(delegate.store().selectedForecast(), delegate.store().settings()));
+
+        // A refresh that brings the selected place new weather, with the settings left as they are.
+        rig.harness.server->route(QStringLiteral("/v1/forecast"),
+                                  CannedResponse::json(testing::readFile(testing::testDataPath(
+                                      QStringLiteral("providers/open-meteo/forecast-new-york.json")))));
+        const QString before = delegate.statusItemModel().iconText;
+        rig.harness.clock->advance(3600);
+        QVERIFY(run(delegate.store().refreshSelected()));
+        QVERIFY(nimbra::statusItemModel(delegate.store().selectedForecast(), delegate.store().settings())
+                    .iconText != before);
+        QTRY_COMPARE(delegate.statusItemModel(), nimbra::statusItemModel(delegate.store().selectedForecast(),
+                                                                         delegate.store().settings()));
     }
 
     void resizingSavesTheSize() {
