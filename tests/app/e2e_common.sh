@@ -136,10 +136,15 @@ start_bus() {
   </policy>
 </busconfig>
 CONF
+    dbus_daemon "$WORK/bus.conf" || fail "cannot start a session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$bus_address
+}
+
+# Starts a dbus-daemon from the configuration $1, ended with the check; its address in bus_address.
+dbus_daemon() {
     local out
-    out=$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1) ||
-        fail "cannot start a session bus"
-    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    out=$(dbus-daemon --config-file="$1" --fork --print-address=1 --print-pid=1) || return 1
+    bus_address=$(sed -n 1p <<<"$out")
     PIDS+=("$(sed -n 2p <<<"$out")")
 }
 

@@ -51,11 +51,8 @@ OVERRIDE
 start_system_bus() {
     sed -e 's|<type>session</type>|<type>system</type>|' -e "s|unix:dir=$WORK|unix:path=$WORK/system_bus|" \
         "$WORK/bus.conf" >"$WORK/system-bus.conf"
-    local out
-    out=$(dbus-daemon --config-file="$WORK/system-bus.conf" --fork --print-address=1 --print-pid=1) ||
-        fail "cannot start a system bus"
-    export DBUS_SYSTEM_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    PIDS+=("$(sed -n 2p <<<"$out")")
+    dbus_daemon "$WORK/system-bus.conf" || fail "cannot start a system bus"
+    export DBUS_SYSTEM_BUS_ADDRESS=$bus_address
 }
 
 start_shell() {
@@ -64,7 +61,7 @@ start_shell() {
     rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
     gnome-shell --x11 --replace >>"$OUTDIR/gnome-shell.log" 2>&1 &
     SHELL_PID=$!
-    PIDS+=($SHELL_PID)
+    PIDS+=("$SHELL_PID")
     wait_for 900 bus_name_owned org.kde.StatusNotifierWatcher ||
         fail "GNOME Shell put no StatusNotifierWatcher on the bus (is the extension working?)"
     # The shell opens on its overview; the desktop is what a user sees after logging in.
@@ -93,7 +90,7 @@ start_session() {
 start_app() {
     env "$@" "$NIMBRA" >"$OUTDIR/nimbra.log" 2>&1 &
     NIMBRA_PID=$!
-    PIDS+=($NIMBRA_PID)
+    PIDS+=("$NIMBRA_PID")
     wait_for 200 nimbra_registered || fail "the extension does not list the item (listed: $(registered_items))"
     ICON=""
     for _ in $(seq 50); do
