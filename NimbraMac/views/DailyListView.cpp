@@ -255,9 +255,11 @@ void DailyListView::setForecast(const QList<DailyForecast>& daily, const Weather
     m_daily = daily;
     m_settings = settings;
     // Expanded dates are kept: a day that is still listed reopens expanded.
-    const DailyListViewModel model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
-    if (!updateRows(model))
-        rebuildRows();
+    DailyListViewModel model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
+    if (updateRows(model))
+        return;
+    m_model = std::move(model);
+    rebuildRows();
 }
 
 bool DailyListView::updateRows(const DailyListViewModel& model) {
@@ -287,7 +289,6 @@ void DailyListView::toggle(const QDateTime& day) {
 }
 
 void DailyListView::rebuildRows() {
-    m_model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
     for (QWidget* w : std::as_const(m_rows))
         delete w;
     for (QWidget* w : std::as_const(m_dividers))
