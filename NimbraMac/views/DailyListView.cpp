@@ -137,17 +137,14 @@ DailyColumnNeeds DailyRowButton::needs() const {
 }
 
 void DailyRowButton::setRow(const DailyRow& row) {
-    const bool expanded = row.expanded;
     m_row = row;
-    m_row.expanded = m_expanded;
     setAccessibleName(row.accessibilityLabel);
     m_weekday->setText(row.weekday);
     m_icon->setCondition(row.condition);
     m_lowHigh->setText(row.lowHigh);
     m_rain->setText(row.rain);
     m_detail->setText(row.detail);
-    setExpanded(expanded, false);
-    m_row.chevronDegrees = row.chevronDegrees;
+    setExpanded(row.expanded, false);
 }
 
 void DailyRowButton::setColumnWidths(const DailyColumnWidths& widths) {
