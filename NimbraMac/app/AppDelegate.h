@@ -118,7 +118,8 @@ public Q_SLOTS:
     void refreshNow();
     void checkForUpdates();
     void quit();
-    // Shows the dashboard wherever it can be seen (asked by a second start, or at start without a tray).
+    // Shows the dashboard at once wherever it can be seen, or brings it forward when it shows (the dashboard
+    // kept above the widget board). A first opening from the user goes through openDashboard().
     void showDashboard();
     // Another start of the application: its dashboard comes forward (with the focus token that start was
     // given) and the widget host starts again unless one runs.

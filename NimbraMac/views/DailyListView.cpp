@@ -137,17 +137,14 @@ DailyColumnNeeds DailyRowButton::needs() const {
 }
 
 void DailyRowButton::setRow(const DailyRow& row) {
-    const bool expanded = row.expanded;
     m_row = row;
-    m_row.expanded = m_expanded;
     setAccessibleName(row.accessibilityLabel);
     m_weekday->setText(row.weekday);
     m_icon->setCondition(row.condition);
     m_lowHigh->setText(row.lowHigh);
     m_rain->setText(row.rain);
     m_detail->setText(row.detail);
-    setExpanded(expanded, false);
-    m_row.chevronDegrees = row.chevronDegrees;
+    setExpanded(row.expanded, false);
 }
 
 void DailyRowButton::setColumnWidths(const DailyColumnWidths& widths) {
@@ -255,9 +252,11 @@ void DailyListView::setForecast(const QList<DailyForecast>& daily, const Weather
     m_daily = daily;
     m_settings = settings;
     // Expanded dates are kept: a day that is still listed reopens expanded.
-    const DailyListViewModel model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
-    if (!updateRows(model))
-        rebuildRows();
+    DailyListViewModel model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
+    if (updateRows(model))
+        return;
+    m_model = std::move(model);
+    rebuildRows();
 }
 
 bool DailyListView::updateRows(const DailyListViewModel& model) {
@@ -287,7 +286,6 @@ void DailyListView::toggle(const QDateTime& day) {
 }
 
 void DailyListView::rebuildRows() {
-    m_model = buildDailyListViewModel(m_daily, m_settings, m_expanded, m_calendar);
     for (QWidget* w : std::as_const(m_rows))
         delete w;
     for (QWidget* w : std::as_const(m_dividers))

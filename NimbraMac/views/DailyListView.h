@@ -110,6 +110,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The rows made anew from m_model.
     void rebuildRows();
     bool updateRows(const DailyListViewModel& model);
     void fitColumnsWhenShown();

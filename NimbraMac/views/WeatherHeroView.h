@@ -5,7 +5,6 @@
 
 namespace nimbra {
 
-class DotView;
 class FitLabel;
 class WrapLabel;
 class WeatherConditionIcon;
