@@ -123,7 +123,6 @@ LaunchStart LaunchLoader::launchStart(WeatherCacheReading leading, LocationSyncS
     start.placesFromMirror =
         reading.status == WeatherCacheReading::Status::unreadable && remote && !remote->locations.isEmpty();
     start.places = launchPlaces(LocationSyncStore::merge(reading.payload, remote), start.moves, clock);
-    start.moves.keepOnly(idsOf(start.places.locations));
     return start;
 }
 
@@ -134,6 +133,7 @@ CachedWeatherPayload LaunchLoader::launchPlaces(CachedWeatherPayload payload, Fo
     // The unresolved entry put first when there is none may duplicate a saved place; the next launch
     // would merge the two, so this one does.
     mergeDuplicates(payload, moves);
+    moves.keepOnly(idsOf(payload.locations));
     return payload;
 }
 

@@ -61,7 +61,8 @@ public:
     // kept entry), and ids no listed place has cut; what becomes of the forecasts is recorded in `moves`.
     static CachedWeatherPayload tidiedPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
                                              const Clock& clock);
-    // tidiedPlaces(), normalised, and merged again where the normalising made a duplicate.
+    // tidiedPlaces(), normalised, and merged again where the normalising made a duplicate; `moves` ends with
+    // a cut to the places it lists.
     static CachedWeatherPayload launchPlaces(CachedWeatherPayload payload, ForecastMoves& moves,
                                              const Clock& clock);
     // The built-in sample places of earlier versions (never a current-location entry).

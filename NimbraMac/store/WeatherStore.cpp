@@ -75,7 +75,7 @@ void WeatherStore::adoptLaunchPlaces(const CachedWeatherPayload& places) {
     m_locations = places.locations;
     m_settings = places.settings;
     m_settings.enabledProviders.insert(WeatherProviderKind::openMeteo);
-    if (!m_settings.menuBarLocationID || !idsOf(m_locations).contains(*m_settings.menuBarLocationID))
+    if (!m_settings.menuBarLocationID || !isListed(*m_settings.menuBarLocationID))
         m_settings.menuBarLocationID = m_locations.first().id;
     m_accuracyScores = places.accuracyScores;
     m_deletedLocations = places.deletedLocations;
@@ -143,13 +143,11 @@ void WeatherStore::takeInMirrorPlaces(const CachedWeatherPayload& mirror) {
     // Mostly the mirror holds what this computer wrote last, and nothing changes.
     if (tidied.locations == m_locations && tidied.settings.menuBarLocationID == m_settings.menuBarLocationID)
         return;
-    const QSet<QUuid> listed = idsOf(tidied.locations);
-    moves.keepOnly(listed);
     const ForecastTables tables = moves.applied({m_forecasts, m_providerForecasts});
     Q_EMIT objectWillChange();
     m_locations = tidied.locations;
     m_settings.menuBarLocationID = tidied.settings.menuBarLocationID;
-    if (!m_settings.menuBarLocationID || !listed.contains(*m_settings.menuBarLocationID))
+    if (!m_settings.menuBarLocationID || !isListed(*m_settings.menuBarLocationID))
         m_settings.menuBarLocationID = m_locations.first().id;
     adoptLaunchTables(tables);
 }
