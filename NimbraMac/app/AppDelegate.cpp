@@ -73,7 +73,7 @@ AppDelegate::makeDefaultStore(std::shared_ptr<SnapshotReadAhead> launchReading) 
 
 AppDelegate::AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment environment, QObject* parent)
     : QObject(parent), m_store(std::move(store)), m_environment(std::move(environment)),
-      m_contextMenu(std::make_unique<QMenu>()) {
+      m_contextMenu(std::make_unique<QMenu>()), m_trayAbsence(m_environment.trayReturnGrace) {
     if (!m_environment.defaults)
         m_environment.defaults = UserDefaults::standard();
     m_telemetry = m_environment.makeTelemetry ? m_environment.makeTelemetry(this) : new VantaTelemetry(this);
@@ -86,6 +86,11 @@ AppDelegate::AppDelegate(std::unique_ptr<WeatherStore> store, AppEnvironment env
         updateStatusItem();
         m_scheduler->settingsChanged();
     });
+    connect(&m_trayAbsence, &TrayAbsence::showInstead, this, [this] {
+        qCInfo(appLog()) << "The tray host is gone: the dashboard shows as a window";
+        showInsteadOfTray();
+    });
+    connect(&m_trayAbsence, &TrayAbsence::returnToTray, this, &AppDelegate::returnToTray);
 }
 
 AppDelegate::~AppDelegate() {
@@ -117,7 +122,7 @@ void AppDelegate::applicationDidFinishLaunching() {
             // Never invisible: without a tray to open it from, the dashboard shows as a window. Readied over
             // turns as a tray click readies it: shown in the launch's turn, it held the thread two frames.
             if (dashboardIsTheWayBack())
-                openDashboard();
+                showInsteadOfTray();
             if (m_environment.useDesktop)
                 startWidgetHost();
             // The settings window's symbols are made meanwhile, off this thread, so its opening draws them
@@ -165,8 +170,13 @@ void AppDelegate::keepDashboardAboveTheBoard() {
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this, watcher] {
         watcher->deleteLater();
         QTimer::singleShot(boardSettleMs, this, [this] {
-            if (isPopoverShown())
-                showDashboard();
+            if (!isPopoverShown())
+                return;
+            // A Wayland compositor raises no window without a token from the user; the window it maps last
+            // it shows on top with the focus, so the dashboard is mapped again, after the board.
+            if (isWayland())
+                m_popover->hide();
+            showDashboard();
         });
     });
     // Nothing to wait for once the host has had its chance.
@@ -218,7 +228,7 @@ void AppDelegate::loadDashboard() {
 void AppDelegate::buildContextMenu() {
     m_contextMenu->clear();
     m_openAction = m_contextMenu->addAction(translatedText("nimbra::AppDelegate", openTitle), this,
-                                            &AppDelegate::openDashboard);
+                                            &AppDelegate::openDashboardAsked);
     m_openSeparator = m_contextMenu->addSeparator();
     showOpenEntry(m_statusItem && m_statusItem->host() == StatusItem::Host::statusNotifier);
     m_contextMenu->addAction(translatedText("nimbra::AppDelegate", refreshTitle), refreshKey, this,
@@ -264,6 +274,7 @@ void AppDelegate::createStatusItem() {
     });
     showOpenEntry(m_statusItem->host() == StatusItem::Host::statusNotifier);
     m_trayAvailable = m_statusItem->isVisible();
+    m_trayAbsence.setAvailable(m_trayAvailable, TrayAbsence::At::start);
     if (!m_statusItem->isVisible())
         qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
     if (m_launched)
@@ -278,10 +289,30 @@ void AppDelegate::trayAvailabilityChanged(bool available) {
     if (available == m_trayAvailable)
         return;
     m_trayAvailable = available;
-    if (!available && m_launched && m_environment.useDesktop) {
-        qCInfo(appLog()) << "The tray host is gone: the dashboard shows as a window";
-        openDashboard();
-    }
+    if (m_launched && m_environment.useDesktop)
+        m_trayAbsence.setAvailable(available);
+}
+
+void AppDelegate::showInsteadOfTray() {
+    if (!dashboardIsTheWayBack())
+        return;
+    const bool alreadyOpen = isPopoverShown() || m_firstOpening.isRunning();
+    openDashboard();
+    if (!alreadyOpen)
+        m_trayAbsence.shownInstead(m_popover.get());
+}
+
+void AppDelegate::returnToTray() {
+    if (!hasTray() || !(isPopoverShown() || m_firstOpening.isRunning()))
+        return;
+    qCInfo(appLog()) << "The tray host is back: the dashboard shown in its place goes back to it";
+    m_firstOpening.cancel();
+    m_popover->hide();
+}
+
+void AppDelegate::openDashboardAsked() {
+    m_trayAbsence.askedFor();
+    openDashboard();
 }
 
 bool AppDelegate::dashboardIsTheWayBack() const {
@@ -327,6 +358,7 @@ void AppDelegate::updateStatusItem() {
 }
 
 void AppDelegate::statusItemClicked(TrayClickFilter::Click click) {
+    m_trayAbsence.askedFor();
     switch (TrayClickFilter::action(click, isPopoverShown(), m_popover->msSinceShown(),
                                     m_popover->msSinceHidden(), QApplication::doubleClickInterval())) {
     case TrayClickFilter::Action::open:
@@ -391,7 +423,7 @@ void AppDelegate::anotherStartRequested(const QString& activationToken) {
     if (!activationToken.isEmpty() && isWayland())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     // A first opening is readied over several turns, as a tray click readies it; a shown one comes forward.
-    openDashboard();
+    openDashboardAsked();
     if (m_environment.useDesktop && m_launched)
         startWidgetHost();
 }
@@ -444,8 +476,10 @@ std::optional<QRect> AppDelegate::availableGeometry() const {
 }
 
 void AppDelegate::placePopover() {
+    const QScreen* screen = QGuiApplication::screenAt(m_anchor.center());
     if (const auto area = availableGeometry())
-        m_popover->move(PopoverSizing::placement(m_anchor, m_popover->size(), *area));
+        m_popover->move(PopoverSizing::placement(m_anchor, m_popover->size(), *area,
+                                                 screen ? screen->geometry() : *area));
 }
 
 void AppDelegate::resizePopover(QSizeF delta) {

@@ -6,6 +6,7 @@
 #include "PopoverSizing.h"
 #include "RefreshScheduler.h"
 #include "StatusItemModel.h"
+#include "TrayAbsence.h"
 #include "TrayClickFilter.h"
 
 #include <QCoreApplication>
@@ -53,6 +54,8 @@ struct AppEnvironment {
     // How long a wake-up waits for the network before its refresh.
     std::chrono::milliseconds wakeSettle{3000};
     std::chrono::milliseconds wakeLimit{20'000};
+    // How long a tray that went away may take to come back before the dashboard shows in its place.
+    std::chrono::milliseconds trayReturnGrace = TrayAbsence::defaultGrace;
 };
 
 // The application's owner: creates the store's surroundings, the status item, the popover with the dashboard,
@@ -136,7 +139,9 @@ public Q_SLOTS:
     void closePopover();
     void updateStatusItem();
     // Whoever watches the tray host says here when one comes or goes. Without one the dashboard is the only
-    // way back: it shows as a window, stays open when the settings open, and closing it quits.
+    // way back: it shows as a window (once the tray has stayed away a moment), stays open when the settings
+    // open, and closing it quits. When the tray returns, a window shown in its place that the user has not
+    // used goes back to it.
     void trayAvailabilityChanged(bool available);
 
 Q_SIGNALS:
@@ -166,6 +171,11 @@ private:
     bool hasTray() const;
     void startWidgetHost();
     void keepDashboardAboveTheBoard();
+    // The dashboard in the place of a tray that stayed away, and back to the tray when it returns.
+    void showInsteadOfTray();
+    void returnToTray();
+    // The user asked for the dashboard: it stays open whatever the tray does.
+    void openDashboardAsked();
 
     std::unique_ptr<WeatherStore> m_store;
     AppEnvironment m_environment;
@@ -190,6 +200,7 @@ private:
     bool m_launched = false;
     // A tray host shows our icon; until one is known the application counts on its dashboard alone.
     bool m_trayAvailable = false;
+    TrayAbsence m_trayAbsence;
     // Last: it reads the store while it goes, saving a key typed just before the end.
     std::unique_ptr<VantaSettingsRoot> m_settingsWindow;
 };

@@ -61,10 +61,21 @@ QPoint keptInside(const QRect& rect, const QRect& area) {
     return topLeft;
 }
 
-QPoint placement(const QRect& anchor, QSize size, const QRect& availableGeometry) {
+QPoint placement(const QRect& anchor, QSize size, const QRect& availableGeometry, const QRect& screen) {
     const int x = anchor.center().x() - size.width() / 2;
     const bool below = anchor.center().y() < availableGeometry.center().y();
-    const int y = below ? anchor.bottom() + 1 : anchor.top() - size.height();
+    int y = below ? anchor.bottom() + 1 : anchor.top() - size.height();
+    // An anchor just off a panel (the pointer on an entry of the item's menu) still hangs it from the panel:
+    // the edge of the available area that a panel keeps from the screen's.
+    if (availableGeometry.contains(anchor.center())) {
+        const int y0 = anchor.center().y();
+        if (below && availableGeometry.top() > screen.top() &&
+            y0 - availableGeometry.top() <= panelSnapDistance)
+            y = availableGeometry.top();
+        else if (!below && availableGeometry.bottom() < screen.bottom() &&
+                 availableGeometry.bottom() - y0 <= panelSnapDistance)
+            y = availableGeometry.bottom() + 1 - size.height();
+    }
     return keptInside(QRect(QPoint(x, y), size), availableGeometry);
 }
 

@@ -34,9 +34,13 @@ void saveSize(UserDefaults& defaults, QSize size);
 QSize clamped(QSizeF size, const std::optional<QRect>& availableGeometry);
 QSize initialSize(const UserDefaults& defaults, const std::optional<QRect>& availableGeometry);
 
+// An anchor inside the available area this close to an edge a panel keeps counts as on that panel.
+inline constexpr int panelSnapDistance = 96;
+
 // Where the popover's top-left corner goes: centred on the anchor (the tray icon, or the pointer), below it
-// when the anchor lies in the upper half of the screen and above it otherwise, and always inside the screen.
-QPoint placement(const QRect& anchor, QSize size, const QRect& availableGeometry);
+// when the anchor lies in the upper half of the screen and above it otherwise, flush with the panel's edge
+// when the anchor lies just off it, and always inside the screen. `screen`: the whole screen, panels and all.
+QPoint placement(const QRect& anchor, QSize size, const QRect& availableGeometry, const QRect& screen);
 // The smallest move that brings the rectangle inside the area (its top-left edge wins when it is larger).
 QPoint keptInside(const QRect& rect, const QRect& area);
 

@@ -5,7 +5,12 @@
 #include "TrayIconEngine.h"
 #include "X11SystemTray.h"
 
+#include <QCursor>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
+#include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -41,20 +46,95 @@ StatusItem::StatusItem(QMenu* contextMenu, QObject* parent)
 
 StatusItem::StatusItem(QMenu* contextMenu, QDBusConnection bus, QObject* parent)
     : QObject(parent), m_contextMenu(contextMenu), m_bus(std::move(bus)),
-      m_watcher(StatusNotifierItem::watcherService, m_bus, QDBusServiceWatcher::WatchForOwnerChange) {
+      m_watcher(StatusNotifierItem::watcherService, m_bus, QDBusServiceWatcher::WatchForOwnerChange),
+      m_hostNameWatcher(QStringLiteral("org.kde*"), m_bus, QDBusServiceWatcher::WatchForOwnerChange) {
     connect(
         &m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
         [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
+    connect(&m_hostNameWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &StatusItem::hostNameOwnerChanged);
+    // What a watcher says of its hosts, whichever process owns its name.
+    const QString watcherInterface = StatusNotifierItem::watcherService;
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        m_bus.connect(watcherInterface, StatusNotifierItem::watcherPath, watcherInterface,
+                      QString::fromLatin1(signal), this, SLOT(watcherHostsChanged()));
+    m_bus.connect(watcherInterface, StatusNotifierItem::watcherPath,
+                  QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+                  this, SLOT(watcherHostsChanged()));
     m_xembedPoll.setInterval(xembedPollMs);
     connect(&m_xembedPoll, &QTimer::timeout, this, &StatusItem::lookForTray);
-    chooseHost();
+    takeWatcher(watcherOwner());
 }
 
 StatusItem::~StatusItem() = default;
 
-bool StatusItem::watcherPresent() const {
+QString StatusItem::watcherOwner() const {
     const QDBusConnectionInterface* bus = m_bus.isConnected() ? m_bus.interface() : nullptr;
-    return bus && bus->isServiceRegistered(StatusNotifierItem::watcherService).value();
+    if (!bus)
+        return {};
+    const QDBusReply<QString> owner = bus->serviceOwner(StatusNotifierItem::watcherService);
+    return owner.isValid() ? owner.value() : QString();
+}
+
+bool StatusItem::ownerOutlivesPanel(const QString& owner) const {
+    const QDBusReply<uint> pid = m_bus.interface()->servicePid(owner);
+    if (!pid.isValid())
+        return false;
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+    if (!comm.open(QIODevice::ReadOnly))
+        return false;
+    return StatusNotifierHosts::outlivesPanel(QString::fromUtf8(comm.readAll()).trimmed());
+}
+
+int StatusItem::hostNamesOnBus() const {
+    const QDBusReply<QStringList> names = m_bus.interface()->registeredServiceNames();
+    return names.isValid() ? StatusNotifierHosts::countHostNames(names.value()) : 0;
+}
+
+void StatusItem::takeWatcher(const QString& owner) {
+    m_watcherOwner = owner;
+    if (owner.isEmpty()) {
+        m_hosts = {};
+    } else {
+        m_hosts.watcherChanged(true, ownerOutlivesPanel(owner), hostNamesOnBus());
+        readHostRegistered();
+        // The XEmbed icon goes: Qt would move it onto the D-Bus tray as a second item.
+        m_icon.reset();
+        registerStatusNotifier();
+    }
+    chooseHost();
+}
+
+void StatusItem::readHostRegistered() {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        StatusNotifierItem::watcherService, StatusNotifierItem::watcherPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << StatusNotifierItem::watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    // Never a blocking call: the watcher may be a panel that is busy starting up.
+    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    const QString askedOf = m_watcherOwner;
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, askedOf](QDBusPendingCallWatcher* done) {
+                done->deleteLater();
+                const QDBusPendingReply<QDBusVariant> reply = *done;
+                // A watcher that cannot say is taken to have its panel.
+                if (askedOf != m_watcherOwner || reply.isError())
+                    return;
+                m_hosts.hostRegistered = reply.value().variant().toBool();
+                chooseHost();
+            });
+}
+
+void StatusItem::watcherHostsChanged() {
+    if (!m_watcherOwner.isEmpty())
+        readHostRegistered();
+}
+
+void StatusItem::hostNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner) {
+    if (!StatusNotifierHosts::isHostName(name) || m_watcherOwner.isEmpty())
+        return;
+    m_hosts.hostNamesChanged(m_hosts.hostNames + (newOwner.isEmpty() ? 0 : 1) - (oldOwner.isEmpty() ? 0 : 1));
+    chooseHost();
 }
 
 void StatusItem::lookForTray() {
@@ -62,14 +142,18 @@ void StatusItem::lookForTray() {
     // to the X server, not a D-Bus call.
     if (m_host == Host::xembed && x11SystemTrayOwned().value_or(true))
         return;
+    // A watcher left without a panel may not say when one comes back.
+    if (!m_watcherOwner.isEmpty())
+        readHostRegistered();
     chooseHost();
 }
 
 void StatusItem::chooseHost() {
-    // The watcher is asked first: Qt decides once, on its first look, whether its own tray icon goes over
-    // D-Bus, and that look must see no watcher, or the XEmbed icon would never show.
-    if (watcherPresent())
-        useStatusNotifier();
+    // While a watcher is on the bus, the D-Bus item is the only one: Qt decides once, on its first look,
+    // whether its own tray icon goes over D-Bus, and that look must see no watcher, or the XEmbed icon would
+    // never show.
+    if (!m_watcherOwner.isEmpty())
+        setHost(m_hosts.itemsDrawn() ? Host::statusNotifier : Host::none);
     else if (xembedTrayPresent())
         useXEmbed();
     else
@@ -77,31 +161,22 @@ void StatusItem::chooseHost() {
 }
 
 void StatusItem::watcherOwnerChanged(const QString& newOwner) {
-    if (newOwner.isEmpty()) {
+    if (newOwner.isEmpty())
         qCInfo(appLog()) << "The D-Bus tray host left";
-        chooseHost();
-    } else if (m_host == Host::statusNotifier) {
-        // A restarted panel knows nothing of the items that registered with its predecessor.
-        m_statusNotifier->registerWithWatcher();
-    } else {
-        useStatusNotifier();
-    }
+    // A restarted panel knows nothing of the items that registered with its predecessor.
+    takeWatcher(newOwner);
 }
 
-void StatusItem::useStatusNotifier() {
-    if (m_host == Host::statusNotifier)
-        return;
-    m_icon.reset();
+void StatusItem::registerStatusNotifier() {
     if (!m_statusNotifier) {
         m_statusNotifier = std::make_unique<StatusNotifierItem>(m_contextMenu, m_bus);
         connect(m_statusNotifier.get(), &StatusNotifierItem::activated, this, [this](QPoint at) {
-            m_activatedAt = at.isNull() ? std::nullopt : std::optional<QPoint>(at);
+            m_activatedAt = TrayClickFilter::clickPoint(at, QCursor::pos());
             Q_EMIT clicked(TrayClickFilter::Click::primary);
         });
     }
     m_statusNotifier->paint(m_model);
     m_statusNotifier->registerWithWatcher();
-    setHost(Host::statusNotifier);
 }
 
 void StatusItem::useXEmbed() {
@@ -126,7 +201,7 @@ void StatusItem::setHost(Host host) {
     if (host == Host::none)
         m_icon.reset();
     // An XEmbed tray says nothing when it leaves (a panel ended): it is looked for while there is none, and
-    // looked after while it shows the icon. A D-Bus tray's watcher announces both.
+    // looked after while it shows the icon. A D-Bus tray's watcher announces both, and a panel's host name.
     if (host == Host::statusNotifier)
         m_xembedPoll.stop();
     else if (!m_xembedPoll.isActive())
@@ -142,7 +217,11 @@ void StatusItem::setHost(Host host) {
         qCInfo(appLog()) << "Tray: an XEmbed tray host is on the screen";
         break;
     case Host::none:
-        qCInfo(appLog()) << "Tray: no tray host";
+        if (m_watcherOwner.isEmpty())
+            qCInfo(appLog()) << "Tray: no tray host";
+        else
+            qCInfo(appLog())
+                << "Tray: the D-Bus tray host (StatusNotifierWatcher) has no panel that shows it";
         break;
     }
     Q_EMIT hostChanged(host);

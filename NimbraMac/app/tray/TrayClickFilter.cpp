@@ -20,4 +20,10 @@ TrayClickFilter::Action TrayClickFilter::action(Click click, bool popoverShown,
     return Action::open;
 }
 
+std::optional<QPoint> TrayClickFilter::clickPoint(QPoint reported, QPoint pointer) {
+    if (reported.isNull())
+        return std::nullopt;
+    return (reported - pointer).manhattanLength() <= pointerTolerance ? reported : pointer;
+}
+
 } // namespace nimbra

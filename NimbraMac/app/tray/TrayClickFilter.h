@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QtGlobal>
 
 #include <optional>
@@ -20,6 +21,12 @@ struct TrayClickFilter {
     // `msSinceShown`/`msSinceHidden`: how long ago the popover was last shown or hidden, if ever.
     static Action action(Click click, bool popoverShown, std::optional<qint64> msSinceShown,
                          std::optional<qint64> msSinceHidden, int doubleClickIntervalMs);
+
+    // A point a panel reports this far from the pointer is not on the screen's coordinates.
+    static constexpr int pointerTolerance = 128;
+    // Where a D-Bus click was on the screen: the panel's point, none where it gives (0, 0), and the pointer
+    // where the point is far from it (MATE's panel gives its applet's own coordinates).
+    static std::optional<QPoint> clickPoint(QPoint reported, QPoint pointer);
 };
 
 } // namespace nimbra

@@ -1,10 +1,14 @@
-// The popover's size, place and edge, and the resize handle's deltas.
+// The popover's size, place and edge, the resize handle's deltas, and the window that stands in for an
+// absent tray.
 #include "DashboardResizeHandle.h"
 #include "PopoverSizing.h"
 #include "PopoverWindow.h"
+#include "TrayAbsence.h"
 #include "UserDefaults.h"
 
+#include <QSignalSpy>
 #include <QTest>
+#include <QWidget>
 
 using namespace nimbra;
 
@@ -55,19 +59,85 @@ private Q_SLOTS:
 
     void placement_data() {
         QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QRect>("area");
         QTest::addColumn<QPoint>("topLeft");
         const QRect screen(0, 0, 1280, 800);
-        Q_UNUSED(screen);
-        QTest::newRow("top panel, centred below the icon") << QRect(600, 0, 24, 24) << QPoint(416, 24);
-        QTest::newRow("top-right corner, kept on screen") << QRect(1250, 0, 24, 24) << QPoint(890, 24);
-        QTest::newRow("bottom panel, above the icon") << QRect(600, 776, 24, 24) << QPoint(416, 166);
-        QTest::newRow("bottom-left corner") << QRect(0, 776, 24, 24) << QPoint(0, 166);
+        const QRect belowTopBar(0, 32, 1280, 768);
+        const QRect aboveBottomPanel(0, 0, 1280, 760);
+        QTest::newRow("top panel, centred below the icon")
+            << QRect(600, 0, 24, 24) << screen << QPoint(416, 24);
+        QTest::newRow("top-right corner, kept on screen")
+            << QRect(1250, 0, 24, 24) << screen << QPoint(890, 24);
+        QTest::newRow("bottom panel, above the icon")
+            << QRect(600, 776, 24, 24) << screen << QPoint(416, 166);
+        QTest::newRow("bottom-left corner") << QRect(0, 776, 24, 24) << screen << QPoint(0, 166);
+        // The pointer on the item's menu entry, below the bar: the popover still hangs from the bar.
+        QTest::newRow("menu entry below a top bar") << QRect(700, 68, 1, 1) << belowTopBar << QPoint(505, 32);
+        QTest::newRow("menu entry above a bottom panel")
+            << QRect(700, 700, 1, 1) << aboveBottomPanel << QPoint(505, 150);
+        QTest::newRow("pointer near a top edge no panel keeps")
+            << QRect(700, 40, 1, 1) << screen << QPoint(505, 41);
+        QTest::newRow("pointer in the middle of the screen")
+            << QRect(700, 300, 1, 1) << belowTopBar << QPoint(505, 190);
     }
     void placement() {
         QFETCH(QRect, anchor);
-        const QPoint p = PopoverSizing::placement(anchor, QSize(390, 610), QRect(0, 0, 1280, 800));
+        QFETCH(QRect, area);
+        const QPoint p = PopoverSizing::placement(anchor, QSize(390, 610), area, QRect(0, 0, 1280, 800));
         QTEST(p, "topLeft");
-        QVERIFY(QRect(0, 0, 1280, 800).contains(QRect(p, QSize(390, 610))));
+        QVERIFY(area.contains(QRect(p, QSize(390, 610))));
+    }
+
+    // The lock screen and a shell restart take the tray away for a moment; a panel that ended, for good.
+    void windowInPlaceOfAnAbsentTray() {
+        using namespace std::chrono_literals;
+        TrayAbsence absence(150ms);
+        QSignalSpy show(&absence, &TrayAbsence::showInstead);
+        QSignalSpy back(&absence, &TrayAbsence::returnToTray);
+        QWidget window;
+        window.show();
+
+        // Back within the grace: nothing shows, nothing goes.
+        absence.setAvailable(false);
+        QTest::qWait(50);
+        absence.setAvailable(true);
+        QTest::qWait(250);
+        QCOMPARE(show.size(), 0);
+        QCOMPARE(back.size(), 0);
+
+        // Away past the grace: the window shows; back: an unused window goes back to the tray.
+        absence.setAvailable(false);
+        QTRY_COMPARE(show.size(), 1);
+        absence.shownInstead(&window);
+        absence.setAvailable(true);
+        QCOMPARE(back.size(), 1);
+
+        // One the user typed in or clicked stays, and so does one the user asked for.
+        absence.setAvailable(false);
+        QTRY_COMPARE(show.size(), 2);
+        absence.shownInstead(&window);
+        QTest::keyClick(&window, Qt::Key_Down);
+        absence.setAvailable(true);
+        absence.setAvailable(false);
+        QTRY_COMPARE(show.size(), 3);
+        absence.shownInstead(&window);
+        QTest::mouseClick(&window, Qt::LeftButton);
+        absence.setAvailable(true);
+        absence.setAvailable(false);
+        QTRY_COMPARE(show.size(), 4);
+        absence.shownInstead(&window);
+        absence.askedFor();
+        absence.setAvailable(true);
+        QCOMPARE(back.size(), 1);
+
+        // No tray at start: the window is there already, and goes once a tray appears.
+        TrayAbsence atStart(150ms);
+        QSignalSpy startBack(&atStart, &TrayAbsence::returnToTray);
+        atStart.setAvailable(false, TrayAbsence::At::start);
+        QVERIFY(!atStart.isWaiting());
+        atStart.shownInstead(&window);
+        atStart.setAvailable(true);
+        QCOMPARE(startBack.size(), 1);
     }
 
     void handleDeltas() {

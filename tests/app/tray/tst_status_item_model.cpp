@@ -1,6 +1,7 @@
 // The status item's model: its title, tooltip and label for each forecast and setting, its sizes, and what
 // tray clicks do.
 #include "StatusItemModel.h"
+#include "StatusNotifierHosts.h"
 #include "StatusTestData.h"
 #include "TrayClickFilter.h"
 #include "TrayIconPainter.h"
@@ -145,6 +146,59 @@ private Q_SLOTS:
         QFETCH(std::optional<qint64>, sinceShown);
         QFETCH(std::optional<qint64>, sinceHidden);
         QTEST(TrayClickFilter::action(click, shown, sinceShown, sinceHidden, 400), "action");
+    }
+
+    // Where a panel clicked, on the screen: MATE's panel reports its applet's own coordinates.
+    void clickPoints_data() {
+        QTest::addColumn<QPoint>("reported");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<std::optional<QPoint>>("point");
+        QTest::newRow("at the pointer")
+            << QPoint(1180, 12) << QPoint(1184, 14) << std::optional(QPoint(1180, 12));
+        QTest::newRow("a popup's corner near the icon")
+            << QPoint(1100, 740) << QPoint(1170, 770) << std::optional(QPoint(1100, 740));
+        QTest::newRow("the applet's own coordinates")
+            << QPoint(0, 25) << QPoint(1014, 12) << std::optional(QPoint(1014, 12));
+        QTest::newRow("unknown") << QPoint(0, 0) << QPoint(1014, 12) << std::optional<QPoint>();
+    }
+    void clickPoints() {
+        QFETCH(QPoint, reported);
+        QFETCH(QPoint, pointer);
+        QTEST(TrayClickFilter::clickPoint(reported, pointer), "point");
+    }
+
+    // Whether a panel draws the watcher's items. Columns: the watcher's IsStatusNotifierHostRegistered (-1
+    // unread), whether it outlives its panel (KDE's kded), host names seen earlier and on the bus now.
+    void itemsDrawn_data() {
+        QTest::addColumn<int>("registered");
+        QTest::addColumn<bool>("outlives");
+        QTest::addColumn<int>("seen");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("a panel that is its own watcher") << -1 << false << 0 << 0 << true;
+        QTest::newRow("it says so") << 1 << false << 0 << 0 << true;
+        QTest::newRow("Cinnamon's watcher without its panel") << 0 << false << 0 << 0 << false;
+        QTest::newRow("Cinnamon's panel back") << 1 << false << 0 << 1 << true;
+        QTest::newRow("kded, no panel yet") << 1 << true << 0 << 0 << false;
+        QTest::newRow("kded, plasmashell's host name") << 1 << true << 0 << 1 << true;
+        QTest::newRow("a watcher whose panel's host name left") << 1 << false << 1 << 0 << false;
+    }
+    void itemsDrawn() {
+        QFETCH(int, registered);
+        QFETCH(bool, outlives);
+        QFETCH(int, seen);
+        QFETCH(int, now);
+        StatusNotifierHosts hosts;
+        hosts.watcherChanged(true, outlives, seen);
+        if (registered >= 0)
+            hosts.hostRegistered = registered == 1;
+        hosts.hostNamesChanged(now);
+        QTEST(hosts.itemsDrawn(), "drawn");
+        // Without a watcher nothing draws, and a new watcher forgets what was seen of the last.
+        hosts.watcherChanged(false, outlives, now);
+        QVERIFY(!hosts.itemsDrawn());
+        QVERIFY(StatusNotifierHosts::isHostName(QStringLiteral("org.kde.StatusNotifierHost-4242")));
+        QVERIFY(!StatusNotifierHosts::isHostName(QStringLiteral("org.kde.StatusNotifierHostile")));
     }
 };
 

@@ -17,6 +17,7 @@
 #include "VantaTelemetry.h"
 
 #include "KeychainWorker.h"
+#include <QCursor>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -77,7 +78,15 @@ public:
     // item): so many registrations are answered and forgotten.
     int forget = 0;
     int registrations = 0;
-    bool hostRegistered() const { return true; }
+    bool hostRegistered() const { return m_hostRegistered; }
+    // As Cinnamon's watcher says it when its panel ends or comes back.
+    void setHostRegistered(bool registered) {
+        m_hostRegistered = registered;
+        const QString name = registered ? QStringLiteral("StatusNotifierHostRegistered")
+                                        : QStringLiteral("StatusNotifierHostUnregistered");
+        m_bus.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
+                                              StatusNotifierItem::watcherService, name));
+    }
     int protocolVersion() const { return 0; }
 
 public Q_SLOTS:
@@ -92,6 +101,22 @@ private:
     QString m_name;
     QDBusConnection m_bus;
     QStringList m_items;
+    bool m_hostRegistered = true;
+};
+
+// A panel's host, by its name alone (as Plasma's panel has it, beside kded's watcher).
+class FakeHost {
+public:
+    explicit FakeHost(const QString& name)
+        : m_name(name), m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)) {
+        m_bus.registerService(name);
+    }
+    ~FakeHost() { QDBusConnection::disconnectFromBus(m_name); }
+    void leave() { m_bus.unregisterService(m_name); }
+
+private:
+    QString m_name;
+    QDBusConnection m_bus;
 };
 
 // The panel's side: calls made without blocking, so the item in this same thread can answer them.
@@ -259,6 +284,42 @@ private Q_SLOTS:
                                   4 * StatusNotifierItem::confirmDelayMs);
         QTest::qWait(2 * StatusNotifierItem::confirmDelayMs);
         QCOMPARE(forgetful.registrations, 3);
+    }
+
+    // Watchers that outlive their panel: the item shows only while a panel draws it, and stays registered.
+    void followsThePanelBehindAWatcher() {
+        REQUIRE_PRIVATE_BUS();
+        QMenu menu;
+        StatusItem item(&menu, QDBusConnection::sessionBus());
+        FakeWatcher watcher(QStringLiteral("watcher-standalone"));
+        watcher.setHostRegistered(false);
+        QVERIFY(watcher.take());
+        const auto service = [&] {
+            return item.statusNotifier() ? item.statusNotifier()->serviceName() : QString();
+        };
+        QTRY_COMPARE(watcher.items(), QStringList{service()});
+        QTest::qWait(200);
+        QCOMPARE(item.host(), StatusItem::Host::none);
+
+        // Cinnamon: the watcher says when its panel comes and goes.
+        watcher.setHostRegistered(true);
+        QTRY_COMPARE(item.host(), StatusItem::Host::statusNotifier);
+        watcher.setHostRegistered(false);
+        QTRY_COMPARE(item.host(), StatusItem::Host::none);
+        watcher.setHostRegistered(true);
+        QTRY_COMPARE(item.host(), StatusItem::Host::statusNotifier);
+
+        // Plasma: the watcher keeps saying yes; the panel's host name going is the only sign.
+        {
+            FakeHost panel(QStringLiteral("org.kde.StatusNotifierHost-4242"));
+            QTest::qWait(200);
+            QCOMPARE(item.host(), StatusItem::Host::statusNotifier);
+            panel.leave();
+            QTRY_COMPARE(item.host(), StatusItem::Host::none);
+        }
+        FakeHost restarted(QStringLiteral("org.kde.StatusNotifierHost-4343"));
+        QTRY_COMPARE(item.host(), StatusItem::Host::statusNotifier);
+        QCOMPARE(watcher.items(), QStringList{service()});
     }
 
     void listsItem_data() {
@@ -509,6 +570,7 @@ private Q_SLOTS:
             return callItem(service, StatusNotifierItem::objectPath, sniInterface,
                             QString::fromLatin1(method), {x, y});
         };
+        QCursor::setPos(204, 12);
         QCOMPARE(call("Activate", 200, 10).type(), QDBusMessage::ReplyMessage);
         QTRY_VERIFY(rig.delegate->isPopoverShown());
         // Hung from the point the panel gave, below it.
@@ -526,6 +588,20 @@ private Q_SLOTS:
         QTest::qWait(TrayClickFilter::closeGuardMs + 50);
         call("Activate", 0, 0);
         QTRY_VERIFY(rig.delegate->isPopoverShown());
+        rig.delegate->closePopover();
+        // MATE's panel gives its applet's own coordinates: the popover hangs at the pointer instead.
+        QTest::qWait(TrayClickFilter::closeGuardMs + 50);
+        QCursor::setPos(600, 12);
+        call("Activate", 0, 25);
+        QTRY_VERIFY(rig.delegate->isPopoverShown());
+        const QRect atPointer = rig.delegate->popover()->frameGeometry();
+        QVERIFY2(atPointer.contains(600, 40), qPrintable(QStringLiteral("%1,%2 %3x%4 pointer %5,%6")
+                                                             .arg(atPointer.x())
+                                                             .arg(atPointer.y())
+                                                             .arg(atPointer.width())
+                                                             .arg(atPointer.height())
+                                                             .arg(QCursor::pos().x())
+                                                             .arg(QCursor::pos().y())));
         rig.delegate->closePopover();
 
         call("ContextMenu", 300, 12);
