@@ -8,12 +8,15 @@
 # the AppIndicator extension switched on, software rendering. Then:
 # - NIMBRA starts; its item must be listed by the extension's watcher and show in the top bar.
 # - A left click on the item opens its menu there (the extension's rule for items with a menu); the menu's
-#   "Open Nimbra" opens the dashboard, hung below the top bar; Escape closes it again.
+#   "Open Nimbra" opens the dashboard, hung flush below the top bar; Escape closes it again.
+# - The extension is switched off (as the shell does while the screen is locked, so its watcher leaves the
+#   bus) for longer than the application waits for a tray, then on: the item is back and no window is left.
 # - NIMBRA starts again as in a Wayland session that runs Qt through Xwayland (XDG_SESSION_TYPE=wayland,
 #   WAYLAND_DISPLAY set, the xcb platform): the dashboard must be an ordinary window there, one the window
 #   manager handles, not an X11 popup that nothing but the icon could close (opened by a double click, which
 #   the extension turns into the item's activation).
-# - GNOME Shell restarts (--replace): the item must be listed again.
+# - GNOME Shell restarts (--replace): the item must be listed again, and no window is left that the user did
+#   not open.
 # No network: provider addresses point at a closed local port. Screenshots stay in OUTDIR.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
@@ -26,8 +29,8 @@ EXTENSION=ubuntu-appindicators@ubuntu.com
 
 # shellcheck source=SCRIPTDIR/e2e_common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
-require_tools "the check needs GNOME Shell, Xvfb, xdotool, xwininfo, ImageMagick, dbus, glib" \
-    gnome-shell Xvfb xdotool xwininfo import dbus-daemon dbus-send dbus-monitor glib-compile-schemas
+require_tools "the check needs GNOME Shell, Xvfb, xdotool, xwininfo, xprop, wmctrl, ImageMagick, dbus, glib" \
+    gnome-shell Xvfb xdotool xwininfo xprop wmctrl import dbus-daemon dbus-send dbus-monitor glib-compile-schemas
 if [[ ! -d /usr/share/gnome-shell/extensions/$EXTENSION ]]; then
     echo "SKIP: gnome-shell-extension-appindicator is not installed (the check needs GNOME's tray)"
     exit 77
@@ -148,6 +151,38 @@ open_by_double_click() {
     shot "$1-dashboard"
 }
 
+# The dashboard's top edge against the top bar's foot (the top of the screen's work area), within 4 pixels.
+check_flush_below_top_bar() {
+    local top _
+    top=$(xprop -root _NET_WORKAREA | sed -n 's/.*= *[0-9]*, *\([0-9]*\),.*/\1/p')
+    read -r _ y _ _ <<<"$(window_geometry "$(dashboard_window)")"
+    echo "top bar's foot at $top, dashboard's top at $y"
+    ((y >= top - 4 && y <= top + 4)) || fail "the dashboard's top ($y) is not at the top bar's foot ($top)"
+}
+
+extensions() {
+    dbus-send --session --print-reply --dest=org.gnome.Shell /org/gnome/Shell \
+        "org.gnome.Shell.Extensions.$1" "string:$EXTENSION" >/dev/null
+}
+
+# What a lock does to the tray: the shell switches the extension off for the lock screen and on again after
+# the unlock (here without the lock screen, which needs logind). Away past the application's wait for its
+# tray, then back: only the item returns.
+lock_and_unlock() {
+    extensions DisableExtension || fail "the shell did not switch the extension off"
+    wait_for 100 bash -c "! dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher | grep -q 'boolean true'" ||
+        fail "the tray's watcher stayed on the bus with the extension off"
+    sleep 5
+    shot locked
+    extensions EnableExtension || fail "the shell did not switch the extension on again"
+    wait_for 100 bus_name_owned org.kde.StatusNotifierWatcher || fail "the tray's watcher did not come back"
+    wait_for 100 nimbra_registered || fail "after the unlock the item is not listed again"
+    sleep 2
+    shot unlocked
+    no_dashboard || fail "after a lock and unlock a dashboard window the user did not open is on the desktop"
+}
+
 start_session
 FAIL_SCREENSHOT=failed
 
@@ -157,8 +192,11 @@ shot top-bar
 open_from_menu x11
 xwininfo -id "$(dashboard_window)" | grep -q "Override Redirect State: yes" ||
     fail "on X11 the dashboard is not hung from the top bar as a popup"
+check_flush_below_top_bar
 xdotool key Escape
 wait_for 30 no_dashboard || { shot escape; fail "Escape did not close the dashboard"; }
+echo "locking and unlocking the screen"
+lock_and_unlock
 stop_app
 
 
@@ -168,9 +206,14 @@ open_from_menu wayland-session
 xwininfo -id "$(dashboard_window)" | grep -q "Override Redirect State: no" ||
     fail "in a Wayland session the dashboard is an X11 popup, which no click elsewhere closes"
 
+# What the user opened stays through the restart; the check closes it first, to see that nothing else opens.
+wmctrl -i -c "$(dashboard_window)"
+wait_for 30 no_dashboard || fail "closing the dashboard window with a tray present did not hide it"
 echo "restarting GNOME Shell"
 start_shell
 wait_for 200 nimbra_registered || fail "after GNOME Shell restarted the item is not listed again"
+sleep 2
 shot after-restart
+no_dashboard || fail "after a shell restart a dashboard window the user did not open is on the desktop"
 stop_app
 echo "PASS: screenshots in $OUTDIR"
