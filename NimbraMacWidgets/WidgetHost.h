@@ -39,6 +39,9 @@ class WidgetHost : public QObject {
 public:
     static QString busName();
     static inline const QString objectPath = QStringLiteral("/Widgets");
+    // The name the host program gives itself. On X11 Qt makes it the class of the windows' WM_CLASS, which
+    // the host's desktop entry names as StartupWMClass.
+    static inline const QString applicationName = QStringLiteral("nimbra-widgets");
 
     explicit WidgetHost(WidgetHostOptions options = {}, QObject* parent = nullptr);
     ~WidgetHost() override;

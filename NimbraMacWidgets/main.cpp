@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     nimbra::useOneAllocatorArena();
     QApplication app(argc, argv);
     nimbra::Translations::install(app);
-    QApplication::setApplicationName(QStringLiteral("nimbra-widgets"));
+    QApplication::setApplicationName(nimbra::WidgetHost::applicationName);
     QApplication::setApplicationVersion(QStringLiteral(NIMBRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(NIMBRA_APP_IDENTIFIER ".Widgets"));
 

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         std::make_shared<nimbra::SnapshotReadAhead>(std::make_shared<nimbra::WeatherCache>());
     QApplication app(argc, argv);
     nimbra::Translations::install(app);
-    QApplication::setApplicationName(QStringLiteral("Nimbra"));
+    QApplication::setApplicationName(nimbra::BuildInfo::applicationName());
     QApplication::setApplicationVersion(nimbra::BuildInfo::version());
     // Taskbars and Wayland compositors match the windows to the installed desktop entry and its icon.
     QApplication::setDesktopFileName(nimbra::BuildInfo::applicationIdentifier());

@@ -103,10 +103,11 @@ bus_name_owned() {
         "string:$1" 2>/dev/null | grep -q "boolean true"
 }
 
-# Xvfb on the first free display from :70, exported as DISPLAY.
+# Xvfb on the first free display from :70 (or from NIMBRA_E2E_FIRST_DISPLAY, where others share the machine's
+# displays), exported as DISPLAY.
 start_xvfb() {
     local n
-    for n in $(seq 70 99); do
+    for n in $(seq "${NIMBRA_E2E_FIRST_DISPLAY:-70}" 99); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
     done
     export DISPLAY=:$n

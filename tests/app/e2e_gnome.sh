@@ -14,7 +14,8 @@
 # - NIMBRA starts again as in a Wayland session that runs Qt through Xwayland (XDG_SESSION_TYPE=wayland,
 #   WAYLAND_DISPLAY set, the xcb platform): the dashboard must be an ordinary window there, one the window
 #   manager handles, not an X11 popup that nothing but the icon could close (opened by a double click, which
-#   the extension turns into the item's activation).
+#   the extension turns into the item's activation). The shell must tie that window to the installed desktop
+#   entry (com.tarnwick.Nimbra.desktop, by its StartupWMClass), else a pinned Nimbra shows as a second icon.
 # - GNOME Shell restarts (--replace): the item must be listed again, and no window is left that the user did
 #   not open.
 # No network: provider addresses point at a closed local port. Screenshots stay in OUTDIR.
@@ -50,6 +51,21 @@ OVERRIDE
     export GSETTINGS_SCHEMA_DIR=$WORK/schemas GSETTINGS_BACKEND=memory
 }
 
+# The application's desktop entry, installed as `cmake --install` puts it, for the shell to tie windows to.
+# GLib leaves out an entry whose Exec program is not on PATH, so nimbra is put there too.
+install_entry() {
+    mkdir -p "$XDG_DATA_HOME/applications" "$WORK/bin"
+    cp "$(dirname "${BASH_SOURCE[0]}")/../../NimbraMac/app/data/com.tarnwick.Nimbra.desktop" \
+        "$XDG_DATA_HOME/applications/" || fail "cannot install the desktop entry"
+    ln -sf "$NIMBRA" "$WORK/bin/nimbra"
+    export PATH=$WORK/bin:$PATH
+}
+
+# The windows the shell ties to an application, as "WM_CLASS<tab>application id" lines.
+shell_windows() { "$HELPER" shell-windows 2>>"$WORK/shell-windows.log"; }
+
+dashboard_tied_to_entry() { shell_windows | grep -qx $'Nimbra\tcom.tarnwick.Nimbra.desktop'; }
+
 # The shell asks logind on the system bus; a private one keeps it from the machine's.
 start_system_bus() {
     sed -e 's|<type>session</type>|<type>system</type>|' -e "s|unix:dir=$WORK|unix:path=$WORK/system_bus|" \
@@ -79,6 +95,7 @@ start_session() {
     start_bus
     start_system_bus
     compile_schemas
+    install_entry
     use_xcb
     export LIBGL_ALWAYS_SOFTWARE=1 XDG_SESSION_TYPE=x11 XDG_CURRENT_DESKTOP=GNOME NO_AT_BRIDGE=1
     start_shell
@@ -205,6 +222,8 @@ start_app XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-nimbra-e2e
 open_from_menu wayland-session
 xwininfo -id "$(dashboard_window)" | grep -q "Override Redirect State: no" ||
     fail "in a Wayland session the dashboard is an X11 popup, which no click elsewhere closes"
+wait_for 20 dashboard_tied_to_entry ||
+    fail "GNOME Shell does not tie the dashboard to com.tarnwick.Nimbra.desktop (its windows: $(shell_windows | tr '\t\n' '=,'))"
 
 # What the user opened stays through the restart; the check closes it first, to see that nothing else opens.
 wmctrl -i -c "$(dashboard_window)"

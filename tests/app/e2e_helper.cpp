@@ -9,16 +9,22 @@
 //   nimbra-e2e-helper watcher
 //       Runs a StatusNotifierWatcher on the session bus, as a panel that speaks only the D-Bus tray protocol
 //       does, until killed; prints each item that registers.
+//   nimbra-e2e-helper shell-windows
+//       Prints the windows GNOME Shell ties to applications, as "WM_CLASS<tab>application id", one a line
+//       (org.gnome.Shell.Introspect). The shell answers only its desktop portal, so the helper first takes
+//       the portal's name on the check's private session bus.
 #include "ConsensusEngine.h"
 #include "WeatherCache.h"
 #include "WeatherFixtures.h"
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QImage>
+#include <QTimer>
 #include <QUuid>
 
 #include <cstdio>
@@ -142,6 +148,29 @@ int runWatcher() {
     return QCoreApplication::exec();
 }
 
+int printShellWindows() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerService(QStringLiteral("org.freedesktop.impl.portal.desktop.gtk"))) {
+        std::fprintf(stderr, "cannot take the portal's name: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    // The shell learns the name's new owner from a signal.
+    QTimer::singleShot(300, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    const QString shell = QStringLiteral("org.gnome.Shell.Introspect");
+    const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(
+        shell, QStringLiteral("/org/gnome/Shell/Introspect"), shell, QStringLiteral("GetWindows")));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        std::fprintf(stderr, "GetWindows failed: %s\n", qPrintable(reply.errorMessage()));
+        return 1;
+    }
+    const auto windows = qdbus_cast<QMap<quint64, QVariantMap>>(reply.arguments().constFirst());
+    for (const QVariantMap& window : windows)
+        std::printf("%s\t%s\n", qPrintable(window.value(QStringLiteral("wm-class")).toString()),
+                    qPrintable(window.value(QStringLiteral("app-id")).toString()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -155,7 +184,10 @@ int main(int argc, char** argv) {
         return warmSpot(args.mid(1));
     if (args.value(0) == QLatin1String("watcher"))
         return runWatcher();
-    std::fprintf(stderr, "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H | watcher\n");
+    if (args.value(0) == QLatin1String("shell-windows"))
+        return printShellWindows();
+    std::fprintf(stderr,
+                 "usage: nimbra-e2e-helper snapshot | warm-pixels FILE X Y W H | watcher | shell-windows\n");
     return 2;
 }
 

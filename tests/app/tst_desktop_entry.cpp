@@ -1,3 +1,6 @@
+#include "BuildInfo.h"
+#include "WidgetHost.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -14,13 +17,26 @@ QString entryPath() {
     return QDir(dataFolder).filePath(QStringLiteral("com.tarnwick.Nimbra.desktop"));
 }
 
+QString widgetsEntryPath() {
+    return QDir(QStringLiteral(NIMBRA_WIDGETS_DATA))
+        .filePath(QStringLiteral("com.tarnwick.Nimbra.Widgets.desktop"));
+}
+
+// Both installed entries: the application's and the widget host's.
+void addEntryRows() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("applicationName");
+    QTest::newRow("nimbra") << entryPath() << nimbra::BuildInfo::applicationName();
+    QTest::newRow("nimbra-widgets") << widgetsEntryPath() << nimbra::WidgetHost::applicationName;
+}
+
 QString iconPath() {
     return QDir(dataFolder).filePath(QStringLiteral("icons/hicolor/scalable/apps/com.tarnwick.Nimbra.svg"));
 }
 
 // The "Key=value" lines of the entry's main group.
-QHash<QString, QString> entryKeys() {
-    QFile file(entryPath());
+QHash<QString, QString> entryKeys(const QString& path = entryPath()) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     QHash<QString, QString> keys;
@@ -62,14 +78,30 @@ private Q_SLOTS:
         QVERIFY(!keys.value("Comment").isEmpty());
     }
 
+    void entryPassesTheValidator_data() { addEntryRows(); }
+
     void entryPassesTheValidator() {
+        QFETCH(QString, entry);
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (validator.isEmpty())
             QSKIP("desktop-file-validate (package desktop-file-utils) is not installed");
         QProcess process;
-        process.start(validator, {entryPath()});
+        process.start(validator, {entry});
         QVERIFY(process.waitForFinished(30'000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardOutput().constData());
+    }
+
+    // On X11 Qt names the windows' WM_CLASS class after the application's name. GNOME Shell, like other
+    // taskbars, ties a window to the entry whose StartupWMClass equals it; without one, a launcher pinned in
+    // the dash and the running program's windows show as two icons.
+    void entryClaimsTheProgramsWindows_data() { addEntryRows(); }
+
+    void entryClaimsTheProgramsWindows() {
+        QFETCH(QString, entry);
+        QFETCH(QString, applicationName);
+        const auto keys = entryKeys(entry);
+        QVERIFY2(!keys.isEmpty(), qPrintable(entry));
+        QCOMPARE(keys.value("StartupWMClass"), applicationName);
     }
 
     // Drawn at tray and launcher sizes; the renders stay in the build folder for a look.

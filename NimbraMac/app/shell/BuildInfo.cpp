@@ -16,6 +16,10 @@ QString applicationIdentifier() {
     return QStringLiteral(NIMBRA_APP_IDENTIFIER);
 }
 
+QString applicationName() {
+    return QStringLiteral("Nimbra");
+}
+
 QUrl updateFeedURL() {
     return webAddress(QStringLiteral(NIMBRA_UPDATE_FEED_URL));
 }
