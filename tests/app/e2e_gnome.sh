@@ -64,7 +64,7 @@ install_entry() {
 # The windows the shell ties to an application, as "WM_CLASS<tab>application id" lines.
 shell_windows() { "$HELPER" shell-windows 2>>"$WORK/shell-windows.log"; }
 
-dashboard_tied_to_entry() { shell_windows | grep -qx $'Nimbra\tcom.tarnwick.Nimbra.desktop'; }
+dashboard_tied_to_entry() { shell_windows | grep -q $'^Nimbra\tcom.tarnwick.Nimbra.desktop\t'; }
 
 # The shell asks logind on the system bus; a private one keeps it from the machine's.
 start_system_bus() {

@@ -10,7 +10,8 @@
 //       Runs a StatusNotifierWatcher on the session bus, as a panel that speaks only the D-Bus tray protocol
 //       does, until killed; prints each item that registers.
 //   nimbra-e2e-helper shell-windows
-//       Prints the windows GNOME Shell ties to applications, as "WM_CLASS<tab>application id", one a line
+//       Prints the windows GNOME Shell ties to applications, as "WM_CLASS<tab>application id<tab>focused" (or
+//       "-" for the last column), one a line
 //       (org.gnome.Shell.Introspect). The shell answers only its desktop portal, so the helper first takes
 //       the portal's name on the check's private session bus.
 #include "ConsensusEngine.h"
@@ -166,8 +167,9 @@ int printShellWindows() {
     }
     const auto windows = qdbus_cast<QMap<quint64, QVariantMap>>(reply.arguments().constFirst());
     for (const QVariantMap& window : windows)
-        std::printf("%s\t%s\n", qPrintable(window.value(QStringLiteral("wm-class")).toString()),
-                    qPrintable(window.value(QStringLiteral("app-id")).toString()));
+        std::printf("%s\t%s\t%s\n", qPrintable(window.value(QStringLiteral("wm-class")).toString()),
+                    qPrintable(window.value(QStringLiteral("app-id")).toString()),
+                    window.value(QStringLiteral("has-focus")).toBool() ? "focused" : "-");
     return 0;
 }
 
