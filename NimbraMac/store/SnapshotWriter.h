@@ -59,6 +59,13 @@ Q_SIGNALS:
     void written(const nimbra::SnapshotWriteOutcome& outcome);
 
 private:
+    // The size and the digest of bytes written: bytes of another size differ without a digest.
+    struct Fingerprint {
+        qsizetype size = -1;
+        QByteArray digest;
+    };
+    class Written;
+
     struct Job {
         CachedWeatherPayload payload;
         bool toMirror = false;
@@ -92,9 +99,9 @@ private:
     SnapshotEncoder m_encoder;
     // The file as read at launch, until the first write compares with it.
     QByteArray m_onDisk;
-    // SHA-256 of what the file and the mirror were last known to hold.
-    QByteArray m_fileDigest;
-    QByteArray m_mirrorDigest;
+    // What the file and the mirror were last known to hold; nothing after the last writes.
+    Fingerprint m_fileHolds;
+    Fingerprint m_mirrorHolds;
 
     std::thread m_thread;
 };
