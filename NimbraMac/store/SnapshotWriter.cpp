@@ -133,7 +133,8 @@ std::optional<SnapshotWriteOutcome> SnapshotWriter::write(const Job& job) {
         outcome.error = WeatherCache::encodingError(bytes.error);
         return outcome;
     }
-    // A newer snapshot handed over meanwhile is written instead, so a quit never waits for a stale one.
+    // A newer snapshot handed over meanwhile is written instead: a quit waits for none of a stale one's steps
+    // but the one it was at.
     if (passedOn(job))
         return std::nullopt;
     // The file as read is compared once, at the first write: a quit that writes nothing never digests it. The
