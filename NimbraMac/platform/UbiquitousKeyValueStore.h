@@ -30,8 +30,9 @@ public:
 
 // The entries as one JSON file (key → base64 of the value), rewritten atomically on each write. It lives in a
 // folder the user may sync between machines with a tool of their choice; nothing here talks to a network. The
-// file is read when a value is asked for and before a write (to keep the other entries); of what it held,
-// only digests are kept, since its one large value is the whole snapshot.
+// file is read when a value is asked for and before a write that may have other entries to keep (not when it
+// is as this store left it, holding only the key written); of what it held, only digests are kept, since its
+// one large value is the whole snapshot.
 class UbiquitousKeyValueStoreFile final : public UbiquitousKeyValueStore {
 public:
     explicit UbiquitousKeyValueStoreFile(QString filePath);
@@ -59,8 +60,10 @@ private:
     // The entries the file holds now, empty when there is none; notes what was seen.
     QHash<QString, QByteArray> readEntries() const;
     void remember(const QHash<QString, QByteArray>& entries) const;
-    // The file holds `value` under `key` already.
-    bool holds(const QString& key, const QByteArray& value) const;
+    // The file holds the value of `digest` under `key` already.
+    bool holds(const QString& key, const QByteArray& digest) const;
+    // The file, as last read or written here, holds no entry but `key`'s.
+    bool holdsNoneBut(const QString& key) const;
 
     QString m_filePath;
     // SHA-256 of each value when the file was last read or written.

@@ -29,9 +29,10 @@ struct SnapshotWriteOutcome {
 
 // Writes snapshots to the file, and to the mirror when asked, on a thread of its own, so that encoding and
 // syncing to disk never hold up the thread that changes the state. Snapshots are written in the order they
-// were handed over; one handed over while another waits replaces it (the latest state wins). Bytes equal to
-// the ones last written (or to the file's as read at launch) are not written again, so a save costs what
-// changed.
+// were handed over; one handed over while another waits replaces it (the latest state wins), and one handed
+// over while another is being written cuts that write short at its next step (before the file, before the
+// mirror), so a quit waits for one write of the latest state and little more. Bytes equal to the ones last
+// written (or to the file's as read at launch) are not written again, so a save costs what changed.
 //
 // The object lives on the thread that submits; outcomes come back to it through written(), in order. The
 // writer thread touches only its own copies: the snapshots handed over (implicitly shared, never changed
@@ -58,6 +59,13 @@ Q_SIGNALS:
     void written(const nimbra::SnapshotWriteOutcome& outcome);
 
 private:
+    // The size and the digest of bytes written: bytes of another size differ without a digest.
+    struct Fingerprint {
+        qsizetype size = -1;
+        QByteArray digest;
+    };
+    class Written;
+
     struct Job {
         CachedWeatherPayload payload;
         bool toMirror = false;
@@ -66,8 +74,11 @@ private:
     };
 
     void run();
-    SnapshotWriteOutcome write(const Job& job);
+    // Nothing when a newer snapshot came before the job was through: its saves go to that one.
+    std::optional<SnapshotWriteOutcome> write(const Job& job);
     bool isFinishing();
+    // Adds the job's saves to a snapshot waiting after it; false when none waits.
+    bool passedOn(const Job& job);
     void deliver();
 
     const std::shared_ptr<WeatherCache> m_cache;
@@ -88,9 +99,9 @@ private:
     SnapshotEncoder m_encoder;
     // The file as read at launch, until the first write compares with it.
     QByteArray m_onDisk;
-    // SHA-256 of what the file and the mirror were last known to hold.
-    QByteArray m_fileDigest;
-    QByteArray m_mirrorDigest;
+    // What the file and the mirror were last known to hold; nothing after the last writes.
+    Fingerprint m_fileHolds;
+    Fingerprint m_mirrorHolds;
 
     std::thread m_thread;
 };

@@ -67,6 +67,10 @@ public:
 
     // With no path, the default file.
     explicit WeatherCache(std::optional<QString> filePath = std::nullopt);
+    WeatherCache(const WeatherCache&) = default;
+    WeatherCache& operator=(const WeatherCache&) = default;
+    // Tests hold a write on the writer thread through a derived cache.
+    virtual ~WeatherCache() = default;
 
     const QString& filePath() const { return m_filePath; }
 
@@ -88,7 +92,8 @@ public:
 
     // Writes bytes the snapshot encoder produced (holding `forecastsWritten` consensus forecasts, for the
     // log). On any failure the previous file stays as it was.
-    std::optional<WeatherCacheError> writeEncoded(const QByteArray& bytes, qsizetype forecastsWritten) const;
+    virtual std::optional<WeatherCacheError> writeEncoded(const QByteArray& bytes,
+                                                          qsizetype forecastsWritten) const;
     // The error of a snapshot that has no JSON form, for `reason`.
     static WeatherCacheError encodingError(const QString& reason);
 

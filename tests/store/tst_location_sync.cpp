@@ -176,7 +176,8 @@ private Q_SLOTS:
     }
 
     // A save of what the file holds already leaves it alone (no rewrite and flush at every launch); a file
-    // changed behind the store's back, or opened to others, is written again.
+    // changed behind the store's back, or opened to others, is written again, read first for the keys it
+    // holds beside the one written.
     void fileStoreRewritesOnlyWhatChanged() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Nimbra/Sync/store.json"));
@@ -205,6 +206,17 @@ private Q_SLOTS:
         QVERIFY(store.setData("places", QStringLiteral("a")));
         QCOMPARE(UbiquitousKeyValueStoreFile(path).data(QStringLiteral("a")),
                  std::optional(QByteArray("places")));
+
+        // Other keys are kept: one another program added since this store wrote, and one this store wrote.
+        QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        other.write(R"({"a":"cGxhY2Vz","c":"dGhlaXJz"})");
+        other.close();
+        QVERIFY(store.setData("moved", QStringLiteral("a")));
+        QVERIFY(store.setData("more", QStringLiteral("b")));
+        const UbiquitousKeyValueStoreFile reopened(path);
+        QCOMPARE(reopened.data(QStringLiteral("a")), std::optional(QByteArray("moved")));
+        QCOMPARE(reopened.data(QStringLiteral("b")), std::optional(QByteArray("more")));
+        QCOMPARE(reopened.data(QStringLiteral("c")), std::optional(QByteArray("theirs")));
     }
 };
 

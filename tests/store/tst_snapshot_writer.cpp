@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 #include <sys/stat.h>
 
@@ -54,17 +57,60 @@ QList<CachedWeatherPayload> sessionOfSnapshots() {
     return steps;
 }
 
+// Writes the file as the cache does; while held, a write waits on the writer thread until release().
+class HeldCache final : public WeatherCache {
+public:
+    using WeatherCache::WeatherCache;
+
+    std::optional<WeatherCacheError> writeEncoded(const QByteArray& bytes,
+                                                  qsizetype forecastsWritten) const override {
+        {
+            std::unique_lock lock(m_mutex);
+            ++m_writes;
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return !m_held; });
+        }
+        return WeatherCache::writeEncoded(bytes, forecastsWritten);
+    }
+
+    void hold() {
+        const std::lock_guard lock(m_mutex);
+        m_held = true;
+    }
+    void release() {
+        const std::lock_guard lock(m_mutex);
+        m_held = false;
+        m_changed.notify_all();
+    }
+    // The writer thread has started its `count`th write (within ten seconds).
+    bool reached(int count) const {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_writes >= count; });
+    }
+    int writes() const {
+        const std::lock_guard lock(m_mutex);
+        return m_writes;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    mutable int m_writes = 0;
+    bool m_held = false;
+};
+
 struct WriterFixture {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("Nimbra/weather-widget-cache-v3.json"));
+    std::shared_ptr<HeldCache> cache = std::make_shared<HeldCache>(file);
     std::shared_ptr<UbiquitousKeyValueStoreInMemory> mirror;
     std::unique_ptr<SnapshotWriter> writer;
     QList<SnapshotWriteOutcome> outcomes;
 
     explicit WriterFixture(std::optional<qsizetype> mirrorLimit = std::nullopt, QByteArray onDisk = {})
         : mirror(std::make_shared<UbiquitousKeyValueStoreInMemory>(mirrorLimit)),
-          writer(std::make_unique<SnapshotWriter>(std::make_shared<WeatherCache>(file),
-                                                  std::make_shared<LocationSyncStore>(mirror), onDisk)) {
+          writer(
+              std::make_unique<SnapshotWriter>(cache, std::make_shared<LocationSyncStore>(mirror), onDisk)) {
         QObject::connect(writer.get(), &SnapshotWriter::written,
                          [this](const SnapshotWriteOutcome& o) { outcomes.append(o); });
     }
@@ -98,7 +144,8 @@ private Q_SLOTS:
     }
 
     // Changes faster than writes: the file ends with the latest state, every outcome comes back in order and
-    // the same bytes are never written twice.
+    // the same bytes are never written twice. A state handed over while an older one is being written cuts
+    // that write short: the mirror takes the latest alone, and one outcome stands for every save.
     void latestStateWinsAndSameBytesAreNotWritten() {
         WriterFixture f;
         CachedWeatherPayload p = payloadWith(3);
@@ -124,6 +171,23 @@ private Q_SLOTS:
         QCOMPARE(f.outcomes.size(), 1);
         QCOMPARE(identityOf(f.file), written);
         QCOMPARE(f.mirror->writeCount(), mirrorWrites);
+
+        f.outcomes.clear();
+        f.cache->hold();
+        const int fileWrites = f.cache->writes();
+        p.settings.refreshIntervalMinutes = 90;
+        f.writer->submit(p, true);
+        QVERIFY(f.cache->reached(fileWrites + 1));
+        for (int i = 1; i <= 2; ++i) {
+            p.settings.refreshIntervalMinutes = 90 + i;
+            f.writer->submit(p, true);
+        }
+        f.cache->release();
+        f.writer->flush();
+        QCOMPARE(f.outcomes, (QList{SnapshotWriteOutcome{std::nullopt, true, 3}}));
+        QCOMPARE(f.mirror->writeCount(), mirrorWrites + 1);
+        QCOMPARE(WeatherCache(f.file).load(), p);
+        QCOMPARE(LocationSyncStore(f.mirror).load(), std::optional(p));
     }
 
     // The launch hands over the file as read: writing the state it holds changes nothing on disk.
