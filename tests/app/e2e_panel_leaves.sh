@@ -90,6 +90,11 @@ sleep 1
 click_icon 1
 wait_for 100 dashboard_window || { shot no-popover; fail "a click on the item did not open the dashboard"; }
 shot popover
+read -r px py pw ph <<<"$(window_geometry "$(dashboard_window)")"
+read -r cx cy <<<"$ICON"
+echo "clicked at $cx,$cy; dashboard ${pw}x$ph at $px,$py"
+((px + pw / 2 - cx <= 250 && cx - px - pw / 2 <= 250)) || fail "the dashboard's centre is not within 250 px of the click"
+((py + ph <= 800 && py + ph >= cy - 60)) || fail "the dashboard does not hang from the bottom panel"
 xdotool key Escape
 wait_for 30 no_dashboard || fail "Escape did not close the dashboard"
 sleep 0.6

@@ -105,5 +105,17 @@ if [[ -n $PANEL ]]; then
     warm=$("$HELPER" warm-pixels "$OUTDIR/panel.png" 640 0 640 24)
     echo "warm pixels in the panel: $warm"
     ((warm > 8)) || fail "the panel shows no icon with the sun"
+    # The window shown while there was no tray goes into it; a click opens the dashboard at the icon.
+    wait_for 50 no_dashboard || fail "the window shown before the panel came stayed once the icon showed"
+    read -r cx cy <<<"$("$HELPER" warm-spot "$OUTDIR/panel.png" 640 0 640 24)"
+    sleep 1
+    xdotool mousemove "$cx" "$cy" click 1
+    wait_for 50 dashboard_window || { shot no-popover; fail "a click on the item opened no dashboard"; }
+    sleep 0.5
+    shot popover
+    read -r px py pw _ <<<"$(window_geometry "$(dashboard_window)")"
+    echo "clicked at $cx,$cy; dashboard ${pw} wide at $px,$py"
+    ((px + pw / 2 - cx <= 250 && cx - px - pw / 2 <= 250)) || fail "the dashboard's centre is not within 250 px of the click"
+    ((py >= cy && py <= cy + 40)) || fail "the dashboard does not hang below the panel"
 fi
 echo "PASS: screenshots in $OUTDIR"
