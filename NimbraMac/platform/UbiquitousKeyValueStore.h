@@ -30,10 +30,15 @@ public:
 
 // The entries as one JSON file (key → base64 of the value), rewritten atomically on each write. It lives in a
 // folder the user may sync between machines with a tool of their choice; nothing here talks to a network. The
-// file is read when a value is asked for and before a write (to keep the other entries); of what it held,
-// only digests are kept, since its one large value is the whole snapshot.
+// file is read when a value is asked for and before a write (to keep the other entries), only when it is a
+// regular file of at most mostBytes (anything else holds no value); of what it held, only digests are kept,
+// since its one large value is the whole snapshot.
 class UbiquitousKeyValueStoreFile final : public UbiquitousKeyValueStore {
 public:
+    // A file larger is not read (it holds no copy): the snapshot's own bound, WeatherCache::mostBytes, in
+    // base64, with room for the keys.
+    static constexpr qint64 mostBytes = qint64(704) << 20;
+
     explicit UbiquitousKeyValueStoreFile(QString filePath);
 
     // $XDG_DATA_HOME/Nimbra/Sync/<group identifier>.json; empty when there is no per-user data folder.
