@@ -52,9 +52,9 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
     // A launch that changed nothing need not rewrite (and flush) the file it just read.
     m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, read.bytes);
     connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
-    // A file to decode whole, or one whose places come back from the mirror, takes a second at many places.
-    if (read.status == WeatherCacheReading::Status::undecoded ||
-        read.status == WeatherCacheReading::Status::unreadable) {
+    // A file to decode whole, or places that come from the mirror alone (no file, or one that could not be
+    // read), take a second at many places.
+    if (read.status != WeatherCacheReading::Status::loaded) {
         loadWholeLater(std::move(read));
         return;
     }
