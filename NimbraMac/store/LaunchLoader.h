@@ -87,6 +87,8 @@ public:
     const SnapshotOutline& outline() const { return *m_outline; }
     const ForecastMoves& moves() const { return m_moves; }
     bool readsMirror() const { return m_mirror != nullptr; }
+    // The launch's places are the worker's (a file decoded whole, or none): the store's are a stand-in.
+    bool bringsPlaces() const { return !m_outline; }
 
     // Starts the worker after `delay`, unless the rest was taken or the load stopped meanwhile.
     void startLater(std::chrono::milliseconds delay);

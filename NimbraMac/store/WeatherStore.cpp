@@ -133,6 +133,15 @@ void WeatherStore::takeInWholeFile(const LaunchStart& start, const LaunchLoader&
     m_unreadableSnapshotPending = start.reading.status == WeatherCacheReading::Status::unreadable;
     m_placesFromMirror = start.placesFromMirror;
     adoptLaunchPlaces(start.places);
+    // Without a current-location entry of the file's, the stand-in is the one (with any fix it got
+    // meanwhile).
+    const auto isCurrent = [](const WeatherLocation& l) { return l.isCurrentLocation; };
+    const QList<WeatherLocation>& filePlaces = start.reading.payload.locations;
+    const auto standIn = std::find_if(meanwhile.locations.cbegin(), meanwhile.locations.cend(), isCurrent);
+    const auto current = std::find_if(m_locations.begin(), m_locations.end(), isCurrent);
+    if (std::none_of(filePlaces.cbegin(), filePlaces.cend(), isCurrent) &&
+        standIn != meanwhile.locations.cend() && current != m_locations.end())
+        *current = *standIn;
     for (const LocationDeletion& deletion : meanwhile.deletedLocations)
         m_deletedLocations.append(deletion);
     // Settings the user changed meanwhile are theirs, but for the selection (of the stand-in place then);

@@ -262,6 +262,17 @@ private Q_SLOTS:
         QCOMPARE(store->forecasts().value(idFor(2)), saved.forecasts.value(idFor(2)));
         store->flushSaves();
         QCOMPARE(onDisk().forecasts.value(idFor(3)), fresh);
+
+        // Of a file decoded whole the selected place is known once it has come in: a refresh of the selected
+        // place asked before waits for it, and does not fetch for the stand-in.
+        writeFile(notOutlined(*saved.encoded()));
+        const auto whole = launch(true, std::make_shared<UbiquitousKeyValueStoreInMemory>());
+        auto selected = whole->refreshSelectedResolvingCurrentLocation();
+        QTRY_VERIFY(whole->hasLoadedForecasts());
+        const QUuid id = whole->selectedLocation()->id;
+        QCOMPARE(id, *saved.settings.menuBarLocationID);
+        QTRY_VERIFY(whole->forecasts().value(id) != saved.forecasts.value(id));
+        QVERIFY(whole->forecasts().value(id).providerCount > 0);
     }
 
     // After a close the file's forecasts never come in: a refresh waiting for them ends when the store goes.
