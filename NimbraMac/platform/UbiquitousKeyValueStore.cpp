@@ -8,7 +8,6 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -120,10 +119,15 @@ QString UbiquitousKeyValueStoreFile::defaultFilePath() {
 
 QHash<QString, QByteArray> UbiquitousKeyValueStoreFile::readEntries() const {
     QHash<QString, QByteArray> entries;
-    QFile file(m_filePath);
-    if (!m_filePath.isEmpty() && file.open(QIODevice::ReadOnly)) {
-        m_seen = FileState::of(m_filePath);
-        entries = entriesOf(file.readAll());
+    if (!m_filePath.isEmpty()) {
+        const FileContents contents = readRegularFile(m_filePath, mostBytes);
+        if (contents.bytes) {
+            m_seen = FileState::of(m_filePath);
+            entries = entriesOf(*contents.bytes);
+        } else if (!contents.absent) {
+            qCInfo(cacheLog, "Synced store could not read %s: %s", qUtf8Printable(m_filePath),
+                   qUtf8Printable(contents.problem));
+        }
     }
     remember(entries);
     return entries;

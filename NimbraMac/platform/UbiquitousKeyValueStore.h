@@ -31,10 +31,15 @@ public:
 // The entries as one JSON file (key → base64 of the value), rewritten atomically on each write. It lives in a
 // folder the user may sync between machines with a tool of their choice; nothing here talks to a network. The
 // file is read when a value is asked for and before a write that may have other entries to keep (not when it
-// is as this store left it, holding only the key written); of what it held, only digests are kept, since its
-// one large value is the whole snapshot.
+// is as this store left it, holding only the key written), and only when it is a regular file of at most
+// mostBytes (anything else holds no value); of what it held, only digests are kept, since its one large value
+// is the whole snapshot.
 class UbiquitousKeyValueStoreFile final : public UbiquitousKeyValueStore {
 public:
+    // A file larger is not read (it holds no copy): the snapshot's own bound, WeatherCache::mostBytes, in
+    // base64, with room for the keys.
+    static constexpr qint64 mostBytes = qint64(704) << 20;
+
     explicit UbiquitousKeyValueStoreFile(QString filePath);
 
     // $XDG_DATA_HOME/Nimbra/Sync/<group identifier>.json; empty when there is no per-user data folder.

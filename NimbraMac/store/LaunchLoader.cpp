@@ -109,6 +109,16 @@ ForecastTables idsOnly(const FileEntries& asRead) {
     return tables;
 }
 
+// The launch's moment, for a launch finished on a worker: the places it adds carry it.
+class LaunchTime final : public Clock {
+public:
+    explicit LaunchTime(QDateTime now) : m_now(std::move(now)) {}
+    QDateTime now() const override { return m_now; }
+
+private:
+    QDateTime m_now;
+};
+
 } // namespace
 
 LaunchStart LaunchLoader::launchStart(WeatherCacheReading leading, LocationSyncStore& mirror,
@@ -175,7 +185,22 @@ bool LaunchLoader::isSamplePlace(const WeatherLocation& location) {
 
 LaunchLoader::LaunchLoader(std::shared_ptr<const SnapshotOutline> outline, ForecastMoves moves,
                            std::shared_ptr<LocationSyncStore> mirror)
-    : m_moves(std::move(moves)), m_outline(std::move(outline)), m_mirror(std::move(mirror)) {}
+    : m_moves(std::move(moves)), m_outline(std::move(outline)), m_mirror(std::move(mirror)),
+      m_read([outline = m_outline, mirror = m_mirror](const std::atomic<bool>& stop) {
+          return restOf(*outline, mirror.get(), stop);
+      }) {}
+
+LaunchLoader::LaunchLoader(WeatherCacheReading reading, std::shared_ptr<const WeatherCache> cache,
+                           std::shared_ptr<LocationSyncStore> mirror, const QDateTime& now)
+    : m_mirror(std::move(mirror)),
+      m_read([reading = std::move(reading), cache = std::move(cache), mirror = m_mirror,
+              clock = LaunchTime(now)](const std::atomic<bool>&) {
+          // A whole decode cannot stop midway; a store that quits meanwhile waits for it.
+          Rest rest;
+          rest.start = launchStart(cache->decodedWhole(reading), *mirror, clock);
+          releaseFreedMemorySoon();
+          return rest;
+      }) {}
 
 LaunchLoader::~LaunchLoader() {
     stop();
@@ -191,20 +216,19 @@ void LaunchLoader::startLater(std::chrono::milliseconds delay) {
     QTimer::singleShot(delay, this, [this] {
         if (m_taken || m_rest.valid() || m_stop->load())
             return;
-        m_rest =
-            std::async(std::launch::async, [this, outline = m_outline, mirror = m_mirror, stop = m_stop] {
-                Rest rest = restOf(*outline, mirror.get(), *stop);
-                // Stopped, the loader waits for this to return (and nobody takes it in).
-                if (!stop->load())
-                    QMetaObject::invokeMethod(this, &LaunchLoader::restRead, Qt::QueuedConnection);
-                return rest;
-            });
+        m_rest = std::async(std::launch::async, [this, read = m_read, stop = m_stop] {
+            Rest rest = read(*stop);
+            // Stopped, the loader waits for this to return (and nobody takes it in).
+            if (!stop->load())
+                QMetaObject::invokeMethod(this, &LaunchLoader::restRead, Qt::QueuedConnection);
+            return rest;
+        });
     });
 }
 
 LaunchLoader::Rest LaunchLoader::takeRest() {
     m_taken = true;
-    return m_rest.valid() ? m_rest.get() : restOf(*m_outline, m_mirror.get(), *m_stop);
+    return m_rest.valid() ? m_rest.get() : m_read(*m_stop);
 }
 
 LaunchLoader::Rest LaunchLoader::restOf(const SnapshotOutline& outline, const LocationSyncStore* mirror,
@@ -234,6 +258,7 @@ void LaunchLoader::finish() {
     m_finished = true;
     m_outline.reset();
     m_mirror.reset();
+    m_read = nullptr;
     Q_EMIT finished();
 }
 
@@ -259,6 +284,8 @@ ForecastTables LaunchLoader::overlaid(ForecastTables loaded, const ForecastTable
 
 std::optional<LaunchLoader::EntriesAsRead> LaunchLoader::entriesAsRead(const ForecastTables& current,
                                                                        const QSet<QUuid>& listed) const {
+    if (!m_outline)
+        return std::nullopt;
     const auto forecasts = m_outline->entryBytes("forecasts");
     const auto providerForecasts = m_outline->entryBytes("providerForecasts");
     if (!forecasts || !providerForecasts)

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -34,8 +35,9 @@ struct LaunchStart {
 };
 
 // The part of a launch's snapshot that comes in after the launch: the forecast tables of a well-formed file
-// (and the mirror's places when sync is on), read on a worker, and what the store changed meanwhile, which
-// wins over the file's entries. Lives on the store's thread; the store takes the rest in when restRead()
+// (and the mirror's places when sync is on), or all of a file that does not outline or could not be read (its
+// whole decode, the mirror's places), read on a worker, and what the store changed meanwhile, which wins over
+// the file's entries. Lives on the store's thread; the store takes the rest in when restRead()
 // comes, or at once when it must save, and then calls finish(). Its static part is what comes before: the
 // file's leading part read and its places tidied (launchStart()).
 class LaunchLoader : public QObject {
@@ -45,6 +47,9 @@ public:
     struct Rest {
         ForecastTables tables;
         std::optional<CachedWeatherPayload> mirrorPlaces;
+        // Of a file that did not outline or could not be read: what launchStart() makes of it whole (its
+        // reading decoded, the mirror read when sync is on); `tables` and `mirrorPlaces` are then empty.
+        std::optional<LaunchStart> start;
     };
     // The store's entries that win over the file's, and the file's that stay as their bytes.
     struct EntriesAsRead {
@@ -71,12 +76,19 @@ public:
     // `mirror` is read too when it is there (sync on); nothing else touches it until the rest is taken in.
     LaunchLoader(std::shared_ptr<const SnapshotOutline> outline, ForecastMoves moves,
                  std::shared_ptr<LocationSyncStore> mirror);
+    // For a file that did not outline (`reading` undecoded) or could not be read: the worker does all of
+    // launchStart() at the launch's time `now`, its mirror read included, and the store starts without them.
+    LaunchLoader(WeatherCacheReading reading, std::shared_ptr<const WeatherCache> cache,
+                 std::shared_ptr<LocationSyncStore> mirror, const QDateTime& now);
     // Stops the worker and waits for it.
     ~LaunchLoader() override;
 
+    // Only for a well-formed file's load (none of a whole one).
     const SnapshotOutline& outline() const { return *m_outline; }
     const ForecastMoves& moves() const { return m_moves; }
     bool readsMirror() const { return m_mirror != nullptr; }
+    // The launch's places are the worker's (a file decoded whole, or none): the store's are a stand-in.
+    bool bringsPlaces() const { return !m_outline; }
 
     // Starts the worker after `delay`, unless the rest was taken or the load stopped meanwhile.
     void startLater(std::chrono::milliseconds delay);
@@ -105,8 +117,8 @@ public:
     ForecastTables overlaid(ForecastTables loaded, const ForecastTables& current,
                             const QSet<QUuid>& listed) const;
     // overlaid() with the file's entries left as their bytes; nothing when that cannot be told without
-    // decoding (a file without forecasts, a move that gave an entry to a place the file has none for, keys
-    // with escapes).
+    // decoding (a file not outlined, a file without forecasts, a move that gave an entry to a place the file
+    // has none for, keys with escapes).
     std::optional<EntriesAsRead> entriesAsRead(const ForecastTables& current,
                                                const QSet<QUuid>& listed) const;
 
@@ -126,6 +138,8 @@ private:
     ForecastMoves m_moves;
     std::shared_ptr<const SnapshotOutline> m_outline;
     std::shared_ptr<LocationSyncStore> m_mirror;
+    // What the worker reads (and takeRest() reads when the worker has not started), until stopped.
+    std::function<Rest(const std::atomic<bool>& stop)> m_read;
     std::future<Rest> m_rest;
     QSet<QUuid> m_storedForecasts;
     QSet<QUuid> m_storedProviderLists;

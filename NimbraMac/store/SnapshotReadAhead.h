@@ -7,7 +7,7 @@
 
 namespace nimbra {
 
-// The snapshot's leading part (WeatherCache::readLeading()) read on a thread of its own from the program's
+// The snapshot's leading part (WeatherCache::readOutlined()) read on a thread of its own from the program's
 // first moment: the application connects to the display and the session bus meanwhile, and at a hundred
 // places and more the read is most of a launch. The store takes it when it is made.
 class SnapshotReadAhead {

@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace nimbra {
@@ -43,15 +46,21 @@ WeatherCacheReading WeatherCache::read() const {
 }
 
 WeatherCacheReading WeatherCache::readLeading() const {
+    return decodedWhole(readOutlined());
+}
+
+WeatherCacheReading WeatherCache::readOutlined() const {
     return readWith([](const QByteArray& bytes, WeatherCacheReading& reading) {
         auto outline = SnapshotOutline::of(bytes);
-        auto decoded = outline ? outline->leading(&reading.droppedEntries)
-                               : CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
+        if (!outline) {
+            reading.status = WeatherCacheReading::Status::undecoded;
+            return QString();
+        }
+        auto decoded = outline->leading(&reading.droppedEntries);
         if (!decoded)
             return decoded.error;
         reading.payload = std::move(*decoded.value);
-        if (outline)
-            reading.outline = std::make_shared<const SnapshotOutline>(std::move(*outline));
+        reading.outline = std::make_shared<const SnapshotOutline>(std::move(*outline));
         return QString();
     });
 }
@@ -68,39 +77,63 @@ CachedWeatherPayload WeatherCache::loadSelected() const {
 
 template <typename Decode> WeatherCacheReading WeatherCache::readWith(Decode decode) const {
     WeatherCacheReading reading;
-    QFile file(m_filePath);
-    if (m_filePath.isEmpty() || !file.exists()) {
+    const FileContents contents =
+        m_filePath.isEmpty() ? FileContents{true, std::nullopt, {}} : readRegularFile(m_filePath, mostBytes);
+    if (contents.absent) {
         qCInfo(cacheLog, "Weather cache found no payload");
         return reading;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        reading.problem = file.errorString();
-    } else {
-        const QByteArray bytes = file.readAll();
-        reading.byteCount = bytes.size();
-        const QString problem = decode(bytes, reading);
-        if (problem.isEmpty()) {
-            reading.status = WeatherCacheReading::Status::loaded;
-            reading.bytes = bytes;
-            for (const QString& entry : std::as_const(reading.droppedEntries))
-                qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
-            if (reading.outline)
-                qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld, forecasts to follow",
-                       static_cast<long long>(bytes.size()));
-            else
-                qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
-                       static_cast<long long>(bytes.size()),
-                       static_cast<long long>(reading.payload.forecasts.size()));
-            return reading;
-        }
-        reading.problem = problem;
-        reading.droppedEntries.clear();
+    if (!contents.bytes)
+        return unreadable(std::move(reading), contents.problem);
+    reading.byteCount = contents.bytes->size();
+    const QString problem = decode(*contents.bytes, reading);
+    if (!problem.isEmpty())
+        return unreadable(std::move(reading), problem);
+    if (reading.status == WeatherCacheReading::Status::undecoded) {
+        reading.bytes = *contents.bytes;
+        qCInfo(cacheLog, "Weather cache read file bytes=%lld, to be decoded whole",
+               static_cast<long long>(reading.byteCount));
+        return reading;
     }
+    return loaded(std::move(reading), *contents.bytes);
+}
+
+WeatherCacheReading WeatherCache::loaded(WeatherCacheReading reading, const QByteArray& bytes) {
+    reading.status = WeatherCacheReading::Status::loaded;
+    reading.bytes = bytes;
+    for (const QString& entry : std::as_const(reading.droppedEntries))
+        qCInfo(cacheLog, "Weather cache dropped unreadable entry %s", qUtf8Printable(entry));
+    if (reading.outline)
+        qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld, forecasts to follow",
+               static_cast<long long>(bytes.size()));
+    else
+        qCInfo(cacheLog, "Weather cache loaded file payload bytes=%lld forecasts=%lld",
+               static_cast<long long>(bytes.size()),
+               static_cast<long long>(reading.payload.forecasts.size()));
+    return reading;
+}
+
+WeatherCacheReading WeatherCache::unreadable(WeatherCacheReading reading, const QString& problem) const {
+    reading.problem = problem;
+    reading.droppedEntries.clear();
     reading.status = WeatherCacheReading::Status::unreadable;
     qCInfo(cacheLog, "Weather cache could not read file %s: %s", qUtf8Printable(m_filePath),
            qUtf8Printable(reading.problem));
     qCInfo(cacheLog, "Weather cache found no payload");
     return reading;
+}
+
+WeatherCacheReading WeatherCache::decodedWhole(WeatherCacheReading undecoded) const {
+    if (undecoded.status != WeatherCacheReading::Status::undecoded)
+        return undecoded;
+    const QByteArray bytes = std::move(undecoded.bytes);
+    WeatherCacheReading reading;
+    reading.byteCount = bytes.size();
+    auto decoded = CachedWeatherPayload::decode(bytes, &reading.droppedEntries);
+    if (!decoded)
+        return unreadable(std::move(reading), decoded.error);
+    reading.payload = std::move(*decoded.value);
+    return loaded(std::move(reading), bytes);
 }
 
 std::optional<WeatherCacheError> WeatherCache::save(const CachedWeatherPayload& payload, QByteArray* written,
@@ -160,9 +193,9 @@ Coded<QString> WeatherCache::setAsideUnreadableFile(const QDateTime& now) const 
     QString target = QStringLiteral("%1.unreadable-%2").arg(m_filePath, stamp);
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = QStringLiteral("%1.unreadable-%2-%3").arg(m_filePath, stamp).arg(n);
-    QFile file(m_filePath);
-    if (!file.rename(target)) {
-        const QString reason = file.errorString();
+    // A plain rename: QFile's falls back to copying the file, which would read a FIFO.
+    if (std::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(target).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         qCInfo(cacheLog, "Weather cache could not set aside unreadable file %s: %s",
                qUtf8Printable(m_filePath), qUtf8Printable(reason));
         return {std::nullopt, reason};
@@ -180,7 +213,7 @@ void WeatherCache::deleteOldUnreadableCopies() const {
     // Oldest first: by the time in the name, then by the number added for copies of one second.
     std::map<std::pair<QString, int>, QString> copies;
     const QDir folder = info.absoluteDir();
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         const QRegularExpressionMatch match = copyName.match(name);
         if (match.hasMatch())
             copies.emplace(std::pair(match.captured(1), match.captured(2).toInt()), name);

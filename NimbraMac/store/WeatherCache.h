@@ -36,6 +36,9 @@ struct WeatherCacheReading {
         loaded,
         // A file is there but cannot be read or decoded. It must not be replaced before it is set aside.
         unreadable,
+        // From readOutlined(): a file that does not outline, read but not decoded (its bytes in `bytes`);
+        // decodedWhole() finishes it.
+        undecoded,
     };
     Status status = Status::absent;
     CachedWeatherPayload payload;
@@ -60,6 +63,10 @@ public:
     static inline const QString fileName = QStringLiteral("weather-widget-cache-v3.json");
     // Set-aside unreadable files kept for the user; older ones are deleted.
     static constexpr int keptUnreadableCopies = 3;
+    // A larger file is unreadable and is not read at all: far above any real snapshot (190 places of five
+    // providers' 240 hours are some 60 MB), it keeps a wrong file (a sparse one, a link to a device) from
+    // filling the memory.
+    static constexpr qint64 mostBytes = qint64(512) << 20;
 
     // The "Nimbra" folder of the shared container; empty when the system names no per-user data folder.
     static QString defaultDirectoryPath();
@@ -80,6 +87,11 @@ public:
     // Like read(), but from a well-formed file only what is not in the two forecast tables is decoded; they
     // are left in `outline`. A file that does not outline is read whole.
     WeatherCacheReading readLeading() const;
+    // Like readLeading(), but a file that does not outline is left `undecoded`, so that a launch decodes it
+    // whole off its GUI thread.
+    WeatherCacheReading readOutlined() const;
+    // An `undecoded` reading decoded whole (loaded or unreadable, as read() finds it); any other as it is.
+    WeatherCacheReading decodedWhole(WeatherCacheReading undecoded) const;
     // The snapshot as far as its selected forecast needs: the two forecast tables are decoded only when the
     // file has no selected forecast of its own. What the widgets show, at a fraction of a whole decode.
     CachedWeatherPayload loadSelected() const;
@@ -104,7 +116,10 @@ public:
 
 private:
     // Reads the file; `decode` fills the reading from its bytes and says why it could not.
+    // Only a regular file of at most mostBytes is read, and opening the path never blocks (a FIFO).
     template <typename Decode> WeatherCacheReading readWith(Decode decode) const;
+    static WeatherCacheReading loaded(WeatherCacheReading reading, const QByteArray& bytes);
+    WeatherCacheReading unreadable(WeatherCacheReading reading, const QString& problem) const;
     std::optional<WeatherCacheError> write(const QByteArray& bytes) const;
     void deleteOldUnreadableCopies() const;
 

@@ -28,7 +28,7 @@ QString setAsideNotice(const QString& copy, bool placesFromMirror) {
 WeatherCacheReading launchReading(std::shared_ptr<SnapshotReadAhead> ahead, const WeatherCache& cache) {
     if (ahead && ahead->cache()->filePath() == cache.filePath())
         return ahead->take();
-    return cache.readLeading();
+    return cache.readOutlined();
 }
 
 } // namespace
@@ -48,19 +48,21 @@ WeatherStore::WeatherStore(std::shared_ptr<WeatherCache> cache, std::shared_ptr<
                                             m_environment.keyCheckTimeout);
     connect(m_keys.get(), &ProviderKeys::willChange, this, &WeatherStore::objectWillChange);
     connect(m_keys.get(), &ProviderKeys::saveReported, this, &WeatherStore::reportKeySave);
+    WeatherCacheReading read = launchReading(std::exchange(m_environment.launchReading, nullptr), *m_cache);
+    // A launch that changed nothing need not rewrite (and flush) the file it just read.
+    m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, read.bytes);
+    connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
+    // A file to decode whole, or places that come from the mirror alone (no file, or one that could not be
+    // read), take a second at many places.
+    if (read.status != WeatherCacheReading::Status::loaded) {
+        loadWholeLater(std::move(read));
+        return;
+    }
     // The tables of a large snapshot take long to decode: the places, the settings and the selected place's
     // forecast come first, the rest on a worker once the tray is up.
-    const LaunchStart start = LaunchLoader::launchStart(
-        launchReading(std::exchange(m_environment.launchReading, nullptr), *m_cache), *m_syncStore,
-        *m_environment.clock);
+    const LaunchStart start = LaunchLoader::launchStart(std::move(read), *m_syncStore, *m_environment.clock);
     const WeatherCacheReading& reading = start.reading;
-    m_unreadableSnapshotPending = reading.status == WeatherCacheReading::Status::unreadable;
-    m_placesFromMirror = start.placesFromMirror;
     adoptLaunchPlaces(start.places);
-
-    // A launch that changed nothing need not rewrite (and flush) the file it just read.
-    m_writer = std::make_unique<SnapshotWriter>(m_cache, m_syncStore, reading.bytes);
-    connect(m_writer.get(), &SnapshotWriter::written, this, &WeatherStore::saveFinished);
     // With the tables still to come, the save waits for them (finishLaunchLoad()).
     if (reading.outline) {
         loadRestLater(reading.outline, start.moves, reading.payload.settings.useICloudSync);
@@ -115,18 +117,80 @@ void WeatherStore::loadRestLater(std::shared_ptr<const SnapshotOutline> outline,
     m_launchLoad->startLater(launchRestDelay);
 }
 
+void WeatherStore::loadWholeLater(WeatherCacheReading reading) {
+    // Until then the tray and the dashboard show a lone current location, as on a first launch.
+    ForecastMoves none;
+    adoptLaunchPlaces(LaunchLoader::launchPlaces({}, none, *m_environment.clock));
+    adoptLaunchTables(launchTables({}));
+    m_settingsBeforeFile = m_settings;
+    m_launchLoad = std::make_shared<LaunchLoader>(std::move(reading), m_cache, m_syncStore, now());
+    connect(m_launchLoad.get(), &LaunchLoader::restRead, this, &WeatherStore::finishLaunchLoad);
+    m_launchLoad->startLater(launchRestDelay);
+}
+
+void WeatherStore::takeInWholeFile(const LaunchStart& start, const LaunchLoader& load) {
+    const CachedWeatherPayload meanwhile = snapshot();
+    m_unreadableSnapshotPending = start.reading.status == WeatherCacheReading::Status::unreadable;
+    m_placesFromMirror = start.placesFromMirror;
+    adoptLaunchPlaces(start.places);
+    // Without a current-location entry of the file's, the stand-in is the one (with any fix it got
+    // meanwhile).
+    const auto isCurrent = [](const WeatherLocation& l) { return l.isCurrentLocation; };
+    const QList<WeatherLocation>& filePlaces = start.reading.payload.locations;
+    const auto standIn = std::find_if(meanwhile.locations.cbegin(), meanwhile.locations.cend(), isCurrent);
+    const auto current = std::find_if(m_locations.begin(), m_locations.end(), isCurrent);
+    if (std::none_of(filePlaces.cbegin(), filePlaces.cend(), isCurrent) &&
+        standIn != meanwhile.locations.cend() && current != m_locations.end())
+        *current = *standIn;
+    for (const LocationDeletion& deletion : meanwhile.deletedLocations)
+        m_deletedLocations.append(deletion);
+    // Settings the user changed meanwhile are theirs, but for the selection (of the stand-in place then);
+    // the file's otherwise.
+    if (meanwhile.settings != m_settingsBeforeFile) {
+        const std::optional<QUuid> selected = m_settings.menuBarLocationID;
+        m_settings = meanwhile.settings;
+        m_settings.menuBarLocationID = selected;
+    }
+    const CachedWeatherPayload& file = start.reading.payload;
+    adoptLaunchTables(launchTables(start.moves.applied({file.forecasts, file.providerForecasts})));
+    // Places added meanwhile follow the file's (the current location is the file's), tidied as at launch.
+    QList<WeatherLocation> added;
+    for (const WeatherLocation& l : meanwhile.locations) {
+        if (!l.isCurrentLocation && !isListed(l.id))
+            added.append(l);
+    }
+    if (!added.isEmpty()) {
+        CachedWeatherPayload places = snapshot();
+        places.locations += added;
+        ForecastMoves moves;
+        const CachedWeatherPayload tidied =
+            LaunchLoader::launchPlaces(std::move(places), moves, *m_environment.clock);
+        m_locations = tidied.locations;
+        m_settings.menuBarLocationID = tidied.settings.menuBarLocationID;
+        adoptLaunchTables(moves.applied({m_forecasts, m_providerForecasts}));
+    }
+    if (!m_settings.menuBarLocationID || !isListed(*m_settings.menuBarLocationID))
+        m_settings.menuBarLocationID = m_locations.first().id;
+    adoptLaunchTables(load.overlaid({m_forecasts, m_providerForecasts},
+                                    {meanwhile.forecasts, meanwhile.providerForecasts}, idsOf(m_locations)));
+}
+
 void WeatherStore::finishLaunchLoad() {
     if (!m_launchLoad || m_closed)
         return;
     std::shared_ptr<LaunchLoader> load = std::move(m_launchLoad);
     const LaunchLoader::Rest rest = load->takeRest();
-    qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
-           static_cast<long long>(rest.tables.forecasts.size()));
-    const ForecastTables loaded = launchTables(load->moves().applied(rest.tables));
     const SignalledFacts before = announceChange();
-    adoptLaunchTables(load->overlaid(loaded, {m_forecasts, m_providerForecasts}, idsOf(m_locations)));
-    if (rest.mirrorPlaces)
-        takeInMirrorPlaces(*rest.mirrorPlaces);
+    if (rest.start) {
+        takeInWholeFile(*rest.start, *load);
+    } else {
+        qCInfo(cacheLog, "Weather store took in the file's forecasts=%lld",
+               static_cast<long long>(rest.tables.forecasts.size()));
+        const ForecastTables loaded = launchTables(load->moves().applied(rest.tables));
+        adoptLaunchTables(load->overlaid(loaded, {m_forecasts, m_providerForecasts}, idsOf(m_locations)));
+        if (rest.mirrorPlaces)
+            takeInMirrorPlaces(*rest.mirrorPlaces);
+    }
     signalChanges(before);
     // Saves asked for meanwhile waited for the whole state.
     persist();

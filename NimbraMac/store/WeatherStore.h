@@ -279,6 +279,12 @@ private:
     // Takes in the selected place's entries now; decodes the tables, and reads the mirror when `sync`, on a
     // worker.
     void loadRestLater(std::shared_ptr<const SnapshotOutline> outline, const ForecastMoves& moves, bool sync);
+    // For a file that does not outline or could not be read: the launch starts from no places, and the worker
+    // decodes it whole and reads the mirror.
+    void loadWholeLater(WeatherCacheReading reading);
+    // What the worker made of such a file, with the places added, entries stored and settings changed
+    // meanwhile kept. Within finishLaunchLoad().
+    void takeInWholeFile(const LaunchStart& start, const LaunchLoader& load);
     // Takes in what the worker read (waiting for it), keeping what changed meanwhile, and saves.
     void finishLaunchLoad();
     // The mirror's places merged in and tidied as at launch, when they change anything. Within
@@ -368,6 +374,8 @@ private:
     // Until the launch's tables are in. Shared with the refreshes waiting for its end, which may come after
     // the store went.
     std::shared_ptr<LaunchLoader> m_launchLoad;
+    // The settings a launch started with while its file was still to be decoded whole.
+    WeatherSettings m_settingsBeforeFile;
 };
 
 } // namespace nimbra

@@ -120,6 +120,12 @@ QCoro::Task<void> WeatherStore::refresh(WeatherLocation location) {
 }
 
 QCoro::Task<void> WeatherStore::refreshSelectedResolvingCurrentLocation() {
+    // Until a file decoded whole (or the mirror) has brought the places, the selected one is a stand-in.
+    const QPointer<WeatherStore> self(this);
+    if (const std::shared_ptr<LaunchLoader> load = m_launchLoad; load && load->bringsPlaces())
+        co_await qCoro(load.get(), &LaunchLoader::finished);
+    if (!self)
+        co_return;
     const auto selected = selectedLocation();
     if (!selected)
         co_return;

@@ -50,7 +50,7 @@ private:
 };
 
 // The same document with a top-level key written with an escape: Qt reads it as before, but it does not
-// outline, so the store decodes it whole before its constructor returns.
+// outline, so the store decodes it whole, on the launch's worker.
 QByteArray notOutlined(QByteArray bytes) {
     return bytes.replace("\"settings\":", "\"s\\u0065ttings\":");
 }
@@ -168,7 +168,10 @@ private Q_SLOTS:
         const QByteArray bytes = *untidyPayload().encoded();
         writeFile(notOutlined(bytes));
         const auto whole = launch();
-        QVERIFY(whole->hasLoadedForecasts());
+        // The tray does not wait for the whole decode: it shows a lone current location until then.
+        QVERIFY(!whole->hasLoadedForecasts());
+        QCOMPARE(whole->locations().size(), 1);
+        QTRY_VERIFY(whole->hasLoadedForecasts());
         const CachedWeatherPayload expected = stateOf(*whole);
         QCOMPARE(expected.selectedForecast->location.subtitle, QStringLiteral("Île-de-France, France"));
         QCOMPARE(expected.forecasts.size(), 5);
@@ -223,6 +226,20 @@ private Q_SLOTS:
         QVERIFY(!store->forecasts().contains(idFor(4)));
         QCOMPARE(store->forecasts().value(idFor(20)).providerCount, 0);
         QCOMPARE(onDisk(), stateOf(*store));
+
+        // A file decoded whole on the worker: what was done before it came in is kept beside its state.
+        writeFile(notOutlined(*saved.encoded()));
+        const auto whole = launch(false, std::make_shared<UbiquitousKeyValueStoreInMemory>());
+        QVERIFY(!whole->hasLoadedForecasts());
+        whole->updateSettings([](WeatherSettings& s) { s.showAlerts = !s.showAlerts; });
+        whole->addLocation(place(20, QStringLiteral("Bergen"), 60.4, 5.3));
+        whole->flushSaves();
+        QCOMPARE(namesOf(whole->locations()),
+                 (QStringList{"Leeds", "Place 2", "Place 3", "Place 4", "Place 5", "Bergen"}));
+        QCOMPARE(whole->settings().showAlerts, !saved.settings.showAlerts);
+        QCOMPARE(whole->settings().menuBarLocationID, saved.settings.menuBarLocationID);
+        QCOMPARE(whole->forecasts().value(idFor(4)), saved.forecasts.value(idFor(4)));
+        QCOMPARE(onDisk(), stateOf(*whole));
     }
 
     // A refresh that ends before the file's forecasts are in waits for them: had it failed, it would keep
@@ -245,6 +262,17 @@ private Q_SLOTS:
         QCOMPARE(store->forecasts().value(idFor(2)), saved.forecasts.value(idFor(2)));
         store->flushSaves();
         QCOMPARE(onDisk().forecasts.value(idFor(3)), fresh);
+
+        // Of a file decoded whole the selected place is known once it has come in: a refresh of the selected
+        // place asked before waits for it, and does not fetch for the stand-in.
+        writeFile(notOutlined(*saved.encoded()));
+        const auto whole = launch(true, std::make_shared<UbiquitousKeyValueStoreInMemory>());
+        auto selected = whole->refreshSelectedResolvingCurrentLocation();
+        QTRY_VERIFY(whole->hasLoadedForecasts());
+        const QUuid id = whole->selectedLocation()->id;
+        QCOMPARE(id, *saved.settings.menuBarLocationID);
+        QTRY_VERIFY(whole->forecasts().value(id) != saved.forecasts.value(id));
+        QVERIFY(whole->forecasts().value(id).providerCount > 0);
     }
 
     // After a close the file's forecasts never come in: a refresh waiting for them ends when the store goes.

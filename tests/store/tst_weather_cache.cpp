@@ -1,3 +1,6 @@
+#include "DurableFile.h"
+#include "FifoGuard.h"
+#include "LocationSyncStore.h"
 #include "StoreTestData.h"
 #include "TestSupport.h"
 #include "UUIDText.h"
@@ -119,6 +122,45 @@ private Q_SLOTS:
         // A launch reads the forecasts after the rest; it must find a file unreadable (and have the store set
         // it aside) exactly when the whole reading does.
         QCOMPARE(WeatherCache(file).readLeading().status, reading.status);
+    }
+
+    // Only a regular file within the bound is read, the snapshot as the mirror: anything else at the path is
+    // unreadable without being read, and opening it never waits (a FIFO's open() waits for a writer).
+    void readsOnlyARegularFileWithinTheBound_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind :
+             {"fifo", "link to /dev/zero", "sparse file of 2 GiB", "growing past the bound"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+
+    void readsOnlyARegularFileWithinTheBound() {
+        QFETCH(QString, kind);
+        if (kind == u"growing past the bound") {
+            // Empty by its size, as a file written meanwhile may be; reading stops one byte past the bound.
+            QVERIFY(!readRegularFile(QStringLiteral("/proc/self/status"), 16).bytes);
+            QVERIFY(readRegularFile(QStringLiteral("/proc/self/status"), 1 << 20).bytes->size() > 16);
+            return;
+        }
+        const QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("snapshot.json"));
+        std::optional<FifoGuard> fifo;
+        if (kind == u"fifo") {
+            fifo.emplace(file);
+            QVERIFY(fifo->made());
+        } else if (kind == u"link to /dev/zero") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+        } else {
+            QFile sparse(file);
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(2) << 30));
+        }
+        const WeatherCacheReading reading = WeatherCache(file).readOutlined();
+        QCOMPARE(reading.status, WeatherCacheReading::Status::unreadable);
+        QVERIFY2(
+            reading.problem.contains(kind == u"sparse file of 2 GiB" ? u"larger than" : u"not a regular"),
+            qPrintable(reading.problem));
+        QCOMPARE(UbiquitousKeyValueStoreFile(file).data(LocationSyncStore::payloadKey), std::nullopt);
+        if (fifo)
+            QVERIFY(!fifo->released());
     }
 
     // The widgets need the selected forecast alone; the tables are read only for a file without one.

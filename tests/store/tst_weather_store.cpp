@@ -1,4 +1,5 @@
 #include "AppGroupContainer.h"
+#include "FifoGuard.h"
 #include "InMemoryKeychain.h"
 #include "StoreHarness.h"
 #include "StoreTestData.h"
@@ -60,14 +61,19 @@ private:
     std::shared_ptr<InMemoryKeychain> m_keychain;
     std::shared_ptr<WidgetCenterRecorder> m_widgets;
 
-    std::unique_ptr<WeatherStore> makeStore(const QDateTime& now = kNoon.addDays(1)) {
+    // The store as its constructor leaves it.
+    std::unique_ptr<WeatherStore> launch(const QDateTime& now = kNoon.addDays(1)) {
         auto credentials = std::make_shared<WeatherProviderCredentialStore>(
             std::make_shared<InMemoryUserDefaults>(), m_keychain);
         const WeatherStoreEnvironment environment{std::make_shared<ManualClock>(now), m_widgets,
                                                   std::chrono::milliseconds(60)};
-        auto store = std::make_unique<WeatherStore>(
+        return std::make_unique<WeatherStore>(
             std::make_shared<WeatherCache>(m_file), std::make_shared<LocationSyncStore>(m_mirror),
             std::make_shared<LocationServicesOff>(), credentials, environment);
+    }
+
+    std::unique_ptr<WeatherStore> makeStore(const QDateTime& now = kNoon.addDays(1)) {
+        auto store = launch(now);
         store->flushSaves();
         return store;
     }
@@ -75,7 +81,8 @@ private:
     void savePayload(const CachedWeatherPayload& payload) { writeFile(m_file, *payload.encoded()); }
 
     QStringList unreadableCopies() const {
-        return QFileInfo(m_file).dir().entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
+        return QFileInfo(m_file).dir().entryList({QStringLiteral("*.unreadable-*")},
+                                                 QDir::Files | QDir::System);
     }
 
 private Q_SLOTS:
@@ -184,14 +191,48 @@ private Q_SLOTS:
         QCOMPARE(store->startupNotice(), std::nullopt);
     }
 
-    // Places that came back from the synced mirror are not "started without them".
-    void unreadableFileWithPlacesInTheMirrorSaysTheyCameBack() {
-        writeFile(m_file, "{ not json");
+    // A FIFO at the path (or any file that is not a regular one) is unreadable, set aside like a damaged
+    // file: the launch neither waits for a writer nor reads it.
+    void fifoAtThePathIsSetAside() {
+        QVERIFY(QDir().mkpath(QFileInfo(m_file).absolutePath()));
+        const FifoGuard fifo(m_file);
+        QVERIFY(fifo.made());
+        const auto store = makeStore();
+        QVERIFY(!fifo.released());
+        QCOMPARE(unreadableCopies().size(), 1);
+        QVERIFY(store->startupNotice());
+        QCOMPARE(WeatherCache(m_file).read().status, WeatherCacheReading::Status::loaded);
+    }
+
+    // Places that came back from the synced mirror are not "started without them"; beside no file (a new
+    // computer) nothing is said. The mirror is read on the launch's worker: at many places that is a second
+    // the tray would otherwise wait.
+    void placesComeBackFromTheMirrorAfterTheLaunch_data() {
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("unreadable file") << true;
+        QTest::newRow("no file") << false;
+    }
+
+    void placesComeBackFromTheMirrorAfterTheLaunch() {
+        QFETCH(bool, unreadable);
+        if (unreadable)
+            writeFile(m_file, "{ not json");
         CachedWeatherPayload remote;
         remote.locations = {place(51, QStringLiteral("Oslo"), 59.9, 10.7)};
         LocationSyncStore(m_mirror).save(remote);
-        const auto store = makeStore();
+        const auto store = launch();
+        QCOMPARE(namesOf(store->locations()), QStringList{QStringLiteral("Current Location")});
+        QVERIFY(!store->hasLoadedForecasts() && !store->startupNotice());
+        // Neither file nor mirror has this computer's position: the entry shown meanwhile stays.
+        const QUuid current = store->locations().constFirst().id;
+        QTRY_VERIFY(store->hasLoadedForecasts());
         QVERIFY(namesOf(store->locations()).contains(QStringLiteral("Oslo")));
+        QCOMPARE(store->locations().constFirst().id, current);
+        QCOMPARE(WeatherCache(m_file).load().locations, store->locations());
+        if (!unreadable) {
+            QCOMPARE(store->startupNotice(), std::nullopt);
+            return;
+        }
         QVERIFY(store->startupNotice());
         QVERIFY2(store->startupNotice()->contains(QStringLiteral("brought back from the synced copy")),
                  qPrintable(*store->startupNotice()));
