@@ -493,8 +493,9 @@ void AppDelegate::openSettings() {
         connect(view, &MacSettingsView::openURLRequested, this,
                 [](const QUrl& url) { QDesktopServices::openUrl(url); });
         addMenuKeys(m_settingsWindow.get(), true);
-        // Made in this turn, laid out and shown in the next: together they held the thread past a frame.
-        QTimer::singleShot(0, m_settingsWindow.get(), &VantaSettingsRoot::present);
+        // Made in this turn, laid out and shown in timer turns of their own: together they held the thread
+        // past a frame.
+        m_settingsWindow->presentNextTurn();
     } else {
         m_settingsWindow->present();
     }
