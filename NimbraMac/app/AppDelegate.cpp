@@ -48,6 +48,10 @@ bool isWaylandSession() {
 // How long after the widget host's start its board window may still open, and how long the host may take.
 constexpr int boardSettleMs = 700;
 constexpr int hostStartLimitMs = 15'000;
+// The refreshes a window's showing asks for (the dashboard opened, the application active) start once it is
+// painted: started in its turn, the refresh's first change (its spinner, the warning row emptied) laid the
+// window out and painted it again right behind its first paint.
+constexpr int refreshAfterShowingMs = 200;
 
 } // namespace
 
@@ -328,7 +332,8 @@ void AppDelegate::dashboardWindowClosed() {
 void AppDelegate::installObserversAndRefreshTimer() {
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
-            m_scheduler->trigger(RefreshTrigger::becameActive);
+            QTimer::singleShot(refreshAfterShowingMs, this,
+                               [this] { m_scheduler->trigger(RefreshTrigger::becameActive); });
     });
     if (m_environment.useDesktop) {
         m_systemEvents = new SystemEvents(this);
@@ -445,7 +450,8 @@ void AppDelegate::showPopover() {
     m_popover->show();
     m_popover->raise();
     m_popover->activateWindow();
-    m_scheduler->trigger(RefreshTrigger::popoverOpened);
+    QTimer::singleShot(refreshAfterShowingMs, this,
+                       [this] { m_scheduler->trigger(RefreshTrigger::popoverOpened); });
 }
 
 void AppDelegate::setPopoverMode() {
@@ -521,8 +527,9 @@ void AppDelegate::openSettings() {
         connect(view, &MacSettingsView::openURLRequested, this,
                 [](const QUrl& url) { QDesktopServices::openUrl(url); });
         addMenuKeys(m_settingsWindow.get(), true);
-        // Made in this turn, laid out and shown in the next: together they held the thread past a frame.
-        QTimer::singleShot(0, m_settingsWindow.get(), &VantaSettingsRoot::present);
+        // Made in this turn, laid out and shown in timer turns of their own: together they held the thread
+        // past a frame.
+        m_settingsWindow->presentNextTurn();
     } else {
         m_settingsWindow->present();
     }

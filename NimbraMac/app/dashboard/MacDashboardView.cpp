@@ -484,9 +484,10 @@ void MacDashboardView::showEvent(QShowEvent* event) {
 void MacDashboardView::hideEvent(QHideEvent* event) {
     m_footerTimer->stop();
     QWidget::hideEvent(event);
-    // The next showing wants fresh sections: built now, while nobody waits, instead of when the user opens
-    // it. A window only minimised is still visible and keeps them.
-    QTimer::singleShot(0, this, [this] {
+    // The next showing wants fresh sections: built a moment later, while nobody waits, instead of when the
+    // user opens it, and not in the stretch of what hid it (a settings window opening over it). A window only
+    // minimised is still visible and keeps them.
+    QTimer::singleShot(rebuildAfterHidingMs, this, [this] {
         if (!isVisible() && m_freshness.hidden())
             reload();
     });

@@ -44,6 +44,8 @@ public:
         QStringLiteral(QT_TRANSLATE_NOOP("nimbra::MacDashboardView", "Quit"));
     // The settings button closes the popover this long after asking for the settings window.
     static constexpr int settingsCloseDelayMs = 120;
+    // How long after hiding the sections are built for the next showing.
+    static constexpr int rebuildAfterHidingMs = 500;
 
     MacDashboardView(WeatherStore& store, std::function<void()> closePopover,
                      std::function<void(QSizeF)> onResizeDrag,

@@ -7,6 +7,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace nimbra {
 
 QPalette VantaSettingsRoot::darkPalette() {
@@ -57,6 +59,9 @@ VantaSettingsRoot::VantaSettingsRoot(WeatherStore* store, SettingsEnvironment en
     // of each being told again when the whole tree is moved in.
     m_content = new MacSettingsView(store, std::move(environment), this);
     column->addWidget(m_content);
+    m_present.setSingleShot(true);
+    m_present.setInterval(0);
+    connect(&m_present, &QTimer::timeout, this, &VantaSettingsRoot::presentTurn);
 }
 
 void VantaSettingsRoot::present() {
@@ -64,6 +69,21 @@ void VantaSettingsRoot::present() {
     show();
     raise();
     activateWindow();
+}
+
+void VantaSettingsRoot::presentNextTurn() {
+    m_laidOut = false;
+    m_present.start();
+}
+
+void VantaSettingsRoot::presentTurn() {
+    if (std::exchange(m_laidOut, true)) {
+        present();
+        return;
+    }
+    ensurePolished();
+    layout()->activate();
+    m_present.start();
 }
 
 void VantaSettingsRoot::showEvent(QShowEvent* event) {

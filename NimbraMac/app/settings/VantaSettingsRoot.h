@@ -2,6 +2,7 @@
 
 #include "MacSettingsView.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace nimbra {
@@ -19,6 +20,10 @@ public:
 
     // Shows the window or brings it back: un-minimised, raised and focused.
     void present();
+    // Presents it over the timers' turns that follow this one: laid out in the first, shown in the next.
+    // Timers due meanwhile run between the making of the window, its layout and its showing (queued calls
+    // would run right behind one another).
+    void presentNextTurn();
     MacSettingsView* content() const { return m_content; }
 
     // The colours of the window, fixed dark.
@@ -30,7 +35,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void presentTurn();
+
     MacSettingsView* m_content;
+    QTimer m_present;
+    bool m_laidOut = false;
 };
 
 } // namespace nimbra

@@ -197,7 +197,7 @@ private Q_SLOTS:
 
     // The first opening from the tray is prepared over several turns and then shows as a direct showing
     // would: the same sections, laid out across the column. A second click meanwhile changes nothing, a
-    // close cancels it; later openings show at once.
+    // close cancels it; later openings show at once, and refresh a moment later.
     void firstOpeningFromTheTray() {
         DashboardRig rig;
         AppDelegate delegate(std::move(rig.store), testEnvironment(rig.harness));
@@ -237,8 +237,12 @@ private Q_SLOTS:
 
         delegate.closePopover();
         QTRY_VERIFY(!delegate.isPopoverShown());
+        // The refresh an opening asks for starts once the showing is painted, not in its turn.
+        QSignalSpy refreshed(&delegate.scheduler(), &RefreshScheduler::refreshFinished);
         delegate.openFromStatusItem();
         QVERIFY(delegate.isPopoverShown());
+        QVERIFY(!delegate.scheduler().isRunning() && refreshed.isEmpty());
+        QTRY_VERIFY(!refreshed.isEmpty());
     }
 
     // The column scrolls with a slim bar: no arrows, the handle from the top of the track down, and
@@ -378,10 +382,17 @@ private Q_SLOTS:
         QVERIFY(actions.at(5)->isSeparator());
         actions.at(3)->trigger();
         QCOMPARE(settings.count(), 1);
-        // One settings window, closed by the user here, shown again on every later opening.
+        // One settings window, closed by the user here, shown again on every later opening. Made in this
+        // turn, it is laid out and shown in timer turns of their own: a timer due meanwhile runs first.
         VantaSettingsRoot* window = delegate.settingsWindow();
         QVERIFY(window);
+        bool hiddenAtTimer = false;
+        QTimer due;
+        due.setSingleShot(true);
+        connect(&due, &QTimer::timeout, window, [&] { hiddenAtTimer = !window->isVisible(); });
+        due.start(0);
         QTRY_VERIFY(window->isVisible());
+        QVERIFY(hiddenAtTimer);
         QCOMPARE(window->size(), VantaSettingsRoot::windowSize);
         window->close();
         // Each opening closes the popover a moment later, shown or not.
