@@ -85,6 +85,18 @@ dashboard_window() {
 
 no_dashboard() { ! dashboard_window; }
 
+# The item's sun in the screen's region X Y W H, as "X Y" in ICON; looked for over up to $FIND_ICON_TRIES
+# screenshots (50 by default), 0.2 s apart. Uses HELPER's warm-spot.
+find_icon() {
+    ICON=""
+    for _ in $(seq "${FIND_ICON_TRIES:-50}"); do
+        import -window root "$WORK/now.png" 2>/dev/null && ICON=$("$HELPER" warm-spot "$WORK/now.png" "$@") &&
+            return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # The items the StatusNotifierWatcher lists, one a line.
 registered_items() {
     dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \

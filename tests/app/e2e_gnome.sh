@@ -112,13 +112,7 @@ start_app() {
     NIMBRA_PID=$!
     PIDS+=("$NIMBRA_PID")
     wait_for 200 nimbra_registered || fail "the extension does not list the item (listed: $(registered_items))"
-    ICON=""
-    for _ in $(seq 50); do
-        import -window root "$WORK/now.png" 2>/dev/null &&
-            ICON=$("$HELPER" warm-spot "$WORK/now.png" 640 0 640 32) && break
-        sleep 0.2
-    done
-    [[ -n $ICON ]] || { shot no-icon; fail "the top bar shows no item with the sun"; }
+    find_icon 640 0 640 32 || { shot no-icon; fail "the top bar shows no item with the sun"; }
 }
 
 # Ends nimbra and waits until its item has left the top bar, so that the next one's is the only sun there.

@@ -23,17 +23,6 @@ require_tools "the check needs lxqt-panel, openbox, Xvfb, xdotool, ImageMagick, 
     lxqt-panel trayer openbox Xvfb xdotool wmctrl import dbus-daemon dbus-send
 e2e_begin nimbra-e2e-panel
 
-# Where the item's sun is in the panel at the bottom of the screen.
-find_icon() {
-    ICON=""
-    for _ in $(seq 50); do
-        import -window root "$WORK/now.png" 2>/dev/null &&
-            ICON=$("$HELPER" warm-spot "$WORK/now.png" 0 760 1280 40) && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
 click_icon() {
     local x y
     read -r x y <<<"$ICON"
@@ -81,7 +70,7 @@ lxqt-panel >"$OUTDIR/panel.log" 2>&1 &
 PANEL_PID=$!
 PIDS+=($PANEL_PID)
 wait_for 300 nimbra_registered || fail "the item did not register with lxqt-panel"
-find_icon || { shot no-icon; fail "the panel shows no item with the sun"; }
+find_icon 0 760 1280 40 || { shot no-icon; fail "the panel shows no item with the sun"; }
 echo "the item's sun at $ICON"
 # The user closes the window: with a tray there now, it only hides.
 wmctrl -i -c "$(printf 0x%x "$(dashboard_window)")"

@@ -68,16 +68,6 @@ start_panel() {
     PIDS+=("$PANEL_PID")
 }
 
-# The item's sun in the bottom panel, as "X Y".
-find_icon() {
-    ICON=""
-    for _ in $(seq 100); do
-        import -window root "$WORK/now.png" 2>/dev/null &&
-            ICON=$("$HELPER" warm-spot "$WORK/now.png" 640 750 640 50) && return 0
-        sleep 0.3
-    done
-    return 1
-}
 
 use_private_xdg
 start_xvfb
@@ -105,7 +95,7 @@ shot no-panel
 
 echo "== the panel starts"
 start_panel
-find_icon || { shot no-icon; fail "the panel shows no item with the sun"; }
+FIND_ICON_TRIES=150 find_icon 640 750 640 50 || { shot no-icon; fail "the panel shows no item with the sun"; }
 echo "the item's sun at $ICON"
 wait_for 50 no_dashboard || { shot window-kept; fail "the window shown in the tray's place stayed once the panel came"; }
 shot panel
