@@ -277,8 +277,7 @@ void AppDelegate::createStatusItem() {
         trayAvailabilityChanged(host != StatusItem::Host::none);
     });
     showOpenEntry(m_statusItem->host() == StatusItem::Host::statusNotifier);
-    m_trayAvailable = m_statusItem->isVisible();
-    m_trayAbsence.setAvailable(m_trayAvailable, TrayAbsence::At::start);
+    m_trayAbsence.setAvailable(m_statusItem->isVisible(), TrayAbsence::At::start);
     if (!m_statusItem->isVisible())
         qCInfo(appLog()) << "No tray host: the dashboard opens as a window until one appears";
     if (m_launched)
@@ -290,9 +289,6 @@ bool AppDelegate::hasTray() const {
 }
 
 void AppDelegate::trayAvailabilityChanged(bool available) {
-    if (available == m_trayAvailable)
-        return;
-    m_trayAvailable = available;
     if (m_launched && m_environment.useDesktop)
         m_trayAbsence.setAvailable(available);
 }

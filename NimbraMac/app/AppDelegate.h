@@ -198,8 +198,7 @@ private:
     // Where the popover was opened from, for placing it again as it grows.
     QRect m_anchor;
     bool m_launched = false;
-    // A tray host shows our icon; until one is known the application counts on its dashboard alone.
-    bool m_trayAvailable = false;
+    // Whether a tray host shows our icon, and the dashboard that stands in while none does.
     TrayAbsence m_trayAbsence;
     // Last: it reads the store while it goes, saving a key typed just before the end.
     std::unique_ptr<VantaSettingsRoot> m_settingsWindow;

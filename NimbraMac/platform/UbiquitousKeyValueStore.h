@@ -71,7 +71,7 @@ private:
     bool holdsNoneBut(const QString& key) const;
 
     QString m_filePath;
-    // SHA-256 of each value when the file was last read or written.
+    // A digest of each value when the file was last read or written.
     mutable QHash<QString, QByteArray> m_digests;
     // The file then.
     mutable std::optional<FileState> m_seen;

@@ -109,16 +109,6 @@ ForecastTables idsOnly(const FileEntries& asRead) {
     return tables;
 }
 
-// The launch's moment, for a launch finished on a worker: the places it adds carry it.
-class LaunchTime final : public Clock {
-public:
-    explicit LaunchTime(QDateTime now) : m_now(std::move(now)) {}
-    QDateTime now() const override { return m_now; }
-
-private:
-    QDateTime m_now;
-};
-
 } // namespace
 
 LaunchStart LaunchLoader::launchStart(WeatherCacheReading leading, LocationSyncStore& mirror,
@@ -194,8 +184,9 @@ LaunchLoader::LaunchLoader(WeatherCacheReading reading, std::shared_ptr<const We
                            std::shared_ptr<LocationSyncStore> mirror, const QDateTime& now)
     : m_mirror(std::move(mirror)),
       m_read([reading = std::move(reading), cache = std::move(cache), mirror = m_mirror,
-              clock = LaunchTime(now)](const std::atomic<bool>&) {
-          // A whole decode cannot stop midway; a store that quits meanwhile waits for it.
+              clock = ManualClock(now)](const std::atomic<bool>&) {
+          // A whole decode cannot stop midway; a store that quits meanwhile waits for it. The places it
+          // adds carry the launch's moment.
           Rest rest;
           rest.start = launchStart(cache->decodedWhole(reading), *mirror, clock);
           releaseFreedMemorySoon();
